@@ -1,0 +1,101 @@
+#include "app/run/ProcessToolRunner.h"
+
+#include "app/run/PauseSeconds.h"
+#include "app/run/RunContext.h"
+#include "platform/ProcessTable.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QThread>
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
+ProcessToolRunner::ProcessToolRunner(const QString &workspaceFolder, RunContext &context,
+                                     const QString &toolName)
+    : m_workspaceFolder(workspaceFolder), m_context(context), m_toolName(toolName)
+{
+}
+
+QString ProcessToolRunner::toolPath() const
+{
+    return m_workspaceFolder + QLatin1Char('/') + m_toolName;
+}
+
+void ProcessToolRunner::startTool(const QString &arguments)
+{
+    QProcess process;
+    // By absolute path: a relative name would be looked up in the search path,
+    // not in the working folder.
+    process.setProgram(QDir::toNativeSeparators(QDir(m_workspaceFolder).absoluteFilePath(m_toolName)));
+#ifdef _WIN32
+    // The string goes to the tool exactly as composed, the way a shell start passes it.
+    process.setNativeArguments(arguments);
+    process.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments *args) {
+        args->flags |= CREATE_NO_WINDOW;
+        args->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
+        args->startupInfo->wShowWindow = SW_HIDE;
+    });
+#else
+    process.setArguments(QProcess::splitCommand(arguments));
+#endif
+    process.setWorkingDirectory(m_workspaceFolder);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    // Detached: the tool outlives nothing of ours and is never left for us to collect.
+    qint64 pid = 0;
+    if (process.startDetached(&pid) && pid > 0)
+        m_startedPids.append(pid);
+}
+
+ToolRunResult ProcessToolRunner::waitForTool(const StatusText &statusText, PauseFirst pause)
+{
+    if (pause == PauseFirst::Yes)
+        PauseSeconds(1.0, m_context);
+    while (ProcessExists(m_toolName)) {
+        if (m_context.stopRequested())
+            return ToolRunResult::Stopped;
+        m_context.pumpEvents();
+        if (statusText)
+            m_context.setStatus(statusText());
+        QThread::msleep(PollMilliseconds);
+    }
+    // None of ours can be running now; forget them so that their ids, once
+    // reused by the system, are never mistaken for a tool.
+    m_startedPids.clear();
+    return ToolRunResult::Finished;
+}
+
+bool ProcessToolRunner::isOurLiveTool(qint64 pid) const
+{
+    // The name check guards against an id the system has since given to
+    // another program.
+    return ProcessTable::isRunning(pid)
+           && ProcessTable::namesEqual(ProcessTable::executableName(pid), m_toolName);
+}
+
+QList<qint64> ProcessToolRunner::runningStartedTools() const
+{
+    QList<qint64> running;
+    for (const qint64 pid : m_startedPids) {
+        if (isOurLiveTool(pid))
+            running.append(pid);
+    }
+    return running;
+}
+
+int ProcessToolRunner::terminateStartedTools()
+{
+    int ended = 0;
+    for (const qint64 pid : runningStartedTools()) {
+        if (ProcessTable::terminate(pid))
+            ++ended;
+    }
+    m_startedPids.clear();
+    return ended;
+}

@@ -1,0 +1,10 @@
+#include "app/window/ClickableLabel.h"
+
+#include <QMouseEvent>
+
+void ClickableLabel::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QLabel::mouseDoubleClickEvent(event);
+    if (isEnabled())
+        emit doubleClicked();
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/window/MainControls.h"
+#include "app/window/WindowServices.h"
+#include "app/window/WindowState.h"
+
+#include <QMainWindow>
+
+class FileAdding;
+class OptionRules;
+class RunDriver;
+class SourceListOps;
+
+// The main window: builds the named controls and hands their events to the
+// controllers that hold the rules.
+class FFmain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit FFmain(const WindowServices &services, QWidget *parent = nullptr);
+    ~FFmain() override;
+
+    static QString windowTitleText() { return QStringLiteral("四分屏视频批量编辑器"); }
+
+    MainControls &controls() { return m_controls; }
+    WindowState &state() { return m_state; }
+    const WindowServices &services() const { return m_services; }
+    SourceListOps &lists() { return *m_lists; }
+    OptionRules &options() { return *m_options; }
+    FileAdding &adding() { return *m_adding; }
+    RunDriver &runDriver() { return *m_run; }
+
+    void setStatusText(const QString &text);
+    QString statusText() const;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildUi();
+
+    WindowServices m_services;
+    MainControls m_controls;
+    WindowState m_state;
+    SourceListOps *m_lists = nullptr;
+    OptionRules *m_options = nullptr;
+    FileAdding *m_adding = nullptr;
+    RunDriver *m_run = nullptr;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+class DialogService;
+class MediaProber;
+class RandomSource;
+
+// What the main window is given from outside: the user-interaction layer, the
+// media probe, the random numbers and the folders chosen at start-up. Tests
+// pass fakes for the first three.
+struct WindowServices {
+    DialogService *dialogs = nullptr;
+    MediaProber *prober = nullptr;
+    RandomSource *random = nullptr;
+    QString programFolder;
+    QString workRoot;
+    QString dataFolder;
+};

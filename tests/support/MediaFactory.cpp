@@ -1,0 +1,93 @@
+#include "MediaFactory.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+namespace MediaFactory {
+
+QString ffmpegPath()
+{
+    return QStringLiteral(ZARV_FFMPEG);
+}
+
+static QString ffprobePath()
+{
+    return QFileInfo(ffmpegPath()).absolutePath() + QStringLiteral("/ffprobe");
+}
+
+bool runFfmpeg(const QStringList &arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(ffmpegPath(), QStringList{"-y", "-loglevel", "error", "-nostdin"} + arguments);
+    if (!process.waitForFinished(120000))
+        return false;
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        qWarning("ffmpeg failed: %s", process.readAll().constData());
+        return false;
+    }
+    return true;
+}
+
+bool makeVideo(const QString &path, int width, int height, double seconds, Sound sound, int fps)
+{
+    const QString duration = QString::number(seconds, 'f', 3);
+    QStringList args{"-f", "lavfi", "-i",
+                     QStringLiteral("testsrc=size=%1x%2:rate=%3:duration=%4")
+                         .arg(width).arg(height).arg(fps).arg(duration)};
+    if (sound == Sound::With)
+        args << "-f" << "lavfi" << "-i"
+             << QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(duration);
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("mp4") || suffix == QLatin1String("mkv") || suffix == QLatin1String("mov"))
+        args << "-c:v" << "libx264" << "-preset" << "ultrafast" << "-pix_fmt" << "yuv420p";
+    if (sound == Sound::With && (suffix == QLatin1String("mp4") || suffix == QLatin1String("mov")))
+        args << "-c:a" << "aac";
+    args << "-t" << duration << path;
+    return runFfmpeg(args);
+}
+
+bool makeAudio(const QString &path, double seconds)
+{
+    const QString duration = QString::number(seconds, 'f', 3);
+    return runFfmpeg({"-f", "lavfi", "-i",
+                      QStringLiteral("sine=frequency=660:sample_rate=44100:duration=%1").arg(duration),
+                      "-t", duration, path});
+}
+
+bool makePicture(const QString &path, int width, int height)
+{
+    return runFfmpeg({"-f", "lavfi", "-i",
+                      QStringLiteral("testsrc=size=%1x%2:rate=1").arg(width).arg(height),
+                      "-frames:v", "1", path});
+}
+
+StreamFacts probe(const QString &path)
+{
+    StreamFacts facts;
+    QProcess process;
+    process.start(ffprobePath(), {"-v", "error", "-print_format", "json", "-show_format",
+                                  "-show_streams", path});
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return facts;
+    const QJsonObject root = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+    facts.durationSeconds = root.value("format").toObject().value("duration").toString().toDouble();
+    for (const QJsonValue &value : root.value("streams").toArray()) {
+        const QJsonObject stream = value.toObject();
+        const QString type = stream.value("codec_type").toString();
+        if (type == QLatin1String("video") && !facts.hasVideo) {
+            facts.hasVideo = true;
+            facts.width = stream.value("width").toInt();
+            facts.height = stream.value("height").toInt();
+            facts.pixelFormat = stream.value("pix_fmt").toString();
+        } else if (type == QLatin1String("audio")) {
+            facts.hasAudio = true;
+        }
+    }
+    return facts;
+}
+
+}  // namespace MediaFactory
