@@ -1,0 +1,60 @@
+#include "ComposeBench.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+QString makeFolder(const QString &path)
+{
+    QDir().mkpath(path);
+    return path;
+}
+
+void touch(const QString &path)
+{
+    if (QFile::exists(path))
+        return;
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+}
+}  // namespace
+
+ComposeBench::ComposeBench(RecordingToolRunner::Execution execution)
+    : workspace(makeFolder(folder.path() + QStringLiteral("/Tmp"))),
+      outputFolder(makeFolder(folder.path() + QStringLiteral("/Out"))),
+      sourceFolder(makeFolder(folder.path() + QStringLiteral("/src"))),
+      runner(workspace, context, execution),
+      environment{settings, videos, audios, pictures, runner, context, random, workspace,
+                  QDateTime::currentDateTime()},
+      composer(environment)
+{
+    settings.outputFolderText = outputFolder;
+    settings.maxText = QStringLiteral("10");
+}
+
+QString ComposeBench::addVideo(const QString &name, int width, int height,
+                               const QString &durationText)
+{
+    touch(source(name));
+    videos.append({name, sourceFolder, QString::number(width), QString::number(height),
+                   durationText});
+    return source(name);
+}
+
+QString ComposeBench::addAudio(const QString &name, const QString &durationText)
+{
+    touch(source(name));
+    audios.append({name, sourceFolder, durationText});
+    return source(name);
+}
+
+QString ComposeBench::output(int number) const
+{
+    return outputFolder + QStringLiteral("/%1.").arg(number, 4, 10, QLatin1Char('0'))
+           + settings.outputType;
+}
+
+OutputResult ComposeBench::compose(int outputNumber)
+{
+    return composer.composeVideoVideo(QDateTime::currentDateTime(), outputNumber);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "RecordingRunContext.h"
+#include "RecordingToolRunner.h"
+#include "app/compose/ComposeEnvironment.h"
+#include "app/compose/VideoVideoComposer.h"
+#include "tests/support/FixedRandom.h"
+
+#include <QDateTime>
+#include <QTemporaryDir>
+
+// One composition set-up in a temporary folder: a workspace "Tmp", an output
+// folder "Out", a source folder "src", the three lists, the recording
+// runner and context, scripted draws and a composer over all of them.
+class ComposeBench {
+public:
+    explicit ComposeBench(RecordingToolRunner::Execution execution =
+                              RecordingToolRunner::Execution::RecordOnly);
+
+    // Adds a video row; the file is created empty when it does not exist yet,
+    // so the composer finds it (its content matters only for real runs).
+    QString addVideo(const QString &name, int width, int height, const QString &durationText);
+    // Adds an audio row, creating an empty file likewise.
+    QString addAudio(const QString &name, const QString &durationText);
+
+    QString source(const QString &name) const { return sourceFolder + QLatin1Char('/') + name; }
+    QString work(const QString &name) const { return workspace + QLatin1Char('/') + name; }
+    QString output(int number) const;
+    OutputResult compose(int outputNumber);
+    void setDraws(QVector<double> values) { random = FixedRandom(std::move(values)); }
+
+    QTemporaryDir folder;
+    QString workspace;
+    QString outputFolder;
+    QString sourceFolder;
+
+    RunSettings settings;
+    SourceTable videos{SourceKind::Video};
+    SourceTable audios{SourceKind::Audio};
+    SourceTable pictures{SourceKind::Picture};
+    RecordingRunContext context;
+    RecordingToolRunner runner;
+    FixedRandom random;
+    ComposeEnvironment environment;
+    VideoVideoComposer composer;
+};

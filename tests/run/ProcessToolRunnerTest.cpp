@@ -1,0 +1,263 @@
+#include "app/run/PauseSeconds.h"
+#include "app/run/ProcessToolRunner.h"
+#include "platform/ProcessTable.h"
+#include "TestRunContext.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+bool waitUntil(const std::function<bool()> &condition, int timeoutMilliseconds = 5000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMilliseconds)
+            return false;
+        QThread::msleep(10);
+    }
+    return true;
+}
+
+int liveCount(const QString &name)
+{
+    return int(ProcessTable::find([&name](const QString &executable) {
+                   return ProcessTable::namesEqual(executable, name);
+               }).size());
+}
+
+double secondsSince(const QElapsedTimer &timer)
+{
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
+// A workspace with its own copy of a small program under a tool name unique
+// to this test, so that tests never see each other's (or anyone's) processes.
+// The folder name holds a blank and Chinese characters, as workspace paths may.
+class ToolRunnerTest : public ::testing::Test {
+protected:
+    void installTool(const QString &stem, const QString &source = QStringLiteral("/bin/sleep"))
+    {
+        ASSERT_TRUE(workspace.isValid());
+        toolName = stem + QLatin1Char('_') + QString::number(QCoreApplication::applicationPid())
+                   + QStringLiteral(".exe");
+        const QString target = workspace.filePath(toolName);
+        ASSERT_TRUE(QFile::copy(QFileInfo(source).canonicalFilePath(), target));
+        ASSERT_TRUE(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                      | QFile::ReadGroup | QFile::ExeGroup));
+        ASSERT_EQ(liveCount(toolName), 0);
+    }
+
+    void TearDown() override
+    {
+        if (toolName.isEmpty())
+            return;
+        for (int i = 0; i < 20 && KillProcessesByName(toolName) == 1; ++i) {
+        }
+    }
+
+    QTemporaryDir workspace{QDir::tempPath() + QStringLiteral("/工作 区-XXXXXX")};
+    QString toolName;
+    TestRunContext context;
+};
+
+}  // namespace
+
+TEST_F(ToolRunnerTest, ShortRunWithPauseFinishesAfterAboutOneSecond)
+{
+    installTool(QStringLiteral("ToolRunShort"));
+    ProcessToolRunner runner(workspace.path(), context, toolName);
+
+    QElapsedTimer timer;
+    timer.start();
+    runner.startTool(QStringLiteral("0.3"));
+    // The tool really runs (checked well before its 0.3 s are over).
+    EXPECT_EQ(liveCount(toolName), 1);
+    const ToolRunResult result = runner.waitForTool([] { return QStringLiteral("状态：测试"); },
+                                                    PauseFirst::Yes);
+    const double seconds = secondsSince(timer);
+
+    EXPECT_EQ(result, ToolRunResult::Finished);
+    EXPECT_GE(seconds, 0.7);
+    EXPECT_LE(seconds, 2.5);
+    EXPECT_GT(context.pumps, 10) << "the pause must keep events flowing";
+    EXPECT_EQ(liveCount(toolName), 0);
+}
+
+TEST_F(ToolRunnerTest, WaitLastsWhileTheToolRunsAndRebuildsTheStatus)
+{
+    installTool(QStringLiteral("ToolRunLong"));
+    ProcessToolRunner runner(workspace.path(), context, toolName);
+    int pass = 0;
+
+    QElapsedTimer timer;
+    timer.start();
+    const ToolRunResult result = runner.runTool(
+        QStringLiteral("1.5"), [&pass] { return QStringLiteral("状态：第%1遍").arg(++pass); },
+        PauseFirst::No);
+    const double seconds = secondsSince(timer);
+
+    EXPECT_EQ(result, ToolRunResult::Finished);
+    EXPECT_GE(seconds, 1.4);
+    EXPECT_LE(seconds, 5.0);
+    ASSERT_GE(context.statuses.size(), 10);
+    EXPECT_EQ(context.statuses.first(), QStringLiteral("状态：第1遍"));
+    EXPECT_EQ(context.statuses.last(), QStringLiteral("状态：第%1遍").arg(pass));
+    // One status per pass, each pass checking the stop flag first.
+    EXPECT_EQ(context.stopQueries, context.statuses.size());
+    EXPECT_EQ(context.pumps, context.statuses.size());
+}
+
+TEST_F(ToolRunnerTest, WaitCoversRunsStartedBackToBack)
+{
+    installTool(QStringLiteral("ToolRunPair"));
+    ProcessToolRunner runner(workspace.path(), context, toolName);
+
+    QElapsedTimer timer;
+    timer.start();
+    runner.startTool(QStringLiteral("0.2"));
+    runner.startTool(QStringLiteral("1.5"));
+    EXPECT_EQ(liveCount(toolName), 2);
+    const ToolRunResult result = runner.waitForTool({}, PauseFirst::No);
+    const double seconds = secondsSince(timer);
+
+    EXPECT_EQ(result, ToolRunResult::Finished);
+    EXPECT_GE(seconds, 1.4);
+    EXPECT_LE(seconds, 5.0);
+    EXPECT_EQ(liveCount(toolName), 0);
+}
+
+TEST_F(ToolRunnerTest, RunsInTheWorkspaceWithQuotedArgumentsGrouped)
+{
+    installTool(QStringLiteral("ToolRunShell"), QStringLiteral("/bin/sh"));
+    ProcessToolRunner runner(workspace.path(), context, toolName);
+    EXPECT_EQ(QFileInfo(runner.toolPath()).canonicalFilePath(),
+              QFileInfo(workspace.filePath(toolName)).canonicalFilePath());
+
+    // $0 = zero, $1 = "one two" (quotes removed), $2 = three; the tool's own
+    // output goes nowhere, so the script writes files to report.
+    const ToolRunResult result = runner.runTool(
+        QStringLiteral("-c \"pwd > where.txt; echo $# $1 > args.txt; echo lost\" zero \"one two\" three"),
+        QStringLiteral("状态：运行"));
+    ASSERT_EQ(result, ToolRunResult::Finished);
+
+    QFile where(workspace.filePath(QStringLiteral("where.txt")));
+    ASSERT_TRUE(where.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QFileInfo(QString::fromUtf8(where.readAll()).trimmed()).canonicalFilePath(),
+              QFileInfo(workspace.path()).canonicalFilePath());
+    QFile args(workspace.filePath(QStringLiteral("args.txt")));
+    ASSERT_TRUE(args.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(args.readAll()).trimmed(), QStringLiteral("2 one two"));
+}
+
+TEST_F(ToolRunnerTest, StopDuringARunReturnsStoppedWithinOnePassAndLeavesTheTool)
+{
+    installTool(QStringLiteral("ToolRunStop"));
+    ProcessToolRunner runner(workspace.path(), context, toolName);
+    context.stopAfterStatuses = 1;  // the stop button is pressed during the first pass
+
+    QElapsedTimer timer;
+    timer.start();
+    const ToolRunResult result = runner.runTool(QStringLiteral("30"), QStringLiteral("状态：等待"));
+    const double seconds = secondsSince(timer);
+
+    EXPECT_EQ(result, ToolRunResult::Stopped);
+    EXPECT_EQ(context.statuses.size(), 1) << "no further pass after the stop";
+    EXPECT_EQ(context.stopQueries, 2);
+    EXPECT_LE(seconds, 2.5);
+    EXPECT_EQ(liveCount(toolName), 1) << "the tool is left running";
+    ASSERT_EQ(runner.runningStartedTools().size(), 1);
+
+    EXPECT_EQ(runner.terminateStartedTools(), 1);
+    EXPECT_EQ(liveCount(toolName), 0);
+    EXPECT_TRUE(runner.runningStartedTools().isEmpty());
+}
+
+TEST_F(ToolRunnerTest, StopWithoutRunningToolStillFinishes)
+{
+    installTool(QStringLiteral("ToolRunIdle"));
+    ProcessToolRunner runner(workspace.path(), context, toolName);
+    context.stop = true;
+
+    EXPECT_EQ(runner.waitForTool({}, PauseFirst::No), ToolRunResult::Finished);
+    EXPECT_TRUE(context.statuses.isEmpty());
+}
+
+TEST_F(ToolRunnerTest, MissingToolFileFinishesAfterThePause)
+{
+    ASSERT_TRUE(workspace.isValid());
+    const QString name = QStringLiteral("ToolRunMissing_%1.exe").arg(QCoreApplication::applicationPid());
+    ProcessToolRunner runner(workspace.path(), context, name);
+
+    QElapsedTimer timer;
+    timer.start();
+    const ToolRunResult result = runner.runTool(QStringLiteral("1"), QStringLiteral("状态："));
+    const double seconds = secondsSince(timer);
+
+    EXPECT_EQ(result, ToolRunResult::Finished);
+    EXPECT_GE(seconds, 0.9);
+    EXPECT_LE(seconds, 2.5);
+    EXPECT_TRUE(context.statuses.isEmpty());
+    EXPECT_TRUE(runner.runningStartedTools().isEmpty());
+}
+
+TEST_F(ToolRunnerTest, TerminateStartedToolsEndsOnlyItsOwnProcesses)
+{
+    installTool(QStringLiteral("ToolRunOwn"));
+    ProcessToolRunner runner(workspace.path(), context, toolName);
+    runner.startTool(QStringLiteral("30"));
+    runner.startTool(QStringLiteral("30"));
+
+    // Another program's process of the same name.
+    QProcess other;
+    other.start(workspace.filePath(toolName), {QStringLiteral("30")});
+    ASSERT_TRUE(other.waitForStarted(5000));
+    ASSERT_TRUE(waitUntil([&] { return liveCount(toolName) == 3; }));
+
+    EXPECT_EQ(runner.runningStartedTools().size(), 2);
+    EXPECT_EQ(runner.terminateStartedTools(), 2);
+    EXPECT_EQ(liveCount(toolName), 1);
+    EXPECT_TRUE(ProcessTable::isRunning(other.processId()));
+    EXPECT_EQ(other.state(), QProcess::Running);
+    // Nothing of ours is left, so a second call ends nothing.
+    EXPECT_EQ(runner.terminateStartedTools(), 0);
+
+    other.kill();
+    EXPECT_TRUE(other.waitForFinished(5000));
+}
+
+TEST(PauseSeconds, WaitsAboutTheGivenTimeWhilePumpingEvents)
+{
+    TestRunContext context;
+    QElapsedTimer timer;
+    timer.start();
+    PauseSeconds(0.5, context);
+    const double seconds = secondsSince(timer);
+
+    EXPECT_GE(seconds, 0.5);
+    EXPECT_LE(seconds, 1.5);
+    EXPECT_GE(context.pumps, 10);
+    EXPECT_LE(context.pumps, 30) << "it sleeps between pumps";
+}
+
+TEST(PauseSeconds, ReturnsAtOnceForNoTime)
+{
+    TestRunContext context;
+    QElapsedTimer timer;
+    timer.start();
+    PauseSeconds(0, context);
+    PauseSeconds(-3, context);
+    EXPECT_EQ(context.pumps, 0);
+    EXPECT_LT(secondsSince(timer), 0.1);
+}

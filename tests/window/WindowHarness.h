@@ -1,0 +1,46 @@
+#pragma once
+
+// A main window built for tests: scripted dialogs, a prober that can stand in
+// values for chosen files, fixed random numbers and a private temporary
+// workspace and data folder.
+
+#include "FixedRandom.h"
+#include "ScriptedDialogs.h"
+#include "ScriptedProber.h"
+#include "app/window/FFmain.h"
+#include "app/window/SourceGrid.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <memory>
+
+struct WindowHarness {
+    WindowHarness()
+    {
+        services.dialogs = &dialogs;
+        services.prober = &prober;
+        services.random = &random;
+        services.programFolder = QStringLiteral(ZARV_PROGRAM_DIR);
+        services.workRoot = folder.path() + QStringLiteral("/work/");
+        services.dataFolder = folder.path() + QStringLiteral("/data/");
+        window = std::make_unique<FFmain>(services);
+        window->show();
+        QApplication::processEvents();
+    }
+
+    template <typename T>
+    T *find(const char *name) const
+    {
+        return window->findChild<T *>(QString::fromLatin1(name));
+    }
+
+    MainControls &c() { return window->controls(); }
+
+    QTemporaryDir folder;
+    ScriptedDialogs dialogs;
+    ScriptedProber prober;
+    FixedRandom random;
+    WindowServices services;
+    std::unique_ptr<FFmain> window;
+};
