@@ -117,8 +117,11 @@ QString baseName(const std::string &path)
 }
 
 // The name under which a process runs: the file its exe link points to; when
-// that cannot be read (another user's process, a kernel thread, a zombie),
-// argv[0], and last the kernel's short command name.
+// another user's process hides that link, argv[0], and last the kernel's
+// short command name. Empty for a process that runs no program file (a kernel
+// thread, a zombie, one just ending): no name can match it, and skipping the
+// two extra reads for these keeps a look-up cheap enough to repeat many times
+// a second.
 QString nameOf(const char *pidText)
 {
     char path[64];
@@ -133,6 +136,8 @@ QString nameOf(const char *pidText)
             file.resize(file.size() - deleted.size());
         return baseName(file);
     }
+    if (linkLength < 0 && errno != EACCES && errno != EPERM)
+        return {};
 
     char buffer[4096];
     std::snprintf(path, sizeof path, "/proc/%s/cmdline", pidText);
@@ -192,7 +197,7 @@ QList<ProcessEntry> ProcessTable::find(const NameFilter &filter, MatchLimit limi
         // The name first: it decides for almost every process, and the state
         // is only read for the few that match.
         const QString name = nameOf(entry->d_name);
-        if (!filter(name) || stateOf(entry->d_name) != ProcessState::Live)
+        if (name.isEmpty() || !filter(name) || stateOf(entry->d_name) != ProcessState::Live)
             continue;
         found.append({QByteArray(entry->d_name).toLongLong(), name});
         if (limit == MatchLimit::First)

@@ -15,7 +15,8 @@ enum class MatchLimit { First, All };
 
 // The operating system's process list. Only live processes count: a process
 // that has ended but not yet been collected by its parent (a zombie) is left
-// out, so a finished tool never looks as if it were still running.
+// out, so a finished tool never looks as if it were still running. Kernel
+// threads, which run no program file, are not listed either.
 class ProcessTable {
 public:
     using NameFilter = std::function<bool(const QString &executableName)>;

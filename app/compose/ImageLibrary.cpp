@@ -152,5 +152,6 @@ QSize ImageLibrary::getWidHeight(const QString &path)
     if (size.isValid())
         return size;
     // Formats without a size in their header are decoded.
-    return readImage(path).size();
+    const QImage picture = readImage(path);
+    return picture.isNull() ? QSize() : picture.size();
 }

@@ -23,8 +23,7 @@ public:
 
     // Decodes a picture file; 0 when it cannot be read.
     Handle loadImageFromFile(const QString &path);
-    // A new picture holding a copy of a painted canvas (where pictures were
-    // once passed through the clipboard).
+    // A new picture holding a copy of a painted canvas; 0 for a null canvas.
     Handle createImageFromCanvas(const QImage &canvas);
 
     // Pixel sizes; 0 for a handle that names no picture.

@@ -12,6 +12,7 @@
 #include <QSet>
 #include <QStringConverter>
 #include <QTextStream>
+#include <QVector>
 
 #include <algorithm>
 #include <utility>
@@ -260,7 +261,8 @@ OutputResult VideoVideoComposer::composeVideoVideo(const QDateTime &outputStart,
 
 OutputResult VideoVideoComposer::composeSameVideo()
 {
-    RunSettings &settings = m_env.settings;
+    // Read through the reference: a random audio pick rewrites the fixed-audio captions.
+    const RunSettings &settings = m_env.settings;
     const int entry = m_outputNumber;
     m_env.context.showVideoEntry(entry);
 
@@ -392,7 +394,7 @@ VideoVideoComposer::drawSources(double &longestSeconds, double &shortestSeconds)
 
 OutputResult VideoVideoComposer::composeFourSources()
 {
-    RunSettings &settings = m_env.settings;
+    const RunSettings &settings = m_env.settings;
     double longest = 0;
     double shortest = 0;
     std::optional<FourSources> drawn = drawSources(longest, shortest);

@@ -7,7 +7,6 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
-#include <QVector>
 
 #include <array>
 #include <optional>

@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <QThread>
 
+#include <utility>
+
 #ifdef _WIN32
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -47,7 +49,8 @@ void ProcessToolRunner::startTool(const QString &arguments)
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
-    // Detached: the tool outlives nothing of ours and is never left for us to collect.
+    // Detached: the tool is not our child, so an ended tool never lingers
+    // waiting to be collected, and a closing window does not take it along.
     qint64 pid = 0;
     if (process.startDetached(&pid) && pid > 0)
         m_startedPids.append(pid);
@@ -57,7 +60,7 @@ ToolRunResult ProcessToolRunner::waitForTool(const StatusText &statusText, Pause
 {
     if (pause == PauseFirst::Yes)
         PauseSeconds(1.0, m_context);
-    while (ProcessExists(m_toolName)) {
+    while (toolProcessExists()) {
         if (m_context.stopRequested())
             return ToolRunResult::Stopped;
         m_context.pumpEvents();
@@ -69,6 +72,19 @@ ToolRunResult ProcessToolRunner::waitForTool(const StatusText &statusText, Pause
     // reused by the system, are never mistaken for a tool.
     m_startedPids.clear();
     return ToolRunResult::Finished;
+}
+
+bool ProcessToolRunner::toolProcessExists()
+{
+    // While one of our own tools runs the answer is known from its id alone;
+    // that saves reading the names of all processes on every pass. Only when
+    // ours have ended is the whole table searched (for tools started by others).
+    m_startedPids.removeIf([](qint64 pid) { return !ProcessTable::isRunning(pid); });
+    for (const qint64 pid : std::as_const(m_startedPids)) {
+        if (isOurLiveTool(pid))
+            return true;
+    }
+    return ProcessExists(m_toolName);
 }
 
 bool ProcessToolRunner::isOurLiveTool(qint64 pid) const

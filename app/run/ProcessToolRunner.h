@@ -45,6 +45,8 @@ public:
     QList<qint64> runningStartedTools() const;
 
 private:
+    // True while any process of the tool's name runs.
+    bool toolProcessExists();
     bool isOurLiveTool(qint64 pid) const;
 
     QString m_workspaceFolder;

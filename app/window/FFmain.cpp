@@ -79,7 +79,10 @@ FFmain::~FFmain() = default;
 
 void FFmain::setStatusText(const QString &text)
 {
+    if (m_controls.StbPanel[3]->text() == text)
+        return;
     m_controls.StbPanel[3]->setText(text);
+    emit statusTextChanged(text);
 }
 
 QString FFmain::statusText() const

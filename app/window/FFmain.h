@@ -32,6 +32,10 @@ public:
     void setStatusText(const QString &text);
     QString statusText() const;
 
+signals:
+    // A status text other than the one shown before.
+    void statusTextChanged(const QString &text);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 

@@ -1,36 +1,114 @@
 #pragma once
 
 #include "app/run/RunSettings.h"
+#include "app/window/WindowState.h"
 
+#include <QHash>
 #include <QObject>
 
+#include <array>
+
 class DialogService;
+class KeyFilter;
+class QComboBox;
 class SourceListOps;
 struct MainControls;
 struct WindowState;
 
 // The rules that tie the option controls together: key filters, validation
 // when a field loses the focus, derived lengths, the mode buttons and every
-// check-box and combo-box rule. Setting a control from code runs its rule too.
+// check-box and combo-box rule.
+//
+// Setting a control's value from code runs that control's own rule, as a
+// user's change does: every rule hangs on the control's change signal
+// (toggled, stateChanged, currentIndexChanged, textChanged), so one rule may
+// set other controls and their rules follow. A rule that is already running
+// is not entered again; it reads the controls afresh after it set its own.
 class OptionRules : public QObject {
     Q_OBJECT
 public:
     OptionRules(MainControls &controls, WindowState &state, DialogService &dialogs,
                 SourceListOps &lists, QObject *parent = nullptr);
 
-    // Brings the controls into their start state (batch on with 200 outputs,
-    // the first entry of each combo box with its rule run).
+    // Brings the controls into their start state: batch on with 200 outputs,
+    // then the first entry of each combo box with its rule run.
     void applyStartState();
 
     // Reads the controls into the snapshot a run uses.
     RunSettings readSettings() const;
 
+    static QString preciseQuadQuestion();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    enum class Rule {
+        Mode,
+        Batch,
+        KeepSize,
+        Reuse,
+        Effect,
+        RandomLength,
+        LengthRule,
+        AudioRule,
+        FourSplit,
+        SlideShow,
+        PreciseQuad,
+        Size,
+        Target,
+        SlideSecondsText,
+        VideoDrawText,
+        LengthText,
+        Count
+    };
+    class RuleScope;
+    using RuleHandler = void (OptionRules::*)();
+
+    void setDesignValues();
+    void connectRules();
+    void watchFields();
+
+    // Selects an entry; the box's rule runs when the entry changes, and with
+    // SameEntry::RunRule also when the entry is already shown.
+    enum class SameEntry { Skip, RunRule };
+    void select(QComboBox *box, int index, SameEntry same = SameEntry::Skip);
+
+    void onModeChosen(ComposeMode mode);
+    void onBatch();
+    void onKeepSize();
+    void onReuse();
+    void onEffect();
+    void onRandomLength();
+    void onLengthRule();
+    void onAudioRule();
+    void onFourSplit();
+    void onSlideShow();
+    void onPreciseQuad();
+    void onSizeChosen();
+    void onTarget();
+    void onSlideSecondsText();
+    void onVideoDrawText();
+    void onLengthText();
+
+    void validateLength();
+    void validateMax();
+    void validateVideoDraw();
+    void validatePictureRange();
+    void validateRandomLength();
+    void validateSize();
+
+    void removeLongVideos();
+    void refreshAddButtons();
+    QString focusedControlValue() const;
+    bool isMode(ComposeMode mode) const;
+
     MainControls &m_controls;
     WindowState &m_state;
     DialogService &m_dialogs;
     SourceListOps &m_lists;
+    KeyFilter *m_keys = nullptr;
+    QHash<QObject *, RuleHandler> m_validators;  // field -> its focus-out check
+    QHash<QObject *, RuleHandler> m_comboRules;
+    std::array<bool, size_t(Rule::Count)> m_running{};
 };

@@ -1,6 +1,9 @@
 #include "app/library/MediaInfoProber.h"
 #include "app/library/MediaProber.h"
+#include "app/window/BatchDialogs.h"
+#include "app/window/BatchJob.h"
 #include "app/window/FFmain.h"
+#include "app/window/RunDriver.h"
 #include "app/window/QtDialogService.h"
 #include "app/compose/SystemRandom.h"
 #include "platform/AppFolders.h"
@@ -8,7 +11,9 @@
 
 #include <QApplication>
 #include <QTextStream>
+#include <QTimer>
 
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -35,6 +40,54 @@ int runProbe(const QStringList &files)
     return status;
 }
 
+volatile std::sig_atomic_t interruptReceived = 0;
+
+void onInterrupt(int)
+{
+    interruptReceived = 1;
+}
+
+// --batch JOB [--check]: the same window, never shown, driven by a job file.
+int runBatch(const QString &jobPath, bool checkOnly, const AppFolders &folders)
+{
+    BatchDialogs dialogs;
+    MediaInfoProber prober;
+    SystemRandom random;
+    WindowServices services{&dialogs, &prober, &random, folders.programFolder, folders.workRoot,
+                            folders.dataFolder};
+    FFmain window(services);
+    QObject::connect(&window, &FFmain::statusTextChanged, &window,
+                     [&dialogs](const QString &text) { dialogs.printLine(text); });
+
+    // An interrupt acts as a confirmed stop: the run ends its tools, deletes
+    // its workspace and the program exits.
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
+    QTimer interruptWatch;
+    QObject::connect(&interruptWatch, &QTimer::timeout, &window, [&window] {
+        if (interruptReceived)
+            window.runDriver().stopWithoutQuestion();
+    });
+    interruptWatch.start(50);
+
+    BatchJob job(window, dialogs);
+    QString error;
+    if (!job.load(jobPath, &error) || !job.apply(&error)) {
+        dialogs.printLine(error);
+        return BatchJob::Refused;
+    }
+    if (interruptReceived)
+        return BatchJob::Refused;
+    if (checkOnly) {
+        job.validateOnly();
+        QTextStream out(stdout);
+        out.setEncoding(QStringConverter::Utf8);
+        out << job.stateReport();
+        return 0;
+    }
+    return job.run();
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -49,9 +102,19 @@ int main(int argc, char **argv)
         return runProbe(arguments.mid(1));
     }
 
+    const bool batch = arguments.value(0) == QLatin1String("--batch");
+    if (batch && arguments.size() < 2) {
+        std::fputs("usage: ZarvMulVideoEditor --batch JOB [--check]\n", stderr);
+        return BatchJob::Refused;
+    }
+    if (batch && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZarvMulVideoEditor"));
     const AppFolders folders = AppFolders::forCurrentUser(QCoreApplication::applicationDirPath());
+    if (batch)
+        return runBatch(arguments.at(1), arguments.contains(QStringLiteral("--check")), folders);
     QtDialogService dialogs;
     MediaInfoProber prober;
     SystemRandom random;

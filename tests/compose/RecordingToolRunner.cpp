@@ -14,8 +14,14 @@ RecordingToolRunner::RecordingToolRunner(QString workspaceFolder, RunContext &co
 void RecordingToolRunner::startTool(const QString &argumentText)
 {
     arguments.append(argumentText);
-    if (m_execution != Execution::RunForReal)
-        return;
+    if (m_execution == Execution::RunForReal)
+        runForReal(argumentText);
+    if (onStart)
+        onStart(argumentText);
+}
+
+void RecordingToolRunner::runForReal(const QString &argumentText)
+{
     QProcess process;
     process.setWorkingDirectory(m_workspaceFolder);
     process.setProcessChannelMode(QProcess::MergedChannels);

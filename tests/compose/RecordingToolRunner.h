@@ -3,6 +3,8 @@
 #include "app/run/ToolRunner.h"
 
 #include <QList>
+
+#include <functional>
 #include <QString>
 #include <QStringList>
 
@@ -32,8 +34,13 @@ public:
     QList<Wait> waits;
     QStringList failedRuns;    // argument strings whose real run did not exit with 0
     QStringList toolOutput;    // the tool's messages of the failed runs
+    // Called after each start (after the real run, if any): lets a test play
+    // a tool that writes a file.
+    std::function<void(const QString &arguments)> onStart;
 
 private:
+    void runForReal(const QString &argumentText);
+
     QString m_workspaceFolder;
     RunContext &m_context;
     Execution m_execution;

@@ -138,6 +138,26 @@ TEST_F(ToolRunnerTest, WaitCoversRunsStartedBackToBack)
     EXPECT_EQ(liveCount(toolName), 0);
 }
 
+TEST_F(ToolRunnerTest, WaitCoversAToolOfTheSameNameStartedElsewhere)
+{
+    installTool(QStringLiteral("ToolRunOther"));
+    ProcessToolRunner runner(workspace.path(), context, toolName);
+    QProcess other;
+    other.start(workspace.filePath(toolName), {QStringLiteral("1.5")});
+    ASSERT_TRUE(other.waitForStarted(5000));
+    ASSERT_TRUE(waitUntil([&] { return liveCount(toolName) == 1; }));
+
+    QElapsedTimer timer;
+    timer.start();
+    const ToolRunResult result = runner.waitForTool({}, PauseFirst::No);
+    const double seconds = secondsSince(timer);
+
+    EXPECT_EQ(result, ToolRunResult::Finished);
+    EXPECT_GE(seconds, 1.2);
+    EXPECT_LE(seconds, 5.0);
+    EXPECT_TRUE(other.waitForFinished(5000));
+}
+
 TEST_F(ToolRunnerTest, RunsInTheWorkspaceWithQuotedArgumentsGrouped)
 {
     installTool(QStringLiteral("ToolRunShell"), QStringLiteral("/bin/sh"));

@@ -1,0 +1,45 @@
+#include "app/window/BatchDialogs.h"
+
+#include <cstdio>
+
+BatchDialogs::BatchDialogs() : m_err(stderr)
+{
+    m_err.setEncoding(QStringConverter::Utf8);
+}
+
+void BatchDialogs::printLine(const QString &text)
+{
+    QString oneLine = text;
+    oneLine.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    m_err << oneLine << '\n';
+    m_err.flush();
+}
+
+DialogAnswer BatchDialogs::showMessage(const MessageRequest &request)
+{
+    printLine(title() + QStringLiteral("：") + request.text);
+    if (request.buttons == MessageButtons::Ok)
+        return DialogAnswer::Ok;
+    if (!m_answers.isEmpty())
+        return m_answers.dequeue();
+    if (request.text.startsWith(QStringLiteral("处理完毕！")))
+        return DialogAnswer::No;
+    return request.defaultAnswer;
+}
+
+QStringList BatchDialogs::openFiles(const FileDialogRequest &)
+{
+    return m_files.isEmpty() ? QStringList() : m_files.dequeue();
+}
+
+QString BatchDialogs::chooseFolder(const FolderDialogRequest &)
+{
+    return m_folders.isEmpty() ? QString() : m_folders.dequeue();
+}
+
+void BatchDialogs::setAnswers(const QList<DialogAnswer> &answers)
+{
+    m_answers.clear();
+    for (DialogAnswer a : answers)
+        m_answers.enqueue(a);
+}

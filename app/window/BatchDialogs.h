@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/DialogService.h"
+
+#include <QQueue>
+#include <QTextStream>
+
+// The dialogs of the headless batch mode: every message is printed to
+// standard error; questions take the job's answers in order, then their
+// default button (the completion question then takes No). File and folder
+// dialogs answer with what the job queued for them.
+class BatchDialogs : public DialogService {
+public:
+    BatchDialogs();
+
+    DialogAnswer showMessage(const MessageRequest &request) override;
+    QStringList openFiles(const FileDialogRequest &request) override;
+    QString chooseFolder(const FolderDialogRequest &request) override;
+    void beep() override { ++m_beeps; }
+
+    void printLine(const QString &text);
+    void setAnswers(const QList<DialogAnswer> &answers);
+    void queueFiles(const QStringList &files) { m_files.enqueue(files); }
+    void queueFolder(const QString &folder) { m_folders.enqueue(folder); }
+    int beeps() const { return m_beeps; }
+
+private:
+    QTextStream m_err;
+    QQueue<DialogAnswer> m_answers;
+    QQueue<QStringList> m_files;
+    QQueue<QString> m_folders;
+    int m_beeps = 0;
+};

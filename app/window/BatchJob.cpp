@@ -1,0 +1,337 @@
+#include "app/window/BatchJob.h"
+
+#include "app/run/RunValidator.h"
+#include "app/window/BatchDialogs.h"
+#include "app/window/ClickableLabel.h"
+#include "app/window/FFmain.h"
+#include "app/window/FileAdding.h"
+#include "app/window/OptionRules.h"
+#include "app/window/RunDriver.h"
+#include "app/window/SourceGrid.h"
+#include "app/window/SourceListOps.h"
+#include "app/window/UpDown.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+
+#include <algorithm>
+
+namespace {
+
+Qt::Key keyFor(QChar c)
+{
+    if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+        return Qt::Key(Qt::Key_0 + (c.unicode() - '0'));
+    if (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('z'))
+        return Qt::Key(Qt::Key_A + (c.toLower().unicode() - 'a'));
+    if (c == QLatin1Char('-'))
+        return Qt::Key_Minus;
+    if (c == QLatin1Char('.'))
+        return Qt::Key_Period;
+    if (c == QLatin1Char(' '))
+        return Qt::Key_Space;
+    return Qt::Key_unknown;
+}
+
+bool parseInt(const QString &text, int *value)
+{
+    bool ok = false;
+    *value = text.trimmed().toInt(&ok);
+    return ok;
+}
+
+QString folderWithSeparator(const QString &folder)
+{
+    const QString absolute = QFileInfo(folder).absoluteFilePath();
+    return absolute.endsWith(QLatin1Char('/')) ? absolute : absolute + QLatin1Char('/');
+}
+
+}  // namespace
+
+BatchJob::BatchJob(FFmain &window, BatchDialogs &dialogs) : m_window(window), m_dialogs(dialogs) {}
+
+bool BatchJob::load(const QString &path, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("无法读取任务文件：") + path;
+        return false;
+    }
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    for (int i = 0; i < lines.size(); ++i) {
+        QString line = lines.at(i);
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (line.trimmed().isEmpty() || line.trimmed().startsWith(QLatin1Char('#')))
+            continue;
+        const int equals = line.indexOf(QLatin1Char('='));
+        if (equals <= 0) {
+            *error = QStringLiteral("任务文件第%1行不是“名称=值”的格式：").arg(i + 1) + line;
+            return false;
+        }
+        m_lines.append({line.left(equals).trimmed(), line.mid(equals + 1)});
+        m_lineNumbers.append(i + 1);
+    }
+    return true;
+}
+
+bool BatchJob::apply(QString *error)
+{
+    for (int i = 0; i < m_lines.size(); ++i) {
+        QString lineError;
+        if (!applyLine(m_lines.at(i).first, m_lines.at(i).second, &lineError)) {
+            *error = QStringLiteral("任务文件第%1行：").arg(m_lineNumbers.at(i)) + lineError;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool BatchJob::typeInto(QWidget *field, const QString &text, QString *error)
+{
+    QLineEdit *edit = qobject_cast<QLineEdit *>(field);
+    if (!edit) {
+        if (auto *combo = qobject_cast<QComboBox *>(field))
+            edit = combo->lineEdit();
+    }
+    if (!edit) {
+        *error = field->objectName() + QStringLiteral("不能输入文字");
+        return false;
+    }
+    // Typed as a user would: select everything, then one key press per
+    // character, so the field's key filter sees every character.
+    edit->selectAll();
+    QKeyEvent erase(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, QStringLiteral("\b"));
+    QCoreApplication::sendEvent(edit, &erase);
+    if (!edit->text().isEmpty())
+        edit->clear();
+    const int beepsBefore = m_dialogs.beeps();
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, keyFor(c), Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(edit, &press);
+        QKeyEvent release(QEvent::KeyRelease, keyFor(c), Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(edit, &release);
+    }
+    if (m_dialogs.beeps() != beepsBefore) {
+        *error = field->objectName() + QStringLiteral("不接受值“") + text + QStringLiteral("”");
+        return false;
+    }
+    // Leaving the field runs its validation.
+    QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(field, &leave);
+    if (field != edit) {
+        QFocusEvent leaveEdit(QEvent::FocusOut, Qt::TabFocusReason);
+        QCoreApplication::sendEvent(edit, &leaveEdit);
+    }
+    return true;
+}
+
+bool BatchJob::loadFolder(int target, const QString &folder, QString *error)
+{
+    if (!QFileInfo(folder).isDir()) {
+        *error = QStringLiteral("目录不存在：") + folder;
+        return false;
+    }
+    MainControls &c = m_window.controls();
+    c.CmbObject->setCurrentIndex(target);
+    m_dialogs.queueFolder(folderWithSeparator(folder));
+    m_window.adding().ChooseFolder();
+    if (target != 3)
+        m_window.adding().LoadFolder();
+    return true;
+}
+
+bool BatchJob::applyLine(const QString &key, const QString &value, QString *error)
+{
+    MainControls &c = m_window.controls();
+    if (key == QLatin1String("videos"))
+        return loadFolder(0, value, error);
+    if (key == QLatin1String("audios"))
+        return loadFolder(1, value, error);
+    if (key == QLatin1String("pictures"))
+        return loadFolder(2, value, error);
+    if (key == QLatin1String("output")) {
+        if (!QFileInfo(value).isDir()) {
+            *error = QStringLiteral("输出目录不存在：") + value;
+            return false;
+        }
+        return loadFolder(3, value, error);
+    }
+    if (key == QLatin1String("answers")) {
+        QList<DialogAnswer> answers;
+        for (const QString &word : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            const QString w = word.trimmed().toLower();
+            if (w == QLatin1String("yes"))
+                answers.append(DialogAnswer::Yes);
+            else if (w == QLatin1String("no"))
+                answers.append(DialogAnswer::No);
+            else if (w == QLatin1String("cancel"))
+                answers.append(DialogAnswer::Cancel);
+            else if (w == QLatin1String("ok"))
+                answers.append(DialogAnswer::Ok);
+            else {
+                *error = QStringLiteral("未知的回答：") + word;
+                return false;
+            }
+        }
+        m_dialogs.setAnswers(answers);
+        return true;
+    }
+
+    QWidget *control = nullptr;
+    for (QWidget *w : namedControls(m_window)) {
+        if (w->objectName() == key)
+            control = w;
+    }
+    if (!control) {
+        *error = QStringLiteral("未知的名称：") + key;
+        return false;
+    }
+    if (control == c.LNewAu) {
+        if (!QFileInfo(value).isFile()) {
+            *error = QStringLiteral("音频文件不存在：") + value;
+            return false;
+        }
+        m_dialogs.queueFiles({QFileInfo(value).absoluteFilePath()});
+        m_window.lists().ChooseFixedAudio();
+        return true;
+    }
+    if (!control->isEnabled()) {
+        *error = key + QStringLiteral("当前不可用，不能设置");
+        return false;
+    }
+    int number = 0;
+    if (auto *radio = qobject_cast<QRadioButton *>(control)) {
+        if (!parseInt(value, &number) || (number != 0 && number != 1)) {
+            *error = key + QStringLiteral("只能是0或1");
+            return false;
+        }
+        if (number == 1 && !radio->isChecked())
+            radio->click();
+        return true;
+    }
+    if (auto *check = qobject_cast<QCheckBox *>(control)) {
+        if (!parseInt(value, &number) || number < 0 || number > (check->isTristate() ? 2 : 1)) {
+            *error = key + QStringLiteral("只能是0或1");
+            return false;
+        }
+        // Clicking cycles the box the way a user's clicks would, at most
+        // three times (a rule may refuse a state).
+        for (int clicks = 0; clicks < 3 && int(check->checkState()) != number; ++clicks)
+            check->click();
+        if (int(check->checkState()) != number) {
+            *error = key + QStringLiteral("不接受值") + value;
+            return false;
+        }
+        return true;
+    }
+    if (auto *combo = qobject_cast<QComboBox *>(control)) {
+        if (!combo->isEditable() || (parseInt(value, &number) && !value.contains(QLatin1Char('x')))) {
+            if (!parseInt(value, &number) || number < 0 || number >= combo->count()) {
+                *error = key + QStringLiteral("没有第%1项").arg(value);
+                return false;
+            }
+            combo->setCurrentIndex(number);
+            emit combo->activated(number);
+            return true;
+        }
+        return typeInto(combo, value, error);
+    }
+    if (qobject_cast<QLineEdit *>(control))
+        return typeInto(control, value, error);
+    *error = key + QStringLiteral("不能在任务中设置");
+    return false;
+}
+
+
+BatchJob::ExitCode BatchJob::run()
+{
+    RunDriver &driver = m_window.runDriver();
+    m_window.controls().CmdDo->click();
+    const RunDriver::Summary &summary = driver.lastSummary();
+    if (!summary.started)
+        return Refused;
+    return summary.failed > 0 || summary.stopped ? SomeOutputsFailed : Success;
+}
+
+void BatchJob::validateOnly()
+{
+    MainControls &c = m_window.controls();
+    const SourceCounts counts{c.MSFV->entryCount(), c.MSFA->entryCount(), c.MSFP->entryCount()};
+    const RunValidation validation = ValidateRun(m_window.options().readSettings(), counts, m_dialogs);
+    if (validation.newMaxText)
+        c.TMax->setText(*validation.newMaxText);
+    if (validation.newPictureRangeText)
+        c.TPics->setText(*validation.newPictureRangeText);
+    if (validation.reuse == ReuseCorrection::Untick)
+        c.ChSame->setChecked(false);
+}
+
+QList<QWidget *> BatchJob::namedControls(const FFmain &window)
+{
+    QList<QWidget *> controls;
+    for (QWidget *w : window.findChildren<QWidget *>()) {
+        const QString name = w->objectName();
+        if (name.isEmpty() || name.startsWith(QLatin1String("qt_")))
+            continue;
+        controls.append(w);
+    }
+    std::sort(controls.begin(), controls.end(),
+              [](QWidget *a, QWidget *b) { return a->objectName() < b->objectName(); });
+    return controls;
+}
+
+QString BatchJob::stateReport() const
+{
+    QString report;
+    for (QWidget *w : namedControls(m_window)) {
+        QString value;
+        if (auto *check = qobject_cast<QCheckBox *>(w))
+            value = QString::number(int(check->checkState()));
+        else if (auto *radio = qobject_cast<QRadioButton *>(w))
+            value = radio->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+        else if (auto *combo = qobject_cast<QComboBox *>(w))
+            value = QString::number(combo->currentIndex()) + QLatin1Char(':') + combo->currentText();
+        else if (auto *edit = qobject_cast<QLineEdit *>(w))
+            value = edit->text();
+        else if (auto *label = qobject_cast<QLabel *>(w))
+            value = label->text();
+        else if (auto *upDown = qobject_cast<UpDown *>(w))
+            value = QString::number(upDown->value());
+        else if (auto *button = qobject_cast<QPushButton *>(w))
+            value = button->text();
+        else if (auto *bar = qobject_cast<QProgressBar *>(w))
+            value = QString::number(bar->value());
+        else if (auto *grid = qobject_cast<SourceGrid *>(w))
+            value = QString::number(grid->entryCount());
+        else if (auto *group = qobject_cast<QGroupBox *>(w))
+            value = group->title();
+        value.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        report += w->objectName() + QLatin1Char('\t') + value + QLatin1Char('\t') +
+                  (w->isEnabled() ? QStringLiteral("enabled") : QStringLiteral("disabled")) +
+                  QLatin1Char('\t') +
+                  (w->isVisibleTo(const_cast<FFmain *>(&m_window)) ? QStringLiteral("visible")
+                                                                    : QStringLiteral("hidden")) +
+                  QLatin1Char('\n');
+    }
+    const MainControls &c = const_cast<FFmain &>(m_window).controls();
+    const QPair<const char *, SourceGrid *> grids[] = {{"MSFV", c.MSFV}, {"MSFA", c.MSFA}, {"MSFP", c.MSFP}};
+    for (const auto &[name, grid] : grids) {
+        for (int entry = 1; entry <= grid->entryCount(); ++entry)
+            report += QString::fromLatin1(name) + QLatin1Char('\t') + QString::number(entry) +
+                      QLatin1Char('\t') + grid->entryCells(entry).join(QLatin1Char('\t')) +
+                      QLatin1Char('\n');
+    }
+    return report;
+}

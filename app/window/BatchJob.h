@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QString>
+
+class BatchDialogs;
+class FFmain;
+class QWidget;
+
+// A job for the headless batch mode: UTF-8 text, one KEY=VALUE a line, blank
+// lines and lines starting with "#" ignored, applied from top to bottom.
+// KEY is a control's name and the value goes through the control's own rules
+// as a user's click or typing (followed by leaving the field) would; the keys
+// videos, audios, pictures load a folder into that list, output sets the
+// output folder and answers gives the answers to the questions.
+class BatchJob {
+public:
+    enum ExitCode { Success = 0, SomeOutputsFailed = 1, Refused = 2 };
+
+    BatchJob(FFmain &window, BatchDialogs &dialogs);
+
+    // Reads the job file; false with a message when it cannot be read or a
+    // line is not KEY=VALUE.
+    bool load(const QString &path, QString *error);
+    // Applies the lines in order; false with a message at the first unknown
+    // key or impossible value.
+    bool apply(QString *error);
+    // Presses the make button and waits for the run to end.
+    ExitCode run();
+    // Runs only the validation (its messages are printed).
+    void validateOnly();
+    // One line per named control, sorted by name, then the rows of the lists.
+    QString stateReport() const;
+
+    static QList<QWidget *> namedControls(const FFmain &window);
+
+private:
+    bool applyLine(const QString &key, const QString &value, QString *error);
+    bool typeInto(QWidget *field, const QString &text, QString *error);
+    bool loadFolder(int target, const QString &folder, QString *error);
+
+    FFmain &m_window;
+    BatchDialogs &m_dialogs;
+    QList<QPair<QString, QString>> m_lines;
+    QList<int> m_lineNumbers;
+};
