@@ -137,14 +137,16 @@ void OptionRules::watchFields()
         m_keys->watch(digitsOnly);
     m_keys->watch(c.TPics, QStringLiteral("-"));
     m_keys->watch(c.TRndLen, QStringLiteral("-"));
-    m_keys->watch(c.CmbSize->lineEdit(), QStringLiteral("x"));
+    // The size box keeps the focus itself and hands keys and focus events to
+    // its line edit directly, so the box is the one watched.
+    m_keys->watch(c.CmbSize, QStringLiteral("x"));
 
     m_validators.insert(c.TLen, &OptionRules::validateLength);
     m_validators.insert(c.TMax, &OptionRules::validateMax);
     m_validators.insert(c.TVedio, &OptionRules::validateVideoDraw);
     m_validators.insert(c.TPics, &OptionRules::validatePictureRange);
     m_validators.insert(c.TRndLen, &OptionRules::validateRandomLength);
-    m_validators.insert(c.CmbSize->lineEdit(), &OptionRules::validateSize);
+    m_validators.insert(c.CmbSize, &OptionRules::validateSize);
     for (QObject *field : m_validators.keys())
         field->installEventFilter(this);
 }

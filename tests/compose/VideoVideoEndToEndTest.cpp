@@ -59,9 +59,9 @@ StreamDetails probeDetails(const QString &path)
     return details;
 }
 
-// A clip with a test picture and a tone, every frame a key frame, so a
-// stream-copy cut is as exact as a re-encoded one.
-bool makeClip(const QString &path, int width, int height, double seconds,
+// A clip with a test picture and a 44.1 kHz tone, every frame a key frame, so
+// a stream-copy cut is as exact as a re-encoded one.
+bool makeClip(const QString &path, int width, int height, double seconds, int soundChannels,
               const QString &pixelFormat = QStringLiteral("yuv420p"))
 {
     const QString duration = QString::number(seconds, 'f', 3);
@@ -69,7 +69,7 @@ bool makeClip(const QString &path, int width, int height, double seconds,
                      QStringLiteral("testsrc=size=%1x%2:rate=25:duration=%3").arg(width).arg(height).arg(duration),
                      "-f", "lavfi", "-i",
                      QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(duration),
-                     "-g", "1"};
+                     "-ac", QString::number(soundChannels), "-g", "1"};
     const QString suffix = QFileInfo(path).suffix();
     if (suffix == QLatin1String("mp4") || suffix == QLatin1String("mkv"))
         args << "-c:v" << "libx264" << "-preset" << "ultrafast" << "-pix_fmt" << pixelFormat << "-c:a" << "aac";
@@ -98,13 +98,16 @@ protected:
     // Five short clips with sound, all 160 x 120, in several containers: an
     // H.264 4:4:4 Matroska clip, two MP4s, an AVI and an AVI named .divx
     // (which the tool cannot write, so its cut becomes a Matroska clip).
+    // All but a.mp4 sound in stereo: the tool's own stream choice would take
+    // a stereo video sound over a mono sound track, so a mono track at
+    // 22050 Hz in an output shows that the track was mapped.
     void makeSources(ComposeBench &bench)
     {
-        ASSERT_TRUE(makeClip(bench.source(QStringLiteral("d444.mkv")), 160, 120, 4, QStringLiteral("yuv444p")));
-        ASSERT_TRUE(makeClip(bench.source(QStringLiteral("a.mp4")), 160, 120, 2.0));
-        ASSERT_TRUE(makeClip(bench.source(QStringLiteral("b.mp4")), 160, 120, 3.0));
-        ASSERT_TRUE(makeClip(bench.source(QStringLiteral("c.avi")), 160, 120, 2.5));
-        ASSERT_TRUE(makeClip(bench.source(QStringLiteral("e.divx")), 160, 120, 3.0));
+        ASSERT_TRUE(makeClip(bench.source(QStringLiteral("d444.mkv")), 160, 120, 4, 2, QStringLiteral("yuv444p")));
+        ASSERT_TRUE(makeClip(bench.source(QStringLiteral("a.mp4")), 160, 120, 2.0, 1));
+        ASSERT_TRUE(makeClip(bench.source(QStringLiteral("b.mp4")), 160, 120, 3.0, 2));
+        ASSERT_TRUE(makeClip(bench.source(QStringLiteral("c.avi")), 160, 120, 2.5, 2));
+        ASSERT_TRUE(makeClip(bench.source(QStringLiteral("e.divx")), 160, 120, 3.0, 2));
         for (const QString &name : {QStringLiteral("d444.mkv"), QStringLiteral("a.mp4"), QStringLiteral("b.mp4"),
                                    QStringLiteral("c.avi"), QStringLiteral("e.divx")}) {
             const MediaFactory::StreamFacts facts = MediaFactory::probe(bench.source(name));
@@ -113,7 +116,7 @@ protected:
         }
     }
 
-    // A sound file at 22050 Hz, which no video has, so the output shows whose sound it got.
+    // A mono sound file at 22050 Hz, which no video has, so the output shows whose sound it got.
     QString makeTrack(ComposeBench &bench, const QString &name, double seconds)
     {
         const QString path = bench.source(name);
@@ -216,6 +219,7 @@ TEST_F(VideoVideoEndToEndTest, ABatchOfFourSourceOutputs)
             // The random row's sound, not a video's.
             EXPECT_EQ(bench.settings.fixedAudioText, track);
             EXPECT_EQ(details.sampleRate, 22050);
+            EXPECT_EQ(details.channels, 1);
         }
         EXPECT_TRUE(bench.context.statuses.last().startsWith(QStringLiteral("状态：视频生成Ok！")))
             << bench.context.statuses.last().toStdString();
@@ -254,7 +258,8 @@ TEST_F(VideoVideoEndToEndTest, SameVideoOutputs)
     EXPECT_TRUE(facts.hasAudio);
     EXPECT_NEAR(facts.durationSeconds, v2, 0.1);
     EXPECT_NEAR(MediaFactory::probe(bench.work(QStringLiteral("M.mp3"))).durationSeconds, v2, 0.1);
-    EXPECT_EQ(probeDetails(bench.output(2)).channels, 2);  // the joined track, not the mono video sound
+    // The joined track (stereo), not the mono sound of a.mp4.
+    EXPECT_EQ(probeDetails(bench.output(2)).channels, 2);
 
     // Output 3: a long audio cut to the video at a random start.
     bench.settings.addAudio = false;
@@ -271,7 +276,8 @@ TEST_F(VideoVideoEndToEndTest, SameVideoOutputs)
     EXPECT_NEAR(details.videoSeconds, v3, FrameSeconds + 0.001);
     EXPECT_NEAR(details.soundSeconds, v3, SoundSlackSeconds);
     EXPECT_NEAR(facts.durationSeconds, v3, SoundSlackSeconds);
-    EXPECT_EQ(details.sampleRate, 22050);  // the chosen audio's sound
+    EXPECT_EQ(details.sampleRate, 22050);  // the chosen audio's sound, not the stereo video sound
+    EXPECT_EQ(details.channels, 1);
 
     EXPECT_TRUE(bench.runner.failedRuns.isEmpty())
         << bench.runner.failedRuns.join('\n').toStdString() << bench.runner.toolOutput.join('\n').toStdString();

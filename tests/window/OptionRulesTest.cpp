@@ -58,7 +58,15 @@ protected:
         field->selectAll();
         QTest::keyClicks(field, text);
     }
-    void typeIntoSize(const QString &text) { typeInto(c().CmbSize->lineEdit(), text); }
+    // The size box keeps the focus itself and passes the keys to its line edit.
+    void typeIntoSize(const QString &text)
+    {
+        QComboBox *box = c().CmbSize;
+        box->setFocus(Qt::MouseFocusReason);
+        ASSERT_EQ(QApplication::focusWidget(), box);
+        box->lineEdit()->selectAll();
+        QTest::keyClicks(box, text);
+    }
 
     // The user leaves the field by giving another control the focus.
     void leaveField()
@@ -1103,9 +1111,9 @@ TEST_F(OptionRulesTest, AutomaticSizeInPicturePictureSelects1920x1080)
     ASSERT_EQ(beeps(), 0);
 
     // The user steps up the list to its first entry with the keyboard.
-    c().CmbSize->lineEdit()->setFocus();
-    QTest::keyClick(c().CmbSize->lineEdit(), Qt::Key_Up);
-    QTest::keyClick(c().CmbSize->lineEdit(), Qt::Key_Up);
+    c().CmbSize->setFocus();
+    QTest::keyClick(c().CmbSize, Qt::Key_Up);
+    QTest::keyClick(c().CmbSize, Qt::Key_Up);
     EXPECT_EQ(c().CmbSize->currentIndex(), 3);
     EXPECT_EQ(c().CmbSize->currentText(), QStringLiteral("1920x1080"));
     EXPECT_EQ(state().outputWidth, 1920);
