@@ -242,8 +242,7 @@ bool BatchJob::applyLine(const QString &key, const QString &value, QString *erro
                 *error = key + QStringLiteral("没有第%1项").arg(value);
                 return false;
             }
-            combo->setCurrentIndex(number);
-            emit combo->activated(number);
+            combo->setCurrentIndex(number);  // the box's rule runs on the change
             return true;
         }
         return typeInto(combo, value, error);

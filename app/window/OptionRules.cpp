@@ -49,11 +49,6 @@ double numberIn(const QLineEdit *edit)
     return LeadingNumber(edit->text());
 }
 
-void setTicked(QCheckBox *box, bool ticked)
-{
-    box->setChecked(ticked);
-}
-
 }  // namespace
 
 // Marks a rule as running for the lifetime of the scope; a rule that is
@@ -84,7 +79,7 @@ OptionRules::OptionRules(MainControls &controls, WindowState &state, DialogServi
                          SourceListOps &lists, QObject *parent)
     : QObject(parent), m_controls(controls), m_state(state), m_dialogs(dialogs), m_lists(lists)
 {
-    setDesignValues();
+    setInitialValues();
     watchFields();
     connectRules();
 }
@@ -95,7 +90,7 @@ QString OptionRules::preciseQuadQuestion()
 }
 
 // The values the controls hold before the window loads; no rule runs for them.
-void OptionRules::setDesignValues()
+void OptionRules::setInitialValues()
 {
     MainControls &c = m_controls;
     // Unticked, so that ticking it at start-up runs its rule.
@@ -236,7 +231,7 @@ void OptionRules::onModeChosen(ComposeMode mode)
 
     // In this order: unticking a box runs its rule against the new mode.
     m_state.composeMode = mode;
-    setTicked(c.ChSame, false);
+    c.ChSame->setChecked(false);
     c.ChSame->setText(videoVideo ? videoReuseCaption() : pictureReuseCaption());
     c.ChSame->setEnabled(!mixed);
     c.MSFV->setEnabled(!picturePicture);
@@ -272,11 +267,11 @@ void OptionRules::onModeChosen(ComposeMode mode)
         select(c.CmbEffect, 0);
     c.CmbEffect->setEnabled(!videoVideo);
 
-    setTicked(c.ChCut, false);
+    c.ChCut->setChecked(false);
     c.ChCut->setEnabled(!picturePicture);
-    setTicked(c.ChAcc, false);
+    c.ChAcc->setChecked(false);
     c.ChAcc->setEnabled(videoVideo);
-    setTicked(c.ChPPT, false);
+    c.ChPPT->setChecked(false);
     c.ChPPT->setEnabled(videoVideo);
 
     refreshAddButtons();
@@ -324,22 +319,22 @@ void OptionRules::onReuse()
         return;
     }
 
-    setTicked(c.ChNoSpace, true);
+    c.ChNoSpace->setChecked(true);
     select(c.CmbSize, kAutomaticSize);
-    setTicked(c.ChAddAudio, false);
+    c.ChAddAudio->setChecked(false);
     c.ChAddAudio->setEnabled(false);
 
     // Audio of its own or a padded one: only the chosen-audio rules pad.
     const auto padChosenAudio = [&c] {
         if (c.CmbAudio->currentIndex() > kAudioOfLongestVideo) {
-            setTicked(c.ChAddAudio, true);
+            c.ChAddAudio->setChecked(true);
             c.ChAddAudio->setEnabled(true);
         }
     };
 
     if (isMode(ComposeMode::VideoVideo) && reuse) {
         c.UpDown1->setEnabled(false);
-        setTicked(c.ChRndLen, false);
+        c.ChRndLen->setChecked(false);
         c.ChRndLen->setEnabled(false);
         c.CmbSize->setEnabled(false);
         c.ChNoSpace->setEnabled(false);
@@ -362,7 +357,7 @@ void OptionRules::onReuse()
         select(c.CmbLen, kFixedLengthRule);
     }
 
-    setTicked(c.ChCut, false);
+    c.ChCut->setChecked(false);
     c.ChCut->setEnabled(!reuse && !isMode(ComposeMode::PicturePicture));
 }
 
@@ -395,7 +390,7 @@ void OptionRules::onFourSplit()
     MainControls &c = m_controls;
     if (c.ChSingle->isChecked()) {
         c.ChSame->setText(frameReuseCaption());
-        setTicked(c.ChSame, false);
+        c.ChSame->setChecked(false);
         c.ChSame->setEnabled(true);
     } else if (isMode(ComposeMode::VideoVideo)) {
         c.ChSame->setText(videoReuseCaption());
@@ -413,7 +408,7 @@ void OptionRules::onSlideShow()
     MainControls &c = m_controls;
     const bool slideShow = c.ChPPT->isChecked();
 
-    setTicked(c.ChSingle, false);
+    c.ChSingle->setChecked(false);
     c.TPlay->setText(QStringLiteral("3"));
     c.TPlay->setEnabled(slideShow);
     c.UpDown2->setEnabled(slideShow);
@@ -424,7 +419,7 @@ void OptionRules::onSlideShow()
         // All unticked before any is disabled: unticking the precise
         // four-split box enables its companions again.
         for (QCheckBox *box : {c.ChNoSpace, c.ChSame, c.ChAcc, c.ChCut})
-            setTicked(box, false);
+            box->setChecked(false);
         for (QCheckBox *box : {c.ChNoSpace, c.ChSame, c.ChAcc, c.ChCut})
             box->setEnabled(false);
         c.CmbSize->setEnabled(true);
@@ -433,7 +428,7 @@ void OptionRules::onSlideShow()
         // change, so they come before the slide show's own length.
         select(c.CmbLen, kFixedLengthRule);
         c.CmbLen->setEnabled(false);
-        setTicked(c.ChRndLen, false);
+        c.ChRndLen->setChecked(false);
         c.ChRndLen->setEnabled(false);
         c.TVedio->setText(QStringLiteral("20"));
         c.TVedio->setEnabled(true);
@@ -474,12 +469,12 @@ void OptionRules::onPreciseQuad()
         if (answer == DialogAnswer::Yes)
             removeLongVideos();
         else
-            setTicked(c.ChAcc, false);
+            c.ChAcc->setChecked(false);
     }
 
     if (c.ChAcc->isChecked()) {
         for (QCheckBox *box : {c.ChSame, c.ChNoSpace, c.ChCut}) {
-            setTicked(box, false);
+            box->setChecked(false);
             box->setEnabled(false);
         }
     } else {
@@ -525,7 +520,7 @@ void OptionRules::onLengthRule()
     MainControls &c = m_controls;
     c.TLen->setText(QStringLiteral("30"));
     c.TRndLen->setText(QStringLiteral("3-600"));
-    setTicked(c.ChRndLen, false);
+    c.ChRndLen->setChecked(false);
     const bool fixedLength = c.CmbLen->currentIndex() == kFixedLengthRule;
     c.TLen->setEnabled(fixedLength);
     c.UpDown1->setEnabled(fixedLength);
@@ -555,11 +550,11 @@ void OptionRules::onAudioRule()
     }
 
     const bool chosenAudio = rule > kAudioOfLongestVideo;
-    setTicked(c.ChAuRnd, false);
+    c.ChAuRnd->setChecked(false);
     c.ChAuRnd->setEnabled(chosenAudio);
     c.LNewAu->setEnabled(rule == kChosenAudioFile);
     const bool pad = chosenAudio && !isMode(ComposeMode::Mixed);
-    setTicked(c.ChAddAudio, pad);
+    c.ChAddAudio->setChecked(pad);
     c.ChAddAudio->setEnabled(pad);
 }
 

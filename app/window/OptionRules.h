@@ -65,7 +65,7 @@ private:
     class RuleScope;
     using RuleHandler = void (OptionRules::*)();
 
-    void setDesignValues();
+    void setInitialValues();
     void connectRules();
     void watchFields();
 

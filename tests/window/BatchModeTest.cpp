@@ -1,0 +1,173 @@
+// The headless batch mode, run as the real program in a child process with
+// its own cache and data folders.
+#include "MediaFactory.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+class BatchModeTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        media = new QTemporaryDir;
+        QDir().mkpath(media->filePath("视频 源"));
+        for (int i = 0; i < 5; ++i)
+            ASSERT_TRUE(MediaFactory::makeVideo(media->filePath(QStringLiteral("视频 源/clip %1.mp4").arg(i)),
+                                                160, 120, 2.0 + 0.25 * i));
+        ASSERT_TRUE(MediaFactory::makeAudio(media->filePath("配乐.mp3"), 6.0));
+    }
+    static void TearDownTestSuite()
+    {
+        delete media;
+        media = nullptr;
+    }
+
+    void SetUp() override { QDir().mkpath(outputFolder()); }
+
+    QString outputFolder() const { return home.filePath("输出"); }
+    QString videos() const { return media->filePath("视频 源"); }
+    QString workspace() const { return home.filePath("cache/ZarvMulVideoEditor/Tmp"); }
+
+    QString writeJob(const QString &text)
+    {
+        const QString path = home.filePath("job.txt");
+        QFile file(path);
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(text.toUtf8());
+        return path;
+    }
+
+    void start(QProcess &process, const QStringList &arguments)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CACHE_HOME", home.filePath("cache"));
+        env.insert("XDG_DATA_HOME", home.filePath("data"));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(ZARV_PROGRAM_DIR) + "/ZarvMulVideoEditor", arguments);
+        ASSERT_TRUE(process.waitForStarted());
+    }
+
+    struct Result {
+        int exitCode = -1;
+        QString out;
+        QString err;
+    };
+    Result run(const QStringList &arguments)
+    {
+        QProcess process;
+        start(process, arguments);
+        EXPECT_TRUE(process.waitForFinished(300000));
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    static QTemporaryDir *media;
+    QTemporaryDir home;
+};
+
+QTemporaryDir *BatchModeTest::media = nullptr;
+
+TEST_F(BatchModeTest, UnknownKeyOrImpossibleValueRefusesBeforeAnything)
+{
+    Result r = run({"--batch", writeJob("TMax=3\nNoSuchControl=1\noutput=" + outputFolder() + "\n")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains("第2行")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("NoSuchControl"));
+
+    r = run({"--batch", writeJob("TLen=4a5\n")});
+    EXPECT_EQ(r.exitCode, 2);
+    r = run({"--batch", writeJob("CmbAudio=9\n")});
+    EXPECT_EQ(r.exitCode, 2);
+    r = run({"--batch", writeJob("this line has no equals sign\n")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(QDir(outputFolder()).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(BatchModeTest, NoOutputFolderIsRefused)
+{
+    const Result r = run({"--batch", writeJob("videos=" + videos() + "\nTMax=1\n")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains("请先指定输出目录！")) << r.err.toStdString();
+}
+
+TEST_F(BatchModeTest, CheckPrintsControlsAndRowsWithoutMakingOutputs)
+{
+    const Result r = run({"--batch",
+                          writeJob("# a comment\n\nvideos=" + videos() + "\nOptMix=1\nTLen=45\nCmbSize=1281x719\n"
+                                   "TMax=1\noutput=" + outputFolder() + "\n"),
+                          "--check"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    EXPECT_TRUE(lines.contains("OptMix\t1\tenabled\tvisible"));
+    EXPECT_TRUE(lines.contains("OptVV\t0\tenabled\tvisible"));
+    EXPECT_TRUE(lines.contains("TLen\t45\tenabled\tvisible"));
+    EXPECT_TRUE(lines.contains("CmbSize\t-1:1282x720\tenabled\tvisible") ||
+                lines.contains("CmbSize\t0:1282x720\tenabled\tvisible") ||
+                r.out.contains("CmbSize\t") && r.out.contains(":1282x720\t"))
+        << r.out.toStdString();
+    EXPECT_TRUE(lines.contains("LVideoNum\t视频文件列表：5\tenabled\tvisible"));
+    EXPECT_TRUE(lines.contains("CmdStop\t终止(&S)\tenabled\thidden"));
+    // Control lines are sorted by name and come before the list rows.
+    QStringList names;
+    for (const QString &line : lines)
+        if (!line.startsWith("MSFV\t") && !line.startsWith("MSFA\t") && !line.startsWith("MSFP\t"))
+            names.append(line.section('\t', 0, 0));
+    QStringList sorted = names;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(names, sorted);
+    EXPECT_TRUE(lines.contains("MSFV\t1\tclip 0.mp4\t" + videos() + "\t160\t120\t2")) << r.out.toStdString();
+    // Mixed mode without pictures: the validation's messages are printed.
+    EXPECT_TRUE(r.err.contains("图片源不能少于4个！请再添加图片源！"));
+    EXPECT_TRUE(QDir(outputFolder()).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(BatchModeTest, MakesSameVideoOutputsWithAFixedTrack)
+{
+    const Result r = run({"--batch", writeJob("videos=" + videos() + "\nChSame=1\nLNewAu=" +
+                                              media->filePath("配乐.mp3") + "\nCmbAudio=4\nTMax=2\noutput=" +
+                                              outputFolder() + "\n")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("状态：视频生成Ok！"));
+    EXPECT_TRUE(r.err.contains("处理完毕！"));
+    for (const char *name : {"0001.mp4", "0002.mp4"}) {
+        const MediaFactory::StreamFacts facts = MediaFactory::probe(QDir(outputFolder()).filePath(name));
+        EXPECT_EQ(facts.width, 320) << name;
+        EXPECT_EQ(facts.height, 240) << name;
+        EXPECT_TRUE(facts.hasAudio) << name;
+    }
+    EXPECT_FALSE(QFileInfo::exists(workspace()));
+}
+
+TEST_F(BatchModeTest, InterruptEndsToolsAndDeletesTheWorkspace)
+{
+    QProcess process;
+    start(process, {"--batch", writeJob("videos=" + videos() + "\nTMax=5\nTLen=3\noutput=" + outputFolder() + "\n")});
+    // Wait until the run works in its workspace, then interrupt it.
+    bool working = false;
+    for (int i = 0; i < 400 && !working; ++i) {
+        process.waitForReadyRead(50);
+        working = QFileInfo::exists(workspace() + "/CutMedia.exe");
+    }
+    ASSERT_TRUE(working);
+    ::kill(pid_t(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_NE(process.exitCode(), 2);
+    EXPECT_FALSE(QFileInfo::exists(workspace()));
+    // No process runs a program from this test's folders any more.
+    for (const QString &pid : QDir("/proc").entryList(QDir::Dirs)) {
+        const QString exe = QFileInfo("/proc/" + pid + "/exe").symLinkTarget();
+        EXPECT_FALSE(!exe.isEmpty() && exe.startsWith(home.path())) << exe.toStdString();
+    }
+}
+
+}  // namespace
