@@ -24,7 +24,7 @@ QString childPath(const QString &folder, const QString &name)
 }
 
 constexpr QDir::Filters kFileFilter = QDir::Files;
-constexpr QDir::Filters kSubfolderFilter = QDir::Dirs | QDir::NoDotAndDotDot;
+constexpr QDir::Filters kSubfolderFilter = QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks;
 
 }  // namespace
 

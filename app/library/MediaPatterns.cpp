@@ -54,5 +54,5 @@ bool MediaPatterns::fitsInRow(const QString &fileName)
 bool MediaPatterns::matches(const QString &fileName) const
 {
     const QString extension = extensionOf(fileName);
-    return true;
+    return !extension.isEmpty() && m_extensions.contains(extension);
 }

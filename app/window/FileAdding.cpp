@@ -320,5 +320,5 @@ void FileAdding::setStatus(const QString &text)
 
 void FileAdding::pumpEvents()
 {
-    // QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
 }

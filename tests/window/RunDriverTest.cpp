@@ -219,3 +219,39 @@ TEST_F(RunDriverTest, LeavesAForeignFolderOfTheWorkspaceNameAlone)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RunDriverTest, ClosingTheWindowDuringARunStopsItCleanly)
+{
+    addClips(5);
+    prepareRun(5);
+    h.dialogs.answers.enqueue(DialogAnswer::Ok);  // "关闭程序"
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, h.window.get(), [&] {
+        if (h.window->statusText().startsWith("状态：视频时长归一化中")) {
+            closer.stop();
+            h.window->close();
+        }
+    });
+    closer.start(20);
+    h.c().CmdDo->click();
+    EXPECT_FALSE(h.window->isVisible());
+    EXPECT_TRUE(h.window->runDriver().lastSummary().stopped);
+    EXPECT_TRUE(h.dialogs.messageTexts().contains("关闭程序"));
+    EXPECT_FALSE(h.dialogs.messageTexts().last().startsWith("处理完毕！"));
+    EXPECT_FALSE(ProcessExists(toolName));
+    EXPECT_FALSE(QFileInfo::exists(workspaceFolder()));
+}
+
+TEST_F(RunDriverTest, ClosingCanBeCancelled)
+{
+    h.dialogs.answers.enqueue(DialogAnswer::Cancel);
+    h.window->close();
+    EXPECT_TRUE(h.window->isVisible());
+    const MessageRequest &ask = h.dialogs.messages.last();
+    EXPECT_EQ(ask.text, "关闭程序");
+    EXPECT_EQ(ask.buttons, MessageButtons::OkCancel);
+}
+
+}  // namespace

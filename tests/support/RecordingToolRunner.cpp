@@ -1,6 +1,6 @@
 #include "RecordingToolRunner.h"
 
-#include "tests/support/MediaFactory.h"
+#include "MediaFactory.h"
 #include "app/run/RunContext.h"
 
 #include <QProcess>
