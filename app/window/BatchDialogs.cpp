@@ -22,8 +22,6 @@ DialogAnswer BatchDialogs::showMessage(const MessageRequest &request)
         return DialogAnswer::Ok;
     if (!m_answers.isEmpty())
         return m_answers.dequeue();
-    if (request.text.startsWith(QStringLiteral("处理完毕！")))
-        return DialogAnswer::No;
     return request.defaultAnswer;
 }
 

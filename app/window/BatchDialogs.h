@@ -7,7 +7,7 @@
 
 // The dialogs of the headless batch mode: every message is printed to
 // standard error; questions take the job's answers in order, then their
-// default button (the completion question then takes No). File and folder
+// default button (the completion question's is No). File and folder
 // dialogs answer with what the job queued for them.
 class BatchDialogs : public DialogService {
 public:

@@ -44,6 +44,18 @@ Qt::Key keyFor(QChar c)
     return Qt::Key_unknown;
 }
 
+// A check box's value as the job and the report write it: 0 unticked,
+// 1 ticked, 2 grey (Qt numbers the last two the other way round).
+int checkValue(const QCheckBox *box)
+{
+    switch (box->checkState()) {
+    case Qt::Unchecked: return 0;
+    case Qt::Checked: return 1;
+    case Qt::PartiallyChecked: return 2;
+    }
+    return 0;
+}
+
 bool parseInt(const QString &text, int *value)
 {
     bool ok = false;
@@ -228,9 +240,9 @@ bool BatchJob::applyLine(const QString &key, const QString &value, QString *erro
         }
         // Clicking cycles the box the way a user's clicks would, at most
         // three times (a rule may refuse a state).
-        for (int clicks = 0; clicks < 3 && int(check->checkState()) != number; ++clicks)
+        for (int clicks = 0; clicks < 3 && checkValue(check) != number; ++clicks)
             check->click();
-        if (int(check->checkState()) != number) {
+        if (checkValue(check) != number) {
             *error = key + QStringLiteral("不接受值") + value;
             return false;
         }
@@ -297,7 +309,7 @@ QString BatchJob::stateReport() const
     for (QWidget *w : namedControls(m_window)) {
         QString value;
         if (auto *check = qobject_cast<QCheckBox *>(w))
-            value = QString::number(int(check->checkState()));
+            value = QString::number(checkValue(check));
         else if (auto *radio = qobject_cast<QRadioButton *>(w))
             value = radio->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
         else if (auto *combo = qobject_cast<QComboBox *>(w))

@@ -71,6 +71,7 @@ FFmain::FFmain(const WindowServices &services, QWidget *parent)
     m_lists = new SourceListOps(m_controls, m_state, *services.dialogs, *services.prober, this);
     m_options = new OptionRules(m_controls, m_state, *services.dialogs, *m_lists, this);
     m_adding = new FileAdding(m_controls, m_state, *services.dialogs, *services.prober, *m_lists, this);
+    connect(m_adding, &FileAdding::statusText, this, &FFmain::setStatusText);
     m_run = new RunDriver(*this, this);
     m_options->applyStartState();
 }

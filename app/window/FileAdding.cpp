@@ -315,7 +315,7 @@ void FileAdding::showCompletion(const QString &text)
 
 void FileAdding::setStatus(const QString &text)
 {
-    m_controls.StbPanel[3]->setText(text);
+    emit statusText(text);
 }
 
 void FileAdding::pumpEvents()

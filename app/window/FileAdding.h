@@ -28,6 +28,8 @@ public:
     void AddFiles();
     void ChooseFolder();
     void LoadFolder();
+    // True while files are being added or a folder loaded.
+    bool isBusy() const { return m_running; }
 
     // Shows the folder picker. Returns the chosen folder ending in a
     // separator, the data folder when the choice does not exist, or an empty
@@ -41,6 +43,10 @@ public:
     // Adds the matching files of one folder (names as listed in it).
     FolderScanner::Walk AddFolderFiles(const QString &folder, const QStringList &fileNames, SourceKind kind,
                                        const MediaPatterns &patterns);
+
+signals:
+    // A new text for status panel 4 (the window shows it).
+    void statusText(const QString &text);
 
 private:
     enum class FileOutcome { Added, Refused, Unusable };

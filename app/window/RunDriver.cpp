@@ -9,6 +9,7 @@
 #include "app/run/RunValidator.h"
 #include "app/run/Workspace.h"
 #include "app/window/FFmain.h"
+#include "app/window/FileAdding.h"
 #include "app/window/OptionRules.h"
 #include "app/window/SourceGrid.h"
 #include "app/window/WindowRunContext.h"
@@ -139,8 +140,12 @@ void RunDriver::restoreWindow()
 
 void RunDriver::RunClick()
 {
-    if (m_running)
+    // The make button stays clickable while a list is being filled; a run
+    // then would read a half-filled list.
+    if (m_running || m_window.adding().isBusy()) {
+        m_window.services().dialogs->beep();
         return;
+    }
     MainControls &c = m_window.controls();
     WindowState &state = m_window.state();
     DialogService &dialogs = *m_window.services().dialogs;
@@ -252,8 +257,9 @@ void RunDriver::RunClick()
         if (m_summary.failed > 0)
             text += QStringLiteral("\r\n其中%1个视频生成失败！").arg(m_summary.failed);
         text += QStringLiteral("\r\n要打开输出目录吗？");
+        // No is the default: a stray Enter does not open a file manager.
         const DialogAnswer answer =
-            dialogs.showMessage({text, MessageIcon::Information, MessageButtons::YesNo, DialogAnswer::Yes});
+            dialogs.showMessage({text, MessageIcon::Information, MessageButtons::YesNo, DialogAnswer::No});
         if (answer == DialogAnswer::Yes)
             OpenFolderInFileManager(outputFolder);
     }

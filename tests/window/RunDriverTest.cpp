@@ -157,7 +157,11 @@ TEST_F(RunDriverTest, StopDuringTheSecondOutputEndsTheRun)
         }
     });
     stopper.start(20);
+    QStringList statuses;
+    QObject::connect(h.window.get(), &FFmain::statusTextChanged, h.window.get(),
+                     [&](const QString &text) { statuses.append(text); });
     h.c().CmdDo->click();
+    SCOPED_TRACE(statuses.join('\n').toStdString());
     const RunDriver::Summary summary = h.window->runDriver().lastSummary();
     EXPECT_TRUE(summary.stopped);
     EXPECT_EQ(summary.done, 1);
