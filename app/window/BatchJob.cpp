@@ -1,6 +1,5 @@
 #include "app/window/BatchJob.h"
 
-#include "app/run/RunValidator.h"
 #include "app/window/BatchDialogs.h"
 #include "app/window/ClickableLabel.h"
 #include "app/window/FFmain.h"
@@ -278,15 +277,7 @@ BatchJob::ExitCode BatchJob::run()
 
 void BatchJob::validateOnly()
 {
-    MainControls &c = m_window.controls();
-    const SourceCounts counts{c.MSFV->entryCount(), c.MSFA->entryCount(), c.MSFP->entryCount()};
-    const RunValidation validation = ValidateRun(m_window.options().readSettings(), counts, m_dialogs);
-    if (validation.newMaxText)
-        c.TMax->setText(*validation.newMaxText);
-    if (validation.newPictureRangeText)
-        c.TPics->setText(*validation.newPictureRangeText);
-    if (validation.reuse == ReuseCorrection::Untick)
-        c.ChSame->setChecked(false);
+    m_window.runDriver().validateRequest();
 }
 
 QList<QWidget *> BatchJob::namedControls(const FFmain &window)

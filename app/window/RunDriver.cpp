@@ -105,6 +105,24 @@ bool RunDriver::refuseOutputOverSource(const RunSettings &settings)
     return false;
 }
 
+bool RunDriver::validateRequest()
+{
+    MainControls &c = m_window.controls();
+    const SourceCounts counts{c.MSFV->entryCount(), c.MSFA->entryCount(), c.MSFP->entryCount()};
+    const RunValidation validation =
+        ValidateRun(m_window.options().readSettings(), counts, *m_window.services().dialogs);
+    // The corrections stand even when the run is refused.
+    if (validation.newMaxText)
+        c.TMax->setText(*validation.newMaxText);
+    if (validation.newPictureRangeText)
+        c.TPics->setText(*validation.newPictureRangeText);
+    if (validation.reuse == ReuseCorrection::Untick)
+        c.ChSame->setChecked(false);
+    if (validation.focus == FocusRequest::VideoDraw)
+        c.TVedio->setFocus();
+    return validation.mayStart;
+}
+
 void RunDriver::lockWindow()
 {
     MainControls &c = m_window.controls();
@@ -166,24 +184,11 @@ void RunDriver::RunClick()
     }
 
     m_running = true;
-    {
-        const SourceCounts counts{c.MSFV->entryCount(), c.MSFA->entryCount(), c.MSFP->entryCount()};
-        const RunValidation validation =
-            ValidateRun(m_window.options().readSettings(), counts, dialogs);
-        if (validation.newMaxText)
-            c.TMax->setText(*validation.newMaxText);
-        if (validation.newPictureRangeText)
-            c.TPics->setText(*validation.newPictureRangeText);
-        if (validation.reuse == ReuseCorrection::Untick)
-            c.ChSame->setChecked(false);
-        if (validation.focus == FocusRequest::VideoDraw)
-            c.TVedio->setFocus();
-        if (!validation.mayStart || refuseOutputOverSource(m_window.options().readSettings())) {
-            restoreWindow();
-            m_running = false;
-            emit runFinished();
-            return;
-        }
+    if (!validateRequest() || refuseOutputOverSource(m_window.options().readSettings())) {
+        restoreWindow();
+        m_running = false;
+        emit runFinished();
+        return;
     }
     m_summary.started = true;
 

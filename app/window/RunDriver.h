@@ -24,6 +24,10 @@ public:
     // A stop that needs no confirmation (an interrupt of the batch mode, a
     // confirmed close): the run ends without asking its completion question.
     void stopWithoutQuestion();
+    // Checks the request against the lists (asking where the count must be
+    // reconciled) and applies the corrections to the controls; true when a
+    // run may start.
+    bool validateRequest();
 
     bool isRunning() const { return m_running; }
     // The executable name of the media tool in the workspace; tests running

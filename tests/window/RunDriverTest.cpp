@@ -113,8 +113,9 @@ TEST_F(RunDriverTest, MakesFourUpOutputsAndCleansUp)
         const double p = h.c().PB->property("exactValue").toDouble();
         if (progress.isEmpty() || progress.last() != p)
             progress.append(p);
-        if (h.window->statusText().startsWith("状态：视频"))
+        if (h.window->statusText().startsWith("状态：视频")) {
             EXPECT_TRUE(QFileInfo::exists(workspaceFolder() + "/" + toolName));
+        }
         EXPECT_FALSE(h.c().Frame1->isEnabled());
         EXPECT_FALSE(h.c().MSFV->isEnabled());
         EXPECT_TRUE(h.c().CmdStop->isVisible());
