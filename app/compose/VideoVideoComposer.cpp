@@ -323,6 +323,11 @@ OutputResult VideoVideoComposer::composeSameVideo()
             if (m_env.runner.runTool(arguments, AudioPreparing, PauseFirst::No)
                 == ToolRunResult::Stopped)
                 return OutputResult::Stopped;
+            // A video without sound of its own (or none left after the audio's
+            // length) has nothing to fill up with: the audio plays as it is.
+            const QFileInfo joined(track);
+            if (!joined.isFile() || joined.size() == 0)
+                track = audio;
         }
         audioInput = QStringLiteral("-i ") + quoted(track) + QLatin1Char(' ');
     }
@@ -498,7 +503,11 @@ OutputResult VideoVideoComposer::composeFourSources()
         if (m_env.runner.runTool(audioCommand, QStringLiteral("状态：提取音频中..."), PauseFirst::No)
             == ToolRunResult::Stopped)
             return OutputResult::Stopped;
-        audioInput = QStringLiteral("-i ") + quoted(extractedAudio) + QLatin1Char(' ');
+        // A silent source gives no sound to extract: the output is then made
+        // without a track (silent as that video) rather than failing.
+        const QFileInfo extracted(extractedAudio);
+        if (extracted.isFile() && extracted.size() > 0)
+            audioInput = QStringLiteral("-i ") + quoted(extractedAudio) + QLatin1Char(' ');
     }
 
     const Placement placement = settings.noSpace ? Placement::EdgeToEdge : Placement::Corners;

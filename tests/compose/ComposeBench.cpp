@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 
 namespace {
 QString makeFolder(const QString &path)
@@ -17,6 +18,13 @@ void touch(const QString &path)
     QFile file(path);
     file.open(QIODevice::WriteOnly);
 }
+
+void writeNonEmpty(const QString &path)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write("x");
+}
 }  // namespace
 
 ComposeBench::ComposeBench(RecordingToolRunner::Execution execution)
@@ -30,6 +38,15 @@ ComposeBench::ComposeBench(RecordingToolRunner::Execution execution)
 {
     settings.outputFolderText = outputFolder;
     settings.maxText = QStringLiteral("10");
+    if (execution == RecordingToolRunner::Execution::RecordOnly) {
+        // Play a tool that writes its workspace files (a track, a clip), so
+        // the steps that look for them go on; outputs are never written.
+        runner.onStart = [this](const QString &arguments) {
+            const QStringList words = QProcess::splitCommand(arguments);
+            if (!words.isEmpty() && words.constLast().startsWith(workspace))
+                writeNonEmpty(words.constLast());
+        };
+    }
 }
 
 QString ComposeBench::addVideo(const QString &name, int width, int height,

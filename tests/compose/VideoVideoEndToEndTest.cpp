@@ -328,3 +328,39 @@ TEST_F(VideoVideoEndToEndTest, WithoutAToolTheOutputFails)
 }
 
 }  // namespace
+
+namespace {
+
+// Silent sources have no sound to extract or to fill up with: the outputs
+// are still made, silent or with the chosen audio as it is.
+TEST_F(VideoVideoEndToEndTest, SilentSourcesStillMakeOutputs)
+{
+    ComposeBench bench(Execution::RunForReal);
+    for (const QString &name : {QStringLiteral("a.mp4"), QStringLiteral("b.mp4"), QStringLiteral("c.mp4"),
+                                QStringLiteral("d.mp4")}) {
+        ASSERT_TRUE(MediaFactory::makeVideo(bench.source(name), 160, 120, 2.0, MediaFactory::Sound::Without));
+        bench.addVideo(name, 160, 120, durationCell(bench.source(name)));
+    }
+    bench.settings.audioRule = 1;  // the sound of the longest video
+    bench.settings.lengthText = QStringLiteral("2");
+    bench.setDraws({0});
+    EXPECT_EQ(bench.compose(1), OutputResult::Done);
+    MediaFactory::StreamFacts facts = MediaFactory::probe(bench.output(1));
+    EXPECT_TRUE(facts.hasVideo);
+    EXPECT_FALSE(facts.hasAudio);
+
+    // Same video, a one-second audio to be filled up with the video's sound.
+    const QString audio = bench.source(QStringLiteral("short.mp3"));
+    ASSERT_TRUE(MediaFactory::makeAudio(audio, 1.0));
+    bench.settings.reuse = true;
+    bench.settings.addAudio = true;
+    bench.settings.audioRule = 4;
+    bench.settings.fixedAudioText = audio;
+    bench.settings.fixedAudioLengthText = QStringLiteral("1秒");
+    EXPECT_EQ(bench.compose(2), OutputResult::Done);
+    facts = MediaFactory::probe(bench.output(2));
+    EXPECT_EQ(facts.width, 320);
+    EXPECT_TRUE(facts.hasAudio);
+}
+
+}  // namespace

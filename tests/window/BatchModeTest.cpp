@@ -160,6 +160,7 @@ TEST_F(BatchModeTest, InterruptEndsToolsAndDeletesTheWorkspace)
     ::kill(pid_t(process.processId()), SIGINT);
     ASSERT_TRUE(process.waitForFinished(60000));
     EXPECT_NE(process.exitCode(), 2);
+    EXPECT_LT(QDir(outputFolder()).entryList(QDir::Files).size(), 5);
     EXPECT_FALSE(QFileInfo::exists(workspace()));
     // No process runs a program from this test's folders any more.
     for (const QString &pid : QDir("/proc").entryList(QDir::Dirs)) {
