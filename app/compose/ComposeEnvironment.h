@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QString>
 
+class MediaProber;
 class ToolRunner;
 class RunContext;
 class RandomSource;
@@ -26,6 +27,9 @@ struct ComposeEnvironment {
     // media tool runs with it as its working folder.
     QString workspaceFolder;
     QDateTime runStartTime;
+    // When given, a finished output must also read as a video (a tool that
+    // failed half-way leaves a file that does not).
+    MediaProber *outputProber = nullptr;
 
     // A file or folder inside the workspace; name may hold "/"-separated
     // subfolders ("Tmp/Images").

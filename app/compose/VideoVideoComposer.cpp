@@ -1,6 +1,7 @@
 #include "app/compose/VideoVideoComposer.h"
 
 #include "app/compose/RandomSource.h"
+#include "app/library/MediaProber.h"
 #include "app/run/NumberText.h"
 #include "app/run/RunContext.h"
 #include "app/run/ToolRunner.h"
@@ -154,6 +155,17 @@ QString VideoVideoComposer::videoCutExtension(const QString &sourcePath)
         QStringLiteral(".webm"), QStringLiteral(".ogv")};
     const QString extension = extensionOf(sourcePath);
     return writable.contains(extension.toLower()) ? extension : QStringLiteral(".mkv");
+}
+
+QString VideoVideoComposer::inputSeek(const QString &startText, const QString &sourcePath)
+{
+    // The tool's FLV reader cannot seek to the very start: "-ss 0" on an FLV
+    // input drops the picture. Reading from the start needs no seek at all.
+    const QString extension = extensionOf(sourcePath).toLower();
+    if (startText == QLatin1String("0")
+        && (extension == QLatin1String(".flv") || extension == QLatin1String(".f4v")))
+        return QString();
+    return QStringLiteral("-ss ") + startText + QLatin1Char(' ');
 }
 
 QString VideoVideoComposer::audioCutExtension(const QString &sourcePath)
@@ -437,8 +449,9 @@ OutputResult VideoVideoComposer::composeFourSources()
         if (source.durationSeconds <= *target) {
             if (source.durationSeconds > longestSoFar) {
                 longestSoFar = source.durationSeconds;
-                audioCommand = QStringLiteral("-ss 0 -t ") + lengthText + QStringLiteral(" -i ")
-                               + quoted(source.path) + QStringLiteral(" -y -q:a 0 ") + extractedAudio;
+                audioCommand = inputSeek(QStringLiteral("0"), source.path) + QStringLiteral("-t ")
+                               + lengthText + QStringLiteral(" -i ") + quoted(source.path)
+                               + QStringLiteral(" -y -q:a 0 ") + extractedAudio;
             }
         } else {
             start = randomStartText(source.durationSeconds - *target, m_env.random);
@@ -447,7 +460,7 @@ OutputResult VideoVideoComposer::composeFourSources()
                 longestSoFar = source.durationSeconds;
                 // Re-encoded in both cut modes: a stream copy of a sound that
                 // is not MP3 cannot be written into Audio.mp3.
-                audioCommand = QStringLiteral("-ss ") + start + QStringLiteral(" -t ") + lengthText
+                audioCommand = inputSeek(start, source.path) + QStringLiteral("-t ") + lengthText
                                + QStringLiteral(" -i ") + quoted(source.path)
                                + QStringLiteral(" -y  -q:a 0   ") + extractedAudio;
             }
@@ -456,7 +469,7 @@ OutputResult VideoVideoComposer::composeFourSources()
         const QString clip = workspaceFile(QString::number(k) + extension);
         removeStale(clip);
         clips.append(clip);
-        QString arguments = QStringLiteral("-ss ") + start + QStringLiteral(" -t ") + lengthText
+        QString arguments = inputSeek(start, source.path) + QStringLiteral("-t ") + lengthText
                             + QStringLiteral(" -i ") + quoted(source.path)
                             + QStringLiteral(" -y -q:v 0 -q:a 0");
         if (reEncode) {
@@ -566,8 +579,12 @@ OutputResult VideoVideoComposer::runFinalComposition(const QString &arguments)
     m_sizeText = sizeText(m_outputPath, m_sizeText);
     // The tool's exit code is not known here: only a file written during this
     // output counts as made.
-    if (!outputWritten())
+    if (!outputWritten()) {
+        // A file this output wrote but could not finish is of no use to anyone.
+        if (QFileInfo(m_outputPath).lastModified().toSecsSinceEpoch() >= m_outputStart.toSecsSinceEpoch())
+            QFile::remove(m_outputPath);
         return failOutput();
+    }
     setStatus(GeneratedOk + m_sizeText + tailText());
     return OutputResult::Done;
 }
@@ -585,7 +602,9 @@ bool VideoVideoComposer::outputWritten() const
     if (!info.isFile() || info.size() <= 0)
         return false;
     // Compared in whole seconds, as file times may be stored that coarsely.
-    return info.lastModified().toSecsSinceEpoch() >= m_outputStart.toSecsSinceEpoch();
+    if (info.lastModified().toSecsSinceEpoch() < m_outputStart.toSecsSinceEpoch())
+        return false;
+    return !m_env.outputProber || m_env.outputProber->probeFrameSize(m_outputPath).has_value();
 }
 
 QString VideoVideoComposer::timesText() const

@@ -63,6 +63,9 @@ public:
     static QString extensionOf(const QString &path);
     // The extension a workspace cut of this video gets: its own when the tool
     // can write that container, ".mkv" otherwise.
+    // The input seek of a cut ("-ss {start} "), left out where it would
+    // break the cut: a start of 0 in an FLV file.
+    static QString inputSeek(const QString &startText, const QString &sourcePath);
     static QString videoCutExtension(const QString &sourcePath);
     // The same for a cut of an audio file (".mka" when its own cannot be written).
     static QString audioCutExtension(const QString &sourcePath);

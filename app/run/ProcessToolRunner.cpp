@@ -5,6 +5,7 @@
 #include "platform/ProcessTable.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QThread>
 
@@ -48,7 +49,17 @@ void ProcessToolRunner::startTool(const QString &arguments)
     process.setWorkingDirectory(m_workspaceFolder);
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(QProcess::nullDevice());
+    // For diagnosing a failing step, ZARV_TOOL_LOG names a file that collects
+    // every argument string and the tool's messages.
+    const QString logPath = qEnvironmentVariable("ZARV_TOOL_LOG");
+    if (logPath.isEmpty()) {
+        process.setStandardErrorFile(QProcess::nullDevice());
+    } else {
+        QFile log(logPath);
+        if (log.open(QIODevice::Append))
+            log.write("> " + arguments.toUtf8() + '\n');
+        process.setStandardErrorFile(logPath, QIODevice::Append);
+    }
     // Detached: the tool is not our child, so an ended tool never lingers
     // waiting to be collected, and a closing window does not take it along.
     qint64 pid = 0;

@@ -223,7 +223,7 @@ void RunDriver::RunClick()
     ProcessToolRunner runner(workspace.folder(), context, m_toolName);
     ComposeEnvironment environment{settings, videos, audios, pictures, runner, context,
                                    *m_window.services().random, workspace.folder(),
-                                   state.runStartTime};
+                                   state.runStartTime, m_window.services().prober};
     VideoVideoComposer videoVideo(environment);
 
     const double outputCount = LeadingNumber(settings.maxText);

@@ -1,9 +1,11 @@
 // Whole outputs of the Video+Video mode made by the real tool: the recording
 // runner runs every argument string with the system ffmpeg in the workspace.
 #include "ComposeBench.h"
+#include "app/library/MediaInfoProber.h"
 #include "QtPrinters.h"
 #include "tests/support/MediaFactory.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -361,6 +363,66 @@ TEST_F(VideoVideoEndToEndTest, SilentSourcesStillMakeOutputs)
     facts = MediaFactory::probe(bench.output(2));
     EXPECT_EQ(facts.width, 320);
     EXPECT_TRUE(facts.hasAudio);
+}
+
+}  // namespace
+
+namespace {
+
+// The tool's FLV reader loses the picture when asked to seek to 0, so a cut
+// from the start of an FLV file reads it without a seek.
+TEST_F(VideoVideoEndToEndTest, FlvSourcesCutFromTheStartKeepTheirPicture)
+{
+    ComposeBench bench(Execution::RunForReal);
+    for (const QString &name : {QStringLiteral("a.flv"), QStringLiteral("b.flv"), QStringLiteral("c.flv"),
+                                QStringLiteral("d.flv")}) {
+        ASSERT_TRUE(MediaFactory::makeVideo(bench.source(name), 160, 120, 2.0));
+        bench.addVideo(name, 160, 120, durationCell(bench.source(name)));
+    }
+    bench.settings.lengthRule = 3;  // the longest: every clip starts at 0
+    bench.setDraws({0});
+    EXPECT_EQ(bench.compose(1), OutputResult::Done);
+    EXPECT_TRUE(bench.runner.failedRuns.isEmpty()) << bench.runner.toolOutput.join('\n').toStdString();
+    for (int k = 0; k < 4; ++k)
+        EXPECT_TRUE(bench.runner.arguments[k].startsWith(QStringLiteral("-t "))) << bench.runner.arguments[k].toStdString();
+    const StreamDetails details = probeDetails(bench.output(1));
+    EXPECT_NEAR(details.videoSeconds, 2.0, 3 * FrameSeconds);
+    EXPECT_EQ(MediaFactory::probe(bench.output(1)).width, 320);
+}
+
+}  // namespace
+
+TEST(VideoVideoSeek, OnlyAnFlvStartOfZeroLeavesTheSeekOut)
+{
+    EXPECT_EQ(VideoVideoComposer::inputSeek("0", "/m/a.flv"), "");
+    EXPECT_EQ(VideoVideoComposer::inputSeek("0", "/m/a.F4V"), "");
+    EXPECT_EQ(VideoVideoComposer::inputSeek("0.125", "/m/a.flv"), "-ss 0.125 ");
+    EXPECT_EQ(VideoVideoComposer::inputSeek("0", "/m/a.mp4"), "-ss 0 ");
+}
+
+namespace {
+
+// A tool that fails half-way leaves a file that is no video: the output is
+// reported failed and the broken file is not left behind.
+TEST_F(VideoVideoEndToEndTest, AHalfWrittenOutputIsAFailureAndIsRemoved)
+{
+    ComposeBench bench(Execution::RecordOnly);
+    for (const QString &name : {QStringLiteral("a.mp4"), QStringLiteral("b.mp4"), QStringLiteral("c.mp4"),
+                                QStringLiteral("d.mp4")})
+        bench.addVideo(name, 160, 120, QStringLiteral("3"));
+    MediaInfoProber prober;
+    bench.environment.outputProber = &prober;
+    const QString output = bench.output(1);
+    bench.runner.onStart = [output](const QString &arguments) {
+        if (arguments.endsWith(QLatin1Char('"') + output + QLatin1Char('"'))) {
+            QFile file(output);
+            file.open(QIODevice::WriteOnly);
+            file.write(QByteArray(4096, 'z'));
+        }
+    };
+    EXPECT_EQ(bench.compose(1), OutputResult::Failed);
+    EXPECT_FALSE(QFileInfo::exists(output));
+    EXPECT_TRUE(bench.context.statuses.last().startsWith(QStringLiteral("状态：视频生成失败！")));
 }
 
 }  // namespace
