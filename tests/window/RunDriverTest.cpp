@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -257,6 +258,29 @@ TEST_F(RunDriverTest, ClosingCanBeCancelled)
     const MessageRequest &ask = h.dialogs.messages.last();
     EXPECT_EQ(ask.text, "关闭程序");
     EXPECT_EQ(ask.buttons, MessageButtons::OkCancel);
+}
+
+}  // namespace
+
+namespace {
+
+// An empty picture folder leaves the picture range at 0-30; a later run is
+// not broken by it.
+TEST_F(RunDriverTest, APictureRangeFromAnEmptyFolderDoesNotBreakALaterRun)
+{
+    addClips(4);
+    prepareRun(1);
+    h.c().TPics->setText("0-30");
+    h.c().CmdDo->click();
+    EXPECT_EQ(h.window->runDriver().lastSummary().done, 1);
+
+    // In the picture mode the validation says so and corrects the range.
+    h.dialogs.clear();
+    h.c().OptPP->click();
+    h.c().TPics->setText("0-30");
+    EXPECT_FALSE(h.window->runDriver().validateRequest());
+    EXPECT_TRUE(h.dialogs.messageTexts().contains("图片数量区间最大值过大!"));
+    EXPECT_EQ(h.c().TPics->text(), "4-30");
 }
 
 }  // namespace
