@@ -1,3 +1,4 @@
+#include "ProcessWaits.h"
 #include "platform/ProcessTable.h"
 
 #include <QCoreApplication>
@@ -21,25 +22,6 @@
 #include <unistd.h>
 
 namespace {
-
-bool waitUntil(const std::function<bool()> &condition, int timeoutMilliseconds = 5000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMilliseconds)
-            return false;
-        QThread::msleep(10);
-    }
-    return true;
-}
-
-int liveCount(const QString &name)
-{
-    return int(ProcessTable::find([&name](const QString &executable) {
-                   return ProcessTable::namesEqual(executable, name);
-               }).size());
-}
 
 QByteArray procFile(qint64 pid, const char *entry)
 {

@@ -1,3 +1,4 @@
+#include "ProcessWaits.h"
 #include "app/run/PauseSeconds.h"
 #include "app/run/ProcessToolRunner.h"
 #include "platform/ProcessTable.h"
@@ -17,25 +18,6 @@
 #include <functional>
 
 namespace {
-
-bool waitUntil(const std::function<bool()> &condition, int timeoutMilliseconds = 5000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMilliseconds)
-            return false;
-        QThread::msleep(10);
-    }
-    return true;
-}
-
-int liveCount(const QString &name)
-{
-    return int(ProcessTable::find([&name](const QString &executable) {
-                   return ProcessTable::namesEqual(executable, name);
-               }).size());
-}
 
 double secondsSince(const QElapsedTimer &timer)
 {
