@@ -72,6 +72,8 @@ bool RunDriver::confirmClose()
         return false;
     if (m_running)
         stopWithoutQuestion();  // the run loop ends its own tools and workspace
+    else if (m_window.adding().isBusy())
+        m_window.state().stopRequested = true;  // a long add or load ends after its current file
     return true;
 }
 
