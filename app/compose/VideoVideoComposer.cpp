@@ -140,6 +140,15 @@ QString VideoVideoComposer::extensionOf(const QString &path)
     return dot < 0 ? QString() : name.mid(dot);
 }
 
+namespace {
+// The source's own extension when the tool can write it, else the fallback.
+QString writableExtension(const QString &sourcePath, const QSet<QString> &writable, const QString &fallback)
+{
+    const QString extension = VideoVideoComposer::extensionOf(sourcePath);
+    return writable.contains(extension.toLower()) ? extension : fallback;
+}
+}  // namespace
+
 QString VideoVideoComposer::videoCutExtension(const QString &sourcePath)
 {
     // Containers the tool writes both as a stream copy of a file of the same
@@ -153,8 +162,7 @@ QString VideoVideoComposer::videoCutExtension(const QString &sourcePath)
         QStringLiteral(".mpg"), QStringLiteral(".mpeg"), QStringLiteral(".vob"),
         QStringLiteral(".ts"), QStringLiteral(".m2ts"), QStringLiteral(".mts"),
         QStringLiteral(".webm"), QStringLiteral(".ogv")};
-    const QString extension = extensionOf(sourcePath);
-    return writable.contains(extension.toLower()) ? extension : QStringLiteral(".mkv");
+    return writableExtension(sourcePath, writable, QStringLiteral(".mkv"));
 }
 
 QString VideoVideoComposer::inputSeek(const QString &startText, const QString &sourcePath)
@@ -177,8 +185,7 @@ QString VideoVideoComposer::audioCutExtension(const QString &sourcePath)
         QStringLiteral(".mka"), QStringLiteral(".opus"), QStringLiteral(".aiff"),
         QStringLiteral(".aif"), QStringLiteral(".mp2"), QStringLiteral(".au"),
         QStringLiteral(".caf"), QStringLiteral(".wv")};
-    const QString extension = extensionOf(sourcePath);
-    return writable.contains(extension.toLower()) ? extension : QStringLiteral(".mka");
+    return writableExtension(sourcePath, writable, QStringLiteral(".mka"));
 }
 
 bool VideoVideoComposer::encodesH264(const QString &extension)

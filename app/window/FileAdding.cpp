@@ -48,14 +48,10 @@ FileAdding::FileAdding(MainControls &controls, WindowState &state, DialogService
 
 void FileAdding::AddFiles()
 {
-    if (m_running)
-        return;
     const CmdObjectTarget chosenTarget = target();
-    const std::optional<SourceKind> kind = listOf(chosenTarget);
-    if (!kind) {
-        m_dialogs.beep();
+    const std::optional<SourceKind> kind = listToFill(chosenTarget);
+    if (!kind)
         return;
-    }
     const QString warning =
         QStringLiteral("(一次性不宜加载几千个，有可能导出系统溢出，可分批添加或者自动加载模式)");
     FileDialogRequest request;
@@ -139,14 +135,10 @@ QString FileAdding::BrowseForFolder(const QString &title, const QString &initial
 
 void FileAdding::LoadFolder()
 {
-    if (m_running)
-        return;
     const CmdObjectTarget chosenTarget = target();
-    const std::optional<SourceKind> kind = listOf(chosenTarget);
-    if (!kind) {
-        m_dialogs.beep();
+    const std::optional<SourceKind> kind = listToFill(chosenTarget);
+    if (!kind)
         return;
-    }
     const Subfolders subfolders = m_controls.ChSub->isChecked() ? Subfolders::Included : Subfolders::Excluded;
     const QString folder = folderLabel(chosenTarget)->text();
     // With subfolders included, a folder that holds only subfolders is a
@@ -242,6 +234,17 @@ FileAdding::FileOutcome FileAdding::addFile(SourceKind kind, const QString &fold
         cells.append(durationText);
     m_lists.AppendRow(kind, cells);
     return FileOutcome::Added;
+}
+
+std::optional<SourceKind> FileAdding::listToFill(CmdObjectTarget chosenTarget)
+{
+    // One add or load at a time; the output folder is no list (beep).
+    if (m_running)
+        return std::nullopt;
+    const std::optional<SourceKind> kind = listOf(chosenTarget);
+    if (!kind)
+        m_dialogs.beep();
+    return kind;
 }
 
 FileAdding::CmdObjectTarget FileAdding::target() const

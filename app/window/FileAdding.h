@@ -57,6 +57,9 @@ private:
     FileOutcome addFile(SourceKind kind, const QString &folder, const QString &fileName);
 
     CmdObjectTarget target() const;
+    // The list an add or load of this target fills; none (after a beep for
+    // the output folder) when there is none or another add is running.
+    std::optional<SourceKind> listToFill(CmdObjectTarget chosenTarget);
     static std::optional<SourceKind> listOf(CmdObjectTarget target);
     QLabel *folderLabel(CmdObjectTarget target) const;
     QString patternTextOf(SourceKind kind) const;

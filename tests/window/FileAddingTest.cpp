@@ -4,6 +4,7 @@
 #include "FixedRandom.h"
 #include "MediaFactory.h"
 #include "ScriptedDialogs.h"
+#include "WindowHarness.h"
 #include "ScriptedProber.h"
 #include "app/library/MediaPatterns.h"
 #include "app/window/ClickableLabel.h"
@@ -53,28 +54,7 @@ public:
     std::function<void(const QString &)> beforeSize;
 };
 
-struct AddingHarness {
-    AddingHarness()
-    {
-        services.dialogs = &dialogs;
-        services.prober = &prober;
-        services.random = &random;
-        services.programFolder = QStringLiteral(ZARV_PROGRAM_DIR);
-        services.workRoot = folder.path() + QStringLiteral("/work/");
-        services.dataFolder = folder.path() + QStringLiteral("/data/");
-        window = std::make_unique<FFmain>(services);
-        window->show();
-        QApplication::processEvents();
-    }
-    MainControls &c() { return window->controls(); }
-
-    QTemporaryDir folder;
-    ScriptedDialogs dialogs;
-    HookedProber prober;
-    FixedRandom random;
-    WindowServices services;
-    std::unique_ptr<FFmain> window;
-};
+using AddingHarness = BasicWindowHarness<HookedProber>;
 
 // What the window shows at the event pump that follows a probe.
 struct PumpSnapshot {

@@ -15,8 +15,9 @@
 
 #include <memory>
 
-struct WindowHarness {
-    WindowHarness()
+template <typename Prober = ScriptedProber>
+struct BasicWindowHarness {
+    BasicWindowHarness()
     {
         services.dialogs = &dialogs;
         services.prober = &prober;
@@ -39,8 +40,10 @@ struct WindowHarness {
 
     QTemporaryDir folder;
     ScriptedDialogs dialogs;
-    ScriptedProber prober;
+    Prober prober;
     FixedRandom random;
     WindowServices services;
     std::unique_ptr<FFmain> window;
 };
+
+using WindowHarness = BasicWindowHarness<>;
