@@ -31,13 +31,18 @@ public:
     ToolRunResult waitForTool(const StatusText &statusText, PauseFirst pause) override;
     // Every run has ended: real runs are synchronous.
     bool hasEnded(ToolRun) override { return true; }
-    int terminateStartedTools() override { return 0; }
+    int terminateStartedTools() override
+    {
+        ++terminations;
+        return 0;
+    }
 
     QList<QStringList> argumentLists;  // every started argument list, in order
     QStringList arguments;     // the same, each joined by blanks as the tool log shows it
     QList<Wait> waits;
     QStringList failedRuns;    // joined argument lists whose real run did not exit with 0
     QStringList toolOutput;    // the tool's messages of the failed runs
+    int terminations = 0;      // calls of terminateStartedTools
     // Called after each start (after the real run, if any): lets a test play
     // a tool that writes a file.
     std::function<void(const QStringList &arguments)> onStart;
