@@ -1,6 +1,7 @@
 #include "app/window/RunDriver.h"
 
 #include "app/compose/ComposerFactory.h"
+#include "app/run/BatchRun.h"
 #include "app/library/SourceTable.h"
 #include "app/run/OutputPath.h"
 #include "app/run/RunValidator.h"

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "app/run/BatchRun.h"
-
 #include <QObject>
 #include <QString>
 
