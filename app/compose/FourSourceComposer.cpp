@@ -18,6 +18,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 const QString Normalising = QStringLiteral("状态：视频时长归一化中...");

@@ -7,6 +7,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace {
 
 void copyTool(const QString &programFolder, const QString &toolPath)
