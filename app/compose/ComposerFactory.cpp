@@ -2,6 +2,8 @@
 
 #include "app/compose/ComposeEnvironment.h"
 #include "app/compose/FourSourceComposer.h"
+#include "app/compose/MixedComposer.h"
+#include "app/compose/PicturePictureComposer.h"
 #include "app/compose/SameVideoComposer.h"
 #include "app/compose/UnavailableComposer.h"
 
@@ -19,12 +21,12 @@ std::unique_ptr<Composer> MakeComposer(ComposeEnvironment &environment)
         // The precise four-split (ChAcc) cuts like the four-source composer for now.
         return std::make_unique<FourSourceComposer>(environment);
     case ComposeMode::PicturePicture:
-        return std::make_unique<UnavailableComposer>(
-            context, QStringLiteral("状态：此组合模式尚未提供，视频生成失败！"), OutputResult::Failed);
+        return std::make_unique<PicturePictureComposer>(
+            environment, s.reuse ? PicturePictureComposer::Clips::OneForAll
+                                 : PicturePictureComposer::Clips::OnePerQuadrant);
     case ComposeMode::Mixed:
         break;
     }
     // Mixed, and any other value as the mixed mode.
-    return std::make_unique<UnavailableComposer>(
-        context, QStringLiteral("状态：此组合模式尚未提供，视频生成失败！"), OutputResult::Failed);
+    return std::make_unique<MixedComposer>(environment);
 }

@@ -27,8 +27,7 @@ int EntryPool::draw(RandomSource &random)
     random.reseed();
     // The integer part of random x count gives every entry the same odds; the
     // clamp guards a source that returns 1.
-    const int index = std::clamp(int(random.next() * double(m_unused.size())), 0,
-                                 int(m_unused.size()) - 1);
+    const int index = std::clamp(int(random.next() * double(m_unused.size())), 0, int(m_unused.size()) - 1);
     return m_unused.takeAt(index);
 }
 

@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <system_error>
 
-FrameSeries::FrameSeries(QString folder) : m_folder(std::move(folder)) {}
+FrameSeries::FrameSeries(QString folder) : m_folder(std::move(folder))
+{
+}
 
 bool FrameSeries::reset()
 {

@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 const QString AudioPreparing = QStringLiteral("状态：音频预处理中...");
@@ -48,9 +50,11 @@ SoundTrackStep::Result SoundTrackStep::prepare(double lengthSeconds, const Varia
         return chosenAudio(lengthSeconds, variant);
     case AudioRule::LongestVideo:
         if (!variant.videoSoundExtraction.isEmpty())
-            return extractVideoSound(variant.videoSoundExtraction);
+            return extractVideoSound(variant.videoSoundExtraction, variant.extractionStatus);
         break;
     case AudioRule::FirstVideo:
+        if (!variant.firstVideoSoundExtraction.isEmpty())
+            return extractVideoSound(variant.firstVideoSoundExtraction, variant.extractionStatus);
         break;
     }
     return {Outcome::NoTrack, {}};
@@ -59,11 +63,10 @@ SoundTrackStep::Result SoundTrackStep::prepare(double lengthSeconds, const Varia
 bool SoundTrackStep::pickRandomAudio()
 {
     const int entries = m_env.audios.entryCount();
-    int entry = int(RoundHalfEven(m_env.random.next() * double(entries)));
-    if (entry < 1)
-        entry = 1;
-    if (entry > entries)
+    if (entries < 1)
         return false;
+    // Every entry with the same odds (the integer part of random x entries).
+    const int entry = std::clamp(int(m_env.random.next() * double(entries)) + 1, 1, entries);
     const QString path = m_env.audios.fullPath(entry);
     const QString lengthCaption = m_env.audios.cell(entry, SourceTable::AudioDuration) + QStringLiteral("秒");
     m_env.settings.fixedAudioText = path;
@@ -81,12 +84,14 @@ SoundTrackStep::Result SoundTrackStep::chosenAudio(double lengthSeconds, const V
     if (audioSeconds <= lengthSeconds) {
         if (!variant.fillUpVideo.isEmpty() && settings.addAudio)
             return fillUp(audioSeconds, variant.fillUpVideo);
+        if (variant.shortAudio == ShortAudio::Repeat && settings.addAudio && audioSeconds < lengthSeconds)
+            return repeat(audioSeconds, lengthSeconds, variant);
         return {Outcome::Track, audio};
     }
     QString start = QStringLiteral("0");
     if (settings.audioRandomStart)
         start = RandomStartText(audioSeconds - lengthSeconds, m_env.random);
-    const QString track = m_env.workspacePath(QStringLiteral("Tmp") + MediaExtensions::audioCutExtension(audio));
+    const QString track = m_env.workspacePath(variant.cutName + MediaExtensions::audioCutExtension(audio));
     removeStale(track);
     const QStringList arguments = QStringList{QStringLiteral("-ss"), start, QStringLiteral("-t"),
                                               NumberText(lengthSeconds), QStringLiteral("-i"), audio,
@@ -130,12 +135,46 @@ SoundTrackStep::Result SoundTrackStep::fillUp(double audioSeconds, const QString
     return {Outcome::Track, hasContent(joined) ? joined : audio};
 }
 
-SoundTrackStep::Result SoundTrackStep::extractVideoSound(const QStringList &extraction)
+SoundTrackStep::Result SoundTrackStep::repeat(double audioSeconds, double lengthSeconds,
+                                              const Variant &variant)
+{
+    // As many copies as cover the length (half a copy more, rounded), joined,
+    // then cut to the length.
+    const QString audio = m_env.settings.fixedAudioText;
+    if (audioSeconds <= 0)
+        return {Outcome::Track, audio};  // no length to count copies by
+    const int copies = int(RoundHalfEven(lengthSeconds / audioSeconds + 0.5));
+    const QString extension = MediaExtensions::audioCutExtension(audio);
+    const QString list = m_env.workspacePath(QStringLiteral("List.txt"));
+    const QString joined = m_env.workspacePath(QStringLiteral("M") + extension);
+    const QString track = m_env.workspacePath(variant.cutName + extension);
+    for (const QString &path : {joined, track})
+        removeStale(path);
+    if (!WriteConcatList(list, QStringList(copies, audio)))
+        return {Outcome::Failed, {}};
+    const QStringList join{QStringLiteral("-f"), QStringLiteral("concat"), QStringLiteral("-safe"),
+                           QStringLiteral("0"),  QStringLiteral("-i"),     list,
+                           QStringLiteral("-y"), QStringLiteral("-q:a"),   QStringLiteral("0"),
+                           QStringLiteral("-c"), QStringLiteral("copy"),   joined};
+    if (m_env.runner.runTool(join, AudioPreparing, PauseFirst::No) == ToolRunResult::Stopped)
+        return {Outcome::Stopped, {}};
+    const QStringList cut{QStringLiteral("-ss"),     QStringLiteral("0"),    QStringLiteral("-t"),
+                          NumberText(lengthSeconds), QStringLiteral("-i"),   joined,
+                          QStringLiteral("-y"),      QStringLiteral("-q:a"), QStringLiteral("0"),
+                          QStringLiteral("-c"),      QStringLiteral("copy"), track};
+    if (m_env.runner.runTool(cut, AudioPreparing, PauseFirst::No) == ToolRunResult::Stopped)
+        return {Outcome::Stopped, {}};
+    if (!hasContent(track))
+        return {Outcome::Failed, {}};
+    return {Outcome::Track, track};
+}
+
+SoundTrackStep::Result SoundTrackStep::extractVideoSound(const QStringList &extraction,
+                                                         const QString &statusText)
 {
     const QString extracted = extraction.last();
     removeStale(extracted);
-    if (m_env.runner.runTool(extraction, QStringLiteral("状态：提取音频中..."), PauseFirst::No)
-        == ToolRunResult::Stopped)
+    if (m_env.runner.runTool(extraction, statusText, PauseFirst::No) == ToolRunResult::Stopped)
         return {Outcome::Stopped, {}};
     // A silent source gives no sound to extract: the output is then made
     // without a track (silent as that video) rather than failing.

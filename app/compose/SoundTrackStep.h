@@ -14,10 +14,16 @@ class OutputStatus;
 // sound plays). The modes differ only in the Variant they pass.
 class SoundTrackStep {
 public:
+    enum class ShortAudio { AsIs, Repeat };
     struct Variant {
         // Extra arguments of the cut of a long audio ({"-acodec", "copy"}).
         QStringList cutCodec;
         PauseFirst cutPause = PauseFirst::No;
+        // The cut's file name in the workspace, before its extension.
+        QString cutName = QStringLiteral("Tmp");
+        // With ChAddAudio a shorter audio is repeated up to the length
+        // (without a fillUpVideo); otherwise it plays as it is.
+        ShortAudio shortAudio = ShortAudio::AsIs;
         // A video whose own sound fills up a shorter audio when ChAddAudio is
         // ticked; empty: a shorter audio plays as it is.
         QString fillUpVideo;
@@ -25,6 +31,9 @@ public:
         // sound (their last item is the file written); empty: no track, the
         // videos' own sound plays.
         QStringList videoSoundExtraction;
+        // The same for the first-video rule; empty: no track.
+        QStringList firstVideoSoundExtraction;
+        QString extractionStatus = QStringLiteral("状态：提取音频中...");
     };
     enum class Outcome { Track, NoTrack, Failed, Stopped };
     struct Result {
@@ -43,7 +52,8 @@ public:
 private:
     Result chosenAudio(double lengthSeconds, const Variant &variant);
     Result fillUp(double audioSeconds, const QString &video);
-    Result extractVideoSound(const QStringList &extraction);
+    Result repeat(double audioSeconds, double lengthSeconds, const Variant &variant);
+    Result extractVideoSound(const QStringList &extraction, const QString &statusText);
 
     ComposeEnvironment &m_env;
     OutputStatus &m_status;

@@ -71,11 +71,13 @@ TEST(QuadrantFit, FitsKeepingProportions)
         {{500, 0}, {1280, 720}, std::nullopt, std::nullopt},
     };
     for (const Case &c : cases) {
-        EXPECT_EQ(FitIntoQuadrant(c.source, c.output), c.fitted) << c.source.width() << "x" << c.source.height();
-        EXPECT_EQ(FitIntoQuadrantEven(c.source, c.output), c.even) << c.source.width() << "x" << c.source.height();
+        EXPECT_EQ(FitIntoQuadrant(c.source, c.output), c.fitted)
+            << c.source.width() << "x" << c.source.height();
+        EXPECT_EQ(FitIntoQuadrantEven(c.source, c.output), c.even)
+            << c.source.width() << "x" << c.source.height();
     }
     EXPECT_EQ(CentreInQuadrant({202, 360}, {1280, 720}), QPoint(219, 0));
-    EXPECT_EQ(CentreInQuadrant({640, 358}, {1282, 720}), QPoint(0, 1));  // 0.5 rounds to 0
+    EXPECT_EQ(CentreInQuadrant({640, 358}, {1282, 720}), QPoint(0, 1));    // 0.5 rounds to 0
     EXPECT_EQ(CentreInQuadrant({360, 357}, {1280, 720}), QPoint(140, 2));  // 1.5 rounds to 2
 }
 
