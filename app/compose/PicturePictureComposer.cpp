@@ -53,6 +53,8 @@ OutputResult PicturePictureComposer::composePicturePicture(const QDateTime &outp
     variant.cutName = QStringLiteral("Audio");
     variant.cutCodec = {QStringLiteral("-acodec"), QStringLiteral("copy")};
     variant.shortAudio = SoundTrackStep::ShortAudio::Repeat;
+    // Without videos every rule but the random one plays the chosen audio.
+    variant.videoRules = SoundTrackStep::VideoRules::FixedAudio;
     const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(*length, variant);
     if (sound.outcome == SoundTrackStep::Outcome::Stopped)
         return OutputResult::Stopped;

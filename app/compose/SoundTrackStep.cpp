@@ -49,10 +49,14 @@ SoundTrackStep::Result SoundTrackStep::prepare(double lengthSeconds, const Varia
     case AudioRule::FixedAudio:
         return chosenAudio(lengthSeconds, variant);
     case AudioRule::LongestVideo:
+        if (variant.videoRules == VideoRules::FixedAudio)
+            return chosenAudio(lengthSeconds, variant);
         if (!variant.videoSoundExtraction.isEmpty())
             return extractVideoSound(variant.videoSoundExtraction, variant.extractionStatus);
         break;
     case AudioRule::FirstVideo:
+        if (variant.videoRules == VideoRules::FixedAudio)
+            return chosenAudio(lengthSeconds, variant);
         if (!variant.firstVideoSoundExtraction.isEmpty())
             return extractVideoSound(variant.firstVideoSoundExtraction, variant.extractionStatus);
         break;

@@ -15,7 +15,11 @@ class OutputStatus;
 class SoundTrackStep {
 public:
     enum class ShortAudio { AsIs, Repeat };
+    // What the two video-sound rules mean in a mode: a video's sound, or (in
+    // a mode without videos) the fixed audio like the chosen-audio rules.
+    enum class VideoRules { VideoSound, FixedAudio };
     struct Variant {
+        VideoRules videoRules = VideoRules::VideoSound;
         // Extra arguments of the cut of a long audio ({"-acodec", "copy"}).
         QStringList cutCodec;
         PauseFirst cutPause = PauseFirst::No;

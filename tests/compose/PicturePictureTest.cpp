@@ -57,17 +57,19 @@ TEST(PicturePictureEndToEnd, OutputsHaveTheCanvasSizeTheLengthAndSound)
     ASSERT_TRUE(MediaFactory::makeAudio(longAudio, 6.0));
     bench.setDraws({0.3, 0.9, 0.1, 0.6, 0.45, 0.75});
 
-    // Odd quadrants (321x181), a short audio repeated; then one clip for all
+    // Odd quadrants (321x181), a short audio repeated (under the window's
+    // first rule, which means the chosen audio here); then one clip for all
     // four quadrants and a long audio cut.
     struct Case {
+        AudioRule rule;
         QSize output;
         bool reuse;
         QString audio;
         QString audioLength;
         int clips;
     };
-    const Case cases[] = {{{642, 362}, false, shortAudio, QStringLiteral("1秒"), 4},
-                          {{640, 360}, true, longAudio, QStringLiteral("6秒"), 1}};
+    const Case cases[] = {{AudioRule::FirstVideo, {642, 362}, false, shortAudio, QStringLiteral("1秒"), 4},
+                          {AudioRule::FixedAudio, {640, 360}, true, longAudio, QStringLiteral("6秒"), 1}};
     int number = 0;
     for (const Case &c : cases) {
         ++number;
@@ -75,6 +77,7 @@ TEST(PicturePictureEndToEnd, OutputsHaveTheCanvasSizeTheLengthAndSound)
         bench.settings.outputWidth = c.output.width();
         bench.settings.outputHeight = c.output.height();
         bench.settings.reuse = c.reuse;
+        bench.settings.audioRule = c.rule;
         bench.settings.addAudio = true;
         bench.settings.lengthText = QStringLiteral("2.5");
         bench.settings.fixedAudioText = c.audio;
