@@ -202,10 +202,10 @@ OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &
                              QStringLiteral("-y"), QStringLiteral("-q:a"), QStringLiteral("0"),
                              m_env.workspacePath(QStringLiteral("Audio.mp3"))};
     };
-    const auto longest = std::find_if(drawn->sources.begin(), drawn->sources.end(),
-                                      [&](const ChosenSource &source) {
-                                          return source.durationSeconds == drawn->longestSeconds;
-                                      });
+    const auto longest = std::max_element(drawn->sources.begin(), drawn->sources.end(),
+                                          [](const ChosenSource &a, const ChosenSource &b) {
+                                              return a.durationSeconds < b.durationSeconds;
+                                          });
     SoundTrackStep::Variant variant;
     variant.videoSoundExtraction = soundOf(longest->path);
     variant.firstVideoSoundExtraction = soundOf(drawn->sources.first().path);
@@ -216,11 +216,14 @@ OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &
     if (sound.outcome == SoundTrackStep::Outcome::Failed)
         return status.fail();
 
+    // A "%" of the workspace path is doubled: the frame pattern reads it as a number field.
     QStringList arguments;
     if (sound.outcome == SoundTrackStep::Outcome::Track)
         arguments << QStringLiteral("-i") << sound.track;
     arguments << QStringLiteral("-f") << QStringLiteral("image2") << QStringLiteral("-i")
-              << m_frameFolder + QDir::separator() + QStringLiteral("%06d.jpg") << QStringLiteral("-q:v")
+              << QString(m_frameFolder).replace(QLatin1Char('%'), QStringLiteral("%%")) + QDir::separator()
+                     + QStringLiteral("%06d.jpg")
+              << QStringLiteral("-q:v")
               << QStringLiteral("0") << QStringLiteral("-q:a") << QStringLiteral("0") << QStringLiteral("-y")
               << QStringLiteral("-r") << QString::number(FramesPerSecond);
     const QString extension = QLatin1Char('.') + settings.outputType;
