@@ -31,9 +31,12 @@ QString sixDigits(int number)
 }
 
 // Empties a folder of this run's workspace, so that no file of an earlier
-// output stands in for one that a failed step did not write.
+// output stands in for one that a failed step did not write. Only an absolute
+// path is touched (an empty one would name the current folder).
 void emptyFolder(const QString &path)
 {
+    if (!QDir::isAbsolutePath(path))
+        return;
     QDir(path).removeRecursively();
     QDir().mkpath(path);
 }
@@ -71,25 +74,26 @@ struct VideoSlideShowComposer::Slides {
 };
 
 VideoSlideShowComposer::VideoSlideShowComposer(ComposeEnvironment &environment)
-    : m_env(environment)
+    : m_env(environment),
+      m_canvas(environment.settings.outputWidth, environment.settings.outputHeight),
+      m_grabFolder(environment.workspacePath(QStringLiteral("Tmp/SrcImg"))),
+      m_frameFolder(environment.workspacePath(QStringLiteral("Tmp/Images")))
 {
+    if (!m_canvas.isEmpty())
+        m_blank = ImageLibrary::newCanvas(m_canvas);
 }
 
 bool VideoSlideShowComposer::prepare(Workspace &workspace)
 {
-    const RunSettings &settings = m_env.settings;
-    if (settings.outputWidth <= 0 || settings.outputHeight <= 0) {
+    if (m_canvas.isEmpty()) {
         m_env.context.setStatus(QStringLiteral("状态：幻灯片需要指定输出尺寸！"));
         return false;
     }
-    m_canvas = QSize(settings.outputWidth, settings.outputHeight);
-    m_blank = ImageLibrary::newCanvas(m_canvas);
     canvas() = m_blank;
+    const RunSettings &settings = m_env.settings;
     workspace.createSlideShowFolders(settings.reuse ? SlideShowFolders::PerSource
                                                     : SlideShowFolders::Shared,
                                      settings.videoDrawCount);
-    m_grabFolder = m_env.workspacePath(QStringLiteral("Tmp/SrcImg"));
-    m_frameFolder = m_env.workspacePath(QStringLiteral("Tmp/Images"));
     return true;
 }
 
@@ -168,7 +172,8 @@ OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &
     slides.framesPerVideo = int(RoundHalfEven(
         settings.pictureRange ? settings.pictureRange->minimum : LeadingNumber(settings.pictureRangeText)));
     slides.slideSeconds = settings.slideSeconds;
-    if (slides.videoCount < 1 || slides.framesPerVideo < 1 || slides.slideSeconds <= 0)
+    if (m_canvas.isEmpty() || slides.videoCount < 1 || slides.framesPerVideo < 1
+        || slides.slideSeconds <= 0)
         return status.fail();
     emptyFolder(m_grabFolder);
     emptyFolder(m_frameFolder);
