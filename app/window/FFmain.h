@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/compose/ImageLibrary.h"
+#include "app/update/VersionCheck.h"
 #include "app/window/MainControls.h"
 #include "app/window/WindowServices.h"
 #include "app/window/WindowState.h"
@@ -29,18 +31,37 @@ public:
     FileAdding &adding() { return *m_adding; }
     RunDriver &runDriver() { return *m_run; }
 
+    ImageLibrary &imageLibrary() { return m_imageLibrary; }
+
     void setStatusText(const QString &text);
     QString statusText() const;
+
+    // Start state, folders and the version check (which goes on in the
+    // background); run once by the constructor.
+    void FormLoad();
+    // The close question; cancel is set when the window is to stay open.
+    void FormUnload(bool &cancel);
+    void FormTerminate();
+    // The update button.
+    void UpdateProgram();
+    // Waits, keeping the window responsive, until the version check started
+    // at load has ended (bounded by the check's time limit).
+    void awaitVersionCheck();
+    VersionCheck::Verdict versionVerdict() const;
 
 signals:
     // A status text other than the one shown before.
     void statusTextChanged(const QString &text);
+    // The restarter took over: the program must end at once, without the
+    // close question.
+    void programEndRequested();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildUi();
+    void onVersionVerdict(VersionCheck::Verdict verdict);
 
     WindowServices m_services;
     MainControls m_controls;
@@ -49,4 +70,7 @@ private:
     OptionRules *m_options = nullptr;
     FileAdding *m_adding = nullptr;
     RunDriver *m_run = nullptr;
+    ImageLibrary m_imageLibrary;
+    VersionCheck *m_versionCheck = nullptr;
+    bool m_handedOver = false;
 };

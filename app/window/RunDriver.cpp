@@ -179,6 +179,7 @@ void RunDriver::RunClick()
         c.CmdPath->setFocus();
         return;
     }
+    m_window.awaitVersionCheck();  // a version published since start-up is seen first
     if (c.CmdUpdate->isEnabled()) {
         dialogs.inform(QStringLiteral("请先更新方能使用！"), MessageIcon::Error);
         c.CmdUpdate->click();
