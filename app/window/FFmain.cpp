@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -92,6 +93,7 @@ void FFmain::FormLoad()
     // The image library keeps nothing until a picture is loaded: there is
     // nothing to start. The grids carry their headers and the add dialog its
     // patterns from construction; the folders come from the services.
+    QDir().mkpath(m_state.dataFolder);
     if (!m_services.updateBaseUrl.isValid())
         return;
     const QString notePath = m_state.dataFolder + QStringLiteral("Info.txt");

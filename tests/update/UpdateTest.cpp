@@ -4,6 +4,7 @@
 #include "ProcessWaits.h"
 #include "ScopedEnvironment.h"
 #include "ScriptedDialogs.h"
+#include "StandInRestarter.h"
 #include "StoredRar.h"
 #include "app/update/DownloadUrlToFile.h"
 #include "app/update/ProgramUpdate.h"
@@ -185,17 +186,7 @@ protected:
         QDir().mkpath(programFolder);
         QDir().mkpath(dataFolder);
         record = root.filePath("restarter.txt");
-        installRestarter();
-    }
-
-    void installRestarter()
-    {
-        const QString script = programFolder + "/ZarvRebooter";
-        ASSERT_TRUE(writeFile(script, QStringLiteral("#!/bin/sh\nprintf '%s\\n%s\\n%s\\n' \"$#\" \"$1\" \"$(pwd)\" > '%1.part'\n"
-                                                     "mv '%1.part' '%1'\n")
-                                          .arg(record)
-                                          .toUtf8()));
-        QFile::setPermissions(script, QFile::permissions(script) | QFileDevice::ExeOwner);
+        ASSERT_TRUE(StandInRestarter::install(programFolder, record));
     }
 
     ProgramUpdate::Outcome runUpdate()
@@ -223,12 +214,11 @@ TEST_F(ProgramUpdateTest, AGoodArchiveIsHandedOverWithTheFourFields)
     EXPECT_EQ(dialogs.messageTexts(), QStringList{ProgramUpdate::downloadedText()});
     EXPECT_EQ(readAll(archive()), goodArchive());
 
-    ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(record); }, 10000)) << "the restarter did not run";
-    const QStringList lines = QString::fromUtf8(readAll(record)).split('\n');
-    ASSERT_GE(lines.size(), 3);
-    EXPECT_EQ(lines[0], "1") << "one parameter string";
-    EXPECT_EQ(lines[1], archive() + "\t1\tZarvMulVideoEditor\t四分屏视频批量编辑器");
-    EXPECT_EQ(QFileInfo(lines[2]).canonicalFilePath(), QFileInfo(programFolder).canonicalFilePath());
+    const auto start = StandInRestarter::waitForStart(record);
+    ASSERT_TRUE(start) << "the restarter did not run";
+    EXPECT_EQ(start->parameterCount, 1) << "one parameter string";
+    EXPECT_EQ(start->parameters, archive() + "\t1\tZarvMulVideoEditor\t四分屏视频批量编辑器");
+    EXPECT_EQ(QFileInfo(start->workingFolder).canonicalFilePath(), QFileInfo(programFolder).canonicalFilePath());
 }
 
 TEST_F(ProgramUpdateTest, ABadOrUnsafeArchiveIsRefusedAsAFailedDownload)

@@ -17,13 +17,14 @@
 
 template <typename Prober = ScriptedProber>
 struct BasicWindowHarness {
-    explicit BasicWindowHarness(const QUrl &updateBaseUrl = QUrl())
+    explicit BasicWindowHarness(const QUrl &updateBaseUrl = QUrl(),
+                                const QString &programFolder = QStringLiteral(ZARV_PROGRAM_DIR))
     {
         services.updateBaseUrl = updateBaseUrl;
         services.dialogs = &dialogs;
         services.prober = &prober;
         services.random = &random;
-        services.programFolder = QStringLiteral(ZARV_PROGRAM_DIR);
+        services.programFolder = programFolder;
         services.workRoot = folder.path() + QStringLiteral("/work/");
         services.dataFolder = folder.path() + QStringLiteral("/data/");
         window = std::make_unique<FFmain>(services);
