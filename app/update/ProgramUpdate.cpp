@@ -15,6 +15,10 @@
 #include <QRegularExpression>
 #include <QThread>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 constexpr qint64 InstallerWaitMilliseconds = 60000;
@@ -150,6 +154,8 @@ ProgramUpdate::Outcome ProgramUpdate::run()
 #ifdef _WIN32
     // The restarter reads its whole command line as one tab-separated string.
     restarter.setNativeArguments(handOverParameters());
+    restarter.setCreateProcessArgumentsModifier(
+        [](QProcess::CreateProcessArguments *arguments) { arguments->flags |= CREATE_NO_WINDOW; });
 #else
     restarter.setArguments({handOverParameters()});
 #endif

@@ -117,8 +117,14 @@ void FFmain::onVersionVerdict(VersionCheck::Verdict verdict)
 
 void FFmain::awaitVersionCheck()
 {
-    if (m_versionCheck)
-        m_versionCheck->waitForVerdict();
+    if (!m_versionCheck || m_versionCheck->verdict() != VersionCheck::Verdict::Pending)
+        return;
+    // Events flow while waiting: a second press of the make button must not
+    // start a second run meanwhile.
+    const bool makeEnabled = m_controls.CmdDo->isEnabled();
+    m_controls.CmdDo->setEnabled(false);
+    m_versionCheck->waitForVerdict();
+    m_controls.CmdDo->setEnabled(makeEnabled);
 }
 
 VersionCheck::Verdict FFmain::versionVerdict() const

@@ -5,6 +5,7 @@
 #include <QMutexLocker>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <memory>
 
@@ -73,8 +74,10 @@ void LocalHttpServer::answer(QTcpSocket *socket)
             + "\r\nContent-Length: " + QByteArray::number(response.body.size()) + "\r\nConnection: close\r\n\r\n";
         reply += response.delivery == Delivery::CutShort ? response.body.left(response.body.size() / 2)
                                                          : response.body;
-        socket->write(reply);
-        socket->disconnectFromHost();
+        QTimer::singleShot(response.delivery == Delivery::Late ? 1000 : 0, socket, [socket, reply] {
+            socket->write(reply);
+            socket->disconnectFromHost();
+        });
     });
 }
 

@@ -19,6 +19,7 @@ public:
         Whole,
         CutShort,  // announces the whole body, sends half of it, hangs up
         Never,     // accepts the request and never answers
+        Late,      // answers in whole after a second
     };
     struct Response {
         int status = 200;

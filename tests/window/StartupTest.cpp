@@ -5,6 +5,7 @@
 #include "StoredRar.h"
 #include "WindowHarness.h"
 #include "app/update/ProgramUpdate.h"
+#include "app/window/RunDriver.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -79,6 +80,21 @@ TEST(Startup, AServerThatNeverAnswersDoesNotHoldUpTheWindow)
     h.window->awaitVersionCheck();  // ends at the check's time limit
     EXPECT_EQ(h.window->versionVerdict(), VersionCheck::Verdict::NoAnswer);
     EXPECT_FALSE(h.c().CmdUpdate->isEnabled());
+}
+
+TEST(Startup, AMakePressWaitsForTheCheckStillUnderWay)
+{
+    LocalHttpServer server;
+    ASSERT_TRUE(server.start());
+    server.serve(NotePath, {200, "03", "text/plain", LocalHttpServer::Delivery::Late});
+    QTemporaryDir output;
+    WindowHarness h{QUrl(server.baseUrl())};
+    h.c().LOutDir->setText(output.path());
+    EXPECT_EQ(h.window->versionVerdict(), VersionCheck::Verdict::Pending);
+    h.c().CmdDo->click();
+    EXPECT_EQ(h.dialogs.messageTexts().value(0), "请先更新方能使用！");
+    EXPECT_FALSE(h.window->runDriver().lastSummary().started);
+    EXPECT_TRUE(h.c().CmdDo->isEnabled());
 }
 
 // An update due: the make button is refused and starts the update.
