@@ -1,50 +1,33 @@
 #pragma once
 
-// A stand-in for ZarvRebooter: a script placed in a program folder that
-// records how it was started (parameter count, first parameter, working
-// folder) in a file, written whole once it is complete.
+// A stand-in for ZarvRebooter: a script in a program folder that records its
+// parameter count, first parameter and working folder, one a line, in a file
+// that appears whole.
 
 #include "ProcessWaits.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QString>
 #include <QStringList>
 
-#include <optional>
+namespace StandInRestarter {
 
-struct StandInRestarter {
-    struct Start {
-        int parameterCount = -1;
-        QString parameters;
-        QString workingFolder;
-    };
+inline bool install(const QString &programFolder, const QString &recordPath)
+{
+    QFile script(programFolder + QStringLiteral("/ZarvRebooter"));
+    return script.open(QIODevice::WriteOnly)
+        && script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n%s\\n%s\\n' \"$#\" \"$1\" \"$(pwd)\" > '%1.part'\n"
+                                       "mv '%1.part' '%1'\n").arg(recordPath).toUtf8()) > 0
+        && script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+}
 
-    // False when the script cannot be written.
-    static bool install(const QString &programFolder, const QString &recordPath)
-    {
-        const QString script = programFolder + QStringLiteral("/ZarvRebooter");
-        QFile file(script);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return false;
-        file.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n%s\\n%s\\n' \"$#\" \"$1\" \"$(pwd)\" > '%1.part'\n"
-                                  "mv '%1.part' '%1'\n")
-                       .arg(recordPath)
-                       .toUtf8());
-        file.close();
-        return QFile::setPermissions(script, QFile::permissions(script) | QFileDevice::ExeOwner);
-    }
+// The three recorded lines; empty when the script did not run within 10 s.
+inline QStringList waitForStart(const QString &recordPath)
+{
+    QFile record(recordPath);
+    if (!waitUntil([&] { return record.exists(); }, 10000) || !record.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(record.readAll()).split(QLatin1Char('\n')).mid(0, 3);
+}
 
-    // Waits (bounded) for the record; no value when the script never ran.
-    static std::optional<Start> waitForStart(const QString &recordPath)
-    {
-        if (!waitUntil([&] { return QFileInfo::exists(recordPath); }, 10000))
-            return std::nullopt;
-        QFile file(recordPath);
-        file.open(QIODevice::ReadOnly);
-        const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-        if (lines.size() < 3)
-            return std::nullopt;
-        return Start{lines[0].toInt(), lines[1], lines[2]};
-    }
-};
+}  // namespace StandInRestarter

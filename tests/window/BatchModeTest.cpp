@@ -1,6 +1,6 @@
 // The headless batch mode, run as the real program in a child process with
 // its own cache and data folders.
-#include "LocalHttpServer.h"
+#include "StaticWebServer.h"
 #include "MediaFactory.h"
 
 #include <QDir>
@@ -176,9 +176,12 @@ TEST_F(BatchModeTest, InterruptEndsToolsAndDeletesTheWorkspace)
 // check and refuses the run, which starts the update.
 TEST_F(BatchModeTest, AnUpdateDueShowsInTheCheckAndRefusesARun)
 {
-    LocalHttpServer server;
-    ASSERT_TRUE(server.start());
-    server.serve("/downs/ZarvMulVideoEditor.txt", {200, "03\n", "text/plain"});
+    QTemporaryDir site;
+    StaticWebServer server(site.path());
+    ASSERT_TRUE(server.start()) << "the web server did not start";
+    QFile note(server.file("ZarvMulVideoEditor.txt"));
+    ASSERT_TRUE(note.open(QIODevice::WriteOnly) && note.write("03\n") == 3);
+    note.close();
     updateUrl = server.baseUrl();
     const QString job = writeJob("videos=" + videos() + "\nTMax=1\noutput=" + outputFolder() + "\n");
 
