@@ -35,7 +35,8 @@ public:
         // sound (their last item is the file written); empty: no track, the
         // videos' own sound plays.
         QStringList videoSoundExtraction;
-        // The same for the first-video rule; empty: no track.
+        // The same for the first-video rule; empty: no track, the videos' own
+        // sound plays.
         QStringList firstVideoSoundExtraction;
         QString extractionStatus = QStringLiteral("状态：提取音频中...");
     };
