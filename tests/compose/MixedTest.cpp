@@ -1,5 +1,6 @@
 // Mixed outputs: whole outputs made by the real tool for every sound rule,
-// the kinds of the quadrants, the layout filter, and a stop.
+// the kinds of the quadrants, the layout filter, the fall-back without sound
+// and a stop.
 #include "ComposeBench.h"
 #include "QtPrinters.h"
 #include "tests/support/MediaFactory.h"
@@ -11,8 +12,6 @@
 
 namespace {
 
-using Execution = RecordingToolRunner::Execution;
-
 void setUpMixed(ComposeBench &bench)
 {
     ASSERT_TRUE(bench.addPictureSet());
@@ -21,28 +20,26 @@ void setUpMixed(ComposeBench &bench)
     bench.settings.lengthText = QStringLiteral("2");
 }
 
-// Which kind of step wrote each quadrant's clip, from the recorded lists.
+// Which kind of step wrote each quadrant's clip ("VPPV"), from the recorded lists.
 QString quadrantKinds(const RecordingToolRunner &runner, const QString &workspace)
 {
     QString kinds;
     for (int k = 1; k <= 4; ++k) {
-        const QString clip = QStringLiteral("%1/%2.mp4").arg(workspace).arg(k);
         for (const QStringList &arguments : runner.argumentLists) {
-            if (arguments.constLast() == clip)
+            if (arguments.constLast() == QStringLiteral("%1/%2.mp4").arg(workspace).arg(k))
                 kinds += arguments.contains(QStringLiteral("image2")) ? QLatin1Char('P') : QLatin1Char('V');
         }
     }
     return kinds;
 }
 
-// Asks for a stop as soon as a picture clip paints its frames.
+// Asks for a stop as soon as a picture clip makes its frames.
 class StoppingContext : public RecordingRunContext {
 public:
     void setStatus(const QString &text) override
     {
         RecordingRunContext::setStatus(text);
-        if (!stop && text.startsWith(QStringLiteral("状态：图片源转视频帧预处理中")))
-            stop = true;
+        stop = stop || text.startsWith(QStringLiteral("状态：图片源转视频帧预处理中"));
     }
 };
 
@@ -50,44 +47,37 @@ public:
 
 TEST(MixedLayout, PackedAndCentredFilters)
 {
+    using P = MixedComposer::Placement;
     const std::array<QSize, 4> mixed{QSize(640, 360), QSize(202, 360), QSize(320, 180), QSize(641, 359)};
-    EXPECT_EQ(MixedComposer::overlayFilter(1, {1282, 720}, mixed, MixedComposer::Placement::Packed),
-              QStringLiteral("[1:v]pad=1282:720[a];[a][2:v]overlay=640[b];[b][3:v]overlay=0:360[c];"
-                             "[c][4:v]overlay=320:360"));
-    EXPECT_EQ(MixedComposer::overlayFilter(1, {1282, 720}, mixed, MixedComposer::Placement::Centred),
-              QStringLiteral("[1:v]pad=1282:720:0:0[a];[a][2:v]overlay=860:0[b];[b][3:v]overlay=160:450[c];"
-                             "[c][4:v]overlay=641:360"));
+    EXPECT_EQ(MixedComposer::overlayFilter(1, {1282, 720}, mixed, P::Packed),
+              "[1:v]pad=1282:720[a];[a][2:v]overlay=640[b];[b][3:v]overlay=0:360[c];[c][4:v]overlay=320:360");
+    EXPECT_EQ(MixedComposer::overlayFilter(1, {1282, 720}, mixed, P::Centred),
+              "[1:v]pad=1282:720:0:0[a];[a][2:v]overlay=860:0[b];[b][3:v]overlay=160:450[c];"
+              "[c][4:v]overlay=641:360");
     // Clips that fill their quadrants stand in the same places either way.
     const std::array<QSize, 4> full{QSize(640, 360), QSize(640, 360), QSize(640, 360), QSize(640, 360)};
-    const QString at =
-        QStringLiteral("[a];[a][1:v]overlay=640:0[b];[b][2:v]overlay=0:360[c];[c][3:v]overlay=640:360");
-    EXPECT_EQ(MixedComposer::overlayFilter(0, {1280, 720}, full, MixedComposer::Placement::Centred),
-              QStringLiteral("[0:v]pad=1280:720:0:0") + at);
-    EXPECT_EQ(MixedComposer::overlayFilter(0, {1280, 720}, full, MixedComposer::Placement::Packed),
-              QStringLiteral("[0:v]pad=1280:720[a];[a][1:v]overlay=640[b];[b][2:v]overlay=0:360[c];"
-                             "[c][3:v]overlay=640:360"));
+    EXPECT_EQ(
+        MixedComposer::overlayFilter(0, {1280, 720}, full, P::Centred),
+        "[0:v]pad=1280:720:0:0[a];[a][1:v]overlay=640:0[b];[b][2:v]overlay=0:360[c];[c][3:v]overlay=640:360");
 }
 
 TEST(MixedEndToEnd, EveryOutputIsMadeWithSoundForEverySoundRule)
 {
     // 2 videos and 3 readable pictures (and a broken one) for 5 outputs.
-    ComposeBench bench(Execution::RunForReal);
+    ComposeBench bench(RecordingToolRunner::Execution::RunForReal);
     setUpMixed(bench);
     QVector<QStringList> rows = bench.pictures.rows();
     rows.removeIf([](const QStringList &row) { return row.first() == QStringLiteral("square.jpg"); });
     bench.pictures = SourceTable(SourceKind::Picture, rows);
     MediaInfoProber prober;
     bench.environment.outputProber = &prober;
-    const QString landscape = bench.source(QStringLiteral("横 1.mp4"));
-    const QString portrait = bench.source(QStringLiteral("portrait.mp4"));
-    ASSERT_TRUE(MediaFactory::makeVideo(landscape, 480, 270, 4.0));
-    ASSERT_TRUE(MediaFactory::makeVideo(portrait, 270, 480, 1.5));
+    ASSERT_TRUE(MediaFactory::makeVideo(bench.source(QStringLiteral("横 1.mp4")), 480, 270, 4.0));
+    ASSERT_TRUE(MediaFactory::makeVideo(bench.source(QStringLiteral("portrait.mp4")), 270, 480, 1.5));
     bench.addVideo(QStringLiteral("横 1.mp4"), 480, 270, QStringLiteral("4"));
     bench.addVideo(QStringLiteral("portrait.mp4"), 270, 480, QStringLiteral("1.5"));
-    const QString audio = bench.source(QStringLiteral("配乐.mp3"));
-    ASSERT_TRUE(MediaFactory::makeAudio(audio, 3.0));
+    bench.settings.fixedAudioText = bench.source(QStringLiteral("配乐.mp3"));
+    ASSERT_TRUE(MediaFactory::makeAudio(bench.settings.fixedAudioText, 3.0));
     bench.audios.append({QStringLiteral("配乐.mp3"), bench.sourceFolder, QStringLiteral("3")});
-    bench.settings.fixedAudioText = audio;
     bench.settings.fixedAudioLengthText = QStringLiteral("3秒");
     bench.settings.outputWidth = 322;
     bench.settings.outputHeight = 182;
@@ -97,8 +87,8 @@ TEST(MixedEndToEnd, EveryOutputIsMadeWithSoundForEverySoundRule)
     for (int rule = 0; rule <= 4; ++rule) {
         bench.runner.argumentLists.clear();
         bench.settings.audioRule = AudioRule(rule);
-        // The pictures per clip, then the coin of the top quadrants (odd
-        // tenths: a picture clip first), then the rest.
+        // The pictures per clip, then the coin of the top quadrants (an odd
+        // tenth: pictures first), then the rest.
         bench.setDraws({0.5, rule % 2 ? 0.15 : 0.05, 0.62, 0.07, 0.91, 0.33, 0.48, 0.75, 0.26});
         ASSERT_EQ(bench.compose(rule + 1), OutputResult::Done) << bench.context.statuses.last().toStdString();
         EXPECT_TRUE(bench.runner.failedRuns.isEmpty()) << bench.runner.toolOutput.join("\n").toStdString();
@@ -114,37 +104,17 @@ TEST(MixedEndToEnd, EveryOutputIsMadeWithSoundForEverySoundRule)
     EXPECT_EQ(topKinds, (QSet<QString>{QStringLiteral("VP"), QStringLiteral("PV")}));
 }
 
-TEST(MixedSteps, AStopDuringAPictureClipStartsNoFurtherToolRun)
+TEST(MixedSteps, NoSoundToExtractAndAStopDuringAPictureClip)
 {
+    // Quadrant 1 a video, quadrant 2 pictures.
     ComposeBench bench;
     setUpMixed(bench);
-    StoppingContext context;
-    ComposeEnvironment environment = bench.environment;
-    RecordingToolRunner runner(bench.workspace, context, Execution::RecordOnly);
     bench.addVideo(QStringLiteral("v.mp4"), 1920, 1080, QStringLiteral("60"));
-    // Quadrant 1 a video, quadrant 2 pictures.
-    bench.setDraws({0.0});
-    ComposeEnvironment stopping{bench.settings, bench.videos,    bench.audios,
-                                bench.pictures, runner,          context,
-                                bench.random,   bench.workspace, QDateTime::currentDateTime()};
     bench.settings.outputWidth = 1280;
     bench.settings.outputHeight = 720;
-    bench.settings.readNumbers();
-    EXPECT_EQ(MixedComposer(stopping).compose(1, QDateTime::currentDateTime()), OutputResult::Stopped);
-    ASSERT_TRUE(context.stop);
-    // Only the cut of quadrant 1 ran: a 1920x1080 video scaled to 640x360.
-    ASSERT_EQ(runner.arguments.size(), 1);
-    EXPECT_TRUE(runner.arguments.first().contains(QStringLiteral(" -s 640:360 ")))
-        << runner.arguments.first().toStdString();
-}
 
-TEST(MixedSteps, NoSoundOfTheLongestVideoMakesASilentOutput)
-{
-    // Nothing probes above 0 here: no track, and an earlier output's
-    // Audio.mp3 is not used in its place.
-    ComposeBench bench;
-    setUpMixed(bench);
-    bench.addVideo(QStringLiteral("v.mp4"), 1920, 1080, QStringLiteral("60"));
+    // Nothing probes above 0 for the longest-video rule: no track, and an
+    // earlier output's Audio.mp3 does not stand in.
     QFile stale(bench.work(QStringLiteral("Audio.mp3")));
     ASSERT_TRUE(stale.open(QIODevice::WriteOnly) && stale.write("earlier") > 0);
     stale.close();
@@ -153,4 +123,16 @@ TEST(MixedSteps, NoSoundOfTheLongestVideoMakesASilentOutput)
     const QString final = bench.runner.arguments.constLast();
     EXPECT_TRUE(final.startsWith(QStringLiteral("-i %1/1.mp4 ").arg(bench.workspace))) << final.toStdString();
     EXPECT_FALSE(final.contains(QStringLiteral("Audio.mp3")));
+
+    StoppingContext context;
+    RecordingToolRunner runner(bench.workspace, context, RecordingToolRunner::Execution::RecordOnly);
+    ComposeEnvironment stopping{bench.settings, bench.videos,    bench.audios,
+                                bench.pictures, runner,          context,
+                                bench.random,   bench.workspace, QDateTime::currentDateTime()};
+    bench.setDraws({0.0});
+    EXPECT_EQ(MixedComposer(stopping).compose(1, QDateTime::currentDateTime()), OutputResult::Stopped);
+    // Only the cut of quadrant 1 ran: a 1920x1080 video scaled to 640x360.
+    ASSERT_EQ(runner.arguments.size(), 1);
+    EXPECT_TRUE(runner.arguments.first().contains(QStringLiteral(" -s 640:360 ")))
+        << runner.arguments.first().toStdString();
 }
