@@ -185,7 +185,7 @@ void FileAdding::LoadFolder()
         Filling filling{*kind, queue, throttle, {}};
         // The rows of the files the walk found last.
         if (ScanFolder(folder, filling, patterns, subfolders) == FolderScanner::Walk::Continue) {
-            while (queue.waiting() > 0 && appendNextRow(filling)) {
+            while (!m_state.stopRequested && queue.waiting() > 0 && appendNextRow(filling)) {
                 setStatus(addingStatus() + QString::number(m_lists.grid(*kind)->entryCount()));
                 m_lists.refreshMaxListCount();
                 pumpAfterRow(filling);

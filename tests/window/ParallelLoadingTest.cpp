@@ -7,6 +7,7 @@
 #include "WindowHarness.h"
 #include "app/library/MediaInfoProber.h"
 #include "app/window/FFmain.h"
+#include "app/window/FileAdding.h"
 #include "app/window/QtDialogService.h"
 #include "app/window/SourceGrid.h"
 
@@ -188,10 +189,12 @@ TEST_F(ParallelLoadingTest, TodaysFileTypesLoadIntoTheirLists)
         for (int entry = 1; entry <= list.grid->entryCount(); ++entry) {
             const QStringList cells = list.grid->entryCells(entry);
             names.append(cells.value(0));
-            if (list.target != 1)
+            if (list.target != 1) {
                 EXPECT_EQ(cells.mid(2, 2), list.target == 0 ? QStringList({"48", "32"}) : QStringList({"40", "30"}));
-            if (list.target != 2)
+            }
+            if (list.target != 2) {
                 EXPECT_NEAR(cells.last().toDouble(), 1.0, 0.1) << qPrintable(cells.first());
+            }
         }
         EXPECT_EQ(names, list.names);
         EXPECT_EQ(h.dialogs.messageTexts().last(), QStringLiteral("目标文件加载完毕！"));
