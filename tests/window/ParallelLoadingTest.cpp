@@ -4,6 +4,7 @@
 #include "FixedRandom.h"
 #include "MediaFactory.h"
 #include "ScriptedDialogs.h"
+#include "ScriptedProber.h"
 #include "WindowHarness.h"
 #include "app/library/MediaInfoProber.h"
 #include "app/window/FFmain.h"
@@ -31,8 +32,14 @@ namespace {
 // Real message boxes (answered by a test's clicker) and scripted file picks.
 class BoxesAndScriptedFiles : public QtDialogService {
 public:
+    DialogAnswer showMessage(const MessageRequest &request) override
+    {
+        texts.append(request.text);
+        return QtDialogService::showMessage(request);
+    }
     QStringList openFiles(const FileDialogRequest &) override { return files; }
     QStringList files;
+    QStringList texts;  // of every box asked for
 };
 
 class ParallelLoadingTest : public ::testing::Test {
@@ -103,7 +110,9 @@ TEST_F(ParallelLoadingTest, ClosingTheWindowDuringALoadOrAnAddEndsTheProgram)
         SCOPED_TRACE(load ? "folder load" : "multi-file add");
         QTemporaryDir folder;
         BoxesAndScriptedFiles dialogs;
-        MediaInfoProber prober;
+        // Probing on the window thread: the close comes at the event pump
+        // right after the second row.
+        ScriptedProber prober;
         FixedRandom random;
         const WindowServices services{&dialogs, &prober, &random, QStringLiteral(ZARV_PROGRAM_DIR),
                                       folder.path() + QStringLiteral("/work/"), folder.path() + QStringLiteral("/data/")};
@@ -111,20 +120,17 @@ TEST_F(ParallelLoadingTest, ClosingTheWindowDuringALoadOrAnAddEndsTheProgram)
         dialogs.setOwner(&window);
         window.show();
 
-        // Answers every message box with its OK button and notes its text.
-        QStringList boxTexts;
+        // Answers every message box with its OK button.
         QTimer clicker;
         QObject::connect(&clicker, &QTimer::timeout, &window, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                boxTexts.append(box->text());
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
                 box->button(QMessageBox::Ok)->click();
-            }
         });
         clicker.start(20);
         // The user closes the window once the second row is in.
         QObject::connect(&window, &FFmain::statusTextChanged, &window, [&](const QString &text) {
             if (text == QStringLiteral("状态：文件添加中...2") || text == QStringLiteral("状态：文件添加中...2/12"))
-                window.close();
+                QTimer::singleShot(0, &window, [&] { window.close(); });
         });
         bool hung = false;
         QTimer::singleShot(60000, &window, [&] {
@@ -144,7 +150,7 @@ TEST_F(ParallelLoadingTest, ClosingTheWindowDuringALoadOrAnAddEndsTheProgram)
 
         EXPECT_EQ(QApplication::exec(), 0);
         EXPECT_FALSE(hung);
-        EXPECT_EQ(boxTexts, QStringList{QStringLiteral("关闭程序")});
+        EXPECT_EQ(dialogs.texts, QStringList{QStringLiteral("关闭程序")});
         EXPECT_FALSE(window.isVisible());
         EXPECT_FALSE(window.adding().isBusy());
         EXPECT_EQ(window.controls().MSFV->entryCount(), 2);
