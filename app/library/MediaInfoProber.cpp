@@ -49,8 +49,8 @@ public:
             return;
         m_info.Option(toMediaInfo("File_ParseSpeed"), toMediaInfo(depth == ParseDepth::Quick ? "0" : "1"));
         // Neither look for numbered neighbours of the file ("clip 0001.png"
-        // as an image sequence) nor for disc structures in its folder: in a
-        // folder of thousands of files that costs more than the file.
+        // as part of an image sequence) nor for disc structures in its
+        // folder: a list entry is always the one file.
         m_info.Option(toMediaInfo("File_TestContinuousFileNames"), toMediaInfo("0"));
         m_info.Option(toMediaInfo("File_TestDirectory"), toMediaInfo("0"));
         m_open = m_info.Open(toMediaInfo(path)) != 0;

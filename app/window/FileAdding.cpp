@@ -183,14 +183,10 @@ void FileAdding::LoadFolder()
         ProbeQueue queue(m_prober, makerFor(*kind), [this] { QMetaObject::invokeMethod(this, [] {}); });
         RepaintThrottle throttle(m_controls.CmdStop->window());
         Filling filling{*kind, queue, throttle, {}};
-        // The rows of the files the walk found last.
-        if (ScanFolder(folder, filling, patterns, subfolders) == FolderScanner::Walk::Continue) {
-            while (!m_state.stopRequested && queue.waiting() > 0 && appendNextRow(filling)) {
-                setStatus(addingStatus() + QString::number(m_lists.grid(*kind)->entryCount()));
-                m_lists.refreshMaxListCount();
-                pumpAfterRow(filling);
-            }
-        }
+        // Then the rows of the files the walk found last.
+        bool more = ScanFolder(folder, filling, patterns, subfolders) == FolderScanner::Walk::Continue;
+        while (more && !m_state.stopRequested && queue.waiting() > 0)
+            more = loadNextRow(filling);
     }
 
     if (!m_abandoned)
@@ -234,11 +230,8 @@ FolderScanner::Walk FileAdding::AddFolderFiles(const QString &folder, const QStr
     // window thread every file is ready and this folder's rows come now.
     while (!m_state.stopRequested && filling.queue.waiting() > 0
            && (filling.queue.nextIsReady() || filling.queue.waiting() > kFilesAhead)) {
-        if (!appendNextRow(filling))
+        if (!loadNextRow(filling))
             break;
-        setStatus(addingStatus() + QString::number(m_lists.grid(filling.kind)->entryCount()));
-        m_lists.refreshMaxListCount();
-        pumpAfterRow(filling);
     }
     pumpEvents();
     return m_state.stopRequested ? FolderScanner::Walk::Stop : FolderScanner::Walk::Continue;
@@ -266,6 +259,16 @@ bool FileAdding::appendNextRow(Filling &filling)
     case SourceRowMaker::Outcome::Refused:
         break;
     }
+    return true;
+}
+
+bool FileAdding::loadNextRow(Filling &filling)
+{
+    if (!appendNextRow(filling))
+        return false;
+    setStatus(addingStatus() + QString::number(m_lists.grid(filling.kind)->entryCount()));
+    m_lists.refreshMaxListCount();
+    pumpAfterRow(filling);
     return true;
 }
 

@@ -71,6 +71,8 @@ private:
     // Takes the next probed file and appends its row (none for an unusable
     // or refused file). False when a stop came first.
     bool appendNextRow(Filling &filling);
+    // The same for a folder load, with its status (the list's count).
+    bool loadNextRow(Filling &filling);
     // Pending window events after a row: after every row when probing on
     // this thread, every few milliseconds when the rows were probed ahead.
     void pumpAfterRow(Filling &filling);

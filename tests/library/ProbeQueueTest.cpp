@@ -109,23 +109,3 @@ TEST(ProbeQueue, CancelEndsWithTheFilesBeingProbedAndStartsNoOther)
     EXPECT_EQ(queue.waiting(), 0);
     EXPECT_FALSE(prober.hung);
 }
-
-TEST(ProbeQueue, AProberForOneThreadProbesEachFileWhenItsRowIsTaken)
-{
-    struct CountingProber : MediaProber {
-        std::optional<double> probeDuration(const QString &) override { return ++probes; }
-        std::optional<QSize> probeFrameSize(const QString &) override { return QSize(4, 2); }
-        int probes = 0;
-    } prober;
-    ProbeQueue queue(prober, SourceRowMaker(SourceKind::Video, 2.0));
-    for (const char *name : {"a.mp4", "b.mp4", "c\td.mp4"})
-        queue.add(QStringLiteral("/media"), QString::fromLatin1(name));
-    EXPECT_FALSE(queue.onWorkerThreads());
-    EXPECT_EQ(prober.probes, 0);
-    EXPECT_EQ(queue.takeNext().cells, (QStringList{"a.mp4", "/media", "4", "2", "1"}));
-    EXPECT_EQ(prober.probes, 1);
-    EXPECT_EQ(queue.takeNext().outcome, SourceRowMaker::Outcome::Refused);  // 2 s and more
-    EXPECT_EQ(queue.takeNext().outcome, SourceRowMaker::Outcome::Unusable);  // a tab in the name
-    EXPECT_EQ(prober.probes, 2);
-    EXPECT_EQ(queue.waiting(), 0);
-}
