@@ -1,0 +1,314 @@
+#include "app/compose/PreciseFourSplitComposer.h"
+
+#include "app/compose/CanvasFrameWriter.h"
+#include "app/compose/CommonLength.h"
+#include "app/compose/ComposeEnvironment.h"
+#include "app/compose/CutStarts.h"
+#include "app/compose/FinalComposition.h"
+#include "app/compose/FourUpLayout.h"
+#include "app/compose/FrameSeries.h"
+#include "app/compose/ImageLibrary.h"
+#include "app/compose/MediaExtensions.h"
+#include "app/compose/OutputStatus.h"
+#include "app/compose/RandomSource.h"
+#include "app/compose/SoundTrackStep.h"
+#include "app/compose/SourceDraw.h"
+#include "app/run/NumberText.h"
+#include "app/run/OutputPath.h"
+#include "app/run/RunContext.h"
+#include "app/run/ToolRunner.h"
+#include "platform/FileDeletion.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <QThread>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <vector>
+
+namespace {
+
+const QString Normalising = QStringLiteral("状态：视频时长归一化中...");
+const QString FramePreparing = QStringLiteral("状态：视频帧预处理中...");
+// The JPEG quality of the painted frames.
+constexpr int FrameQuality = 90;
+// How often a wait looks again: the extractions write a frame every few
+// milliseconds, the window needs its events far less often.
+constexpr int PollMilliseconds = 10;
+
+QString number(int value)
+{
+    return QString::number(value);
+}
+
+}  // namespace
+
+// One quarter of the output: the source shown there and where its frames go.
+struct PreciseFourSplitComposer::Quadrant {
+    std::unique_ptr<FrameSeries> frames;
+    ToolRun soundRun = 0;
+    FrameRange range;
+    QSize frameSize;  // as painted
+    QPoint position;
+    int shownFrame = 0;  // the frame of `picture`
+    std::shared_ptr<CanvasFrameWriter::Picture> picture;
+};
+
+PreciseFourSplitComposer::PreciseFourSplitComposer(ComposeEnvironment &environment)
+    : m_env(environment)
+{
+}
+
+bool PreciseFourSplitComposer::prepare(Workspace &)
+{
+    return true;
+}
+
+PreciseFourSplitComposer::FrameRange
+PreciseFourSplitComposer::frameRange(double durationSeconds, double lengthSeconds, double startSeconds)
+{
+    if (durationSeconds <= lengthSeconds)
+        return {1, int(RoundHalfEven(durationSeconds * FramesPerSecond + 1))};
+    const int current = int(RoundHalfEven(startSeconds * FramesPerSecond));
+    return {current, int(RoundHalfEven(current + FramesPerSecond * lengthSeconds))};
+}
+
+QSize PreciseFourSplitComposer::fittedSize(QSize frame, QSize canvas)
+{
+    const QSize quarter(canvas.width() / 2, canvas.height() / 2);
+    if (frame.width() <= quarter.width() && frame.height() <= quarter.height())
+        return frame;
+    const double scale = std::min(quarter.width() / double(frame.width()),
+                                  quarter.height() / double(frame.height()));
+    const auto side = [scale](int length, int limit) {
+        return std::clamp(int(RoundHalfEven(length * scale)), 1, std::max(limit, 1));
+    };
+    return {side(frame.width(), quarter.width()), side(frame.height(), quarter.height())};
+}
+
+QPoint PreciseFourSplitComposer::framePosition(int quadrant, QSize frame, QSize canvas)
+{
+    const double halfWidth = canvas.width() / 2.0;
+    const double halfHeight = canvas.height() / 2.0;
+    const double left = (quadrant % 2 == 1) ? halfWidth : 0;
+    const double top = (quadrant >= 2) ? halfHeight : 0;
+    return {int(RoundHalfEven(left + (halfWidth - frame.width()) / 2)),
+            int(RoundHalfEven(top + (halfHeight - frame.height()) / 2))};
+}
+
+QString PreciseFourSplitComposer::totalText(int span)
+{
+    // Rounded once more so that the product carries no binary fraction.
+    return NumberText(RoundHalfEven(RoundHalfEven(span / double(FramesPerSecond), 3) * FramesPerSecond, 3));
+}
+
+QString PreciseFourSplitComposer::makeWorkFolder()
+{
+    // Folders of earlier outputs; one still held by a tool is simply skipped.
+    const auto folderOf = [this](int suffix) {
+        return m_env.workspacePath(QStringLiteral("Tmp") + (suffix == 0 ? QString() : number(suffix)));
+    };
+    for (int t = 0; t <= m_env.settings.outputCount / 2; ++t) {
+        if (QFileInfo::exists(folderOf(t)))
+            DeletePath(folderOf(t));
+    }
+    int suffix = 0;
+    while (QFileInfo::exists(folderOf(suffix)))
+        ++suffix;
+    const QString folder = folderOf(suffix);
+    for (const QString &name : {QStringLiteral("Images"), QStringLiteral("Images1"), QStringLiteral("Images2"),
+                                QStringLiteral("Images3"), QStringLiteral("Images4")}) {
+        if (!QDir().mkpath(folder + QDir::separator() + name))
+            return {};
+    }
+    return folder;
+}
+
+QImage PreciseFourSplitComposer::blankCanvas(QSize canvas)
+{
+    const QString black = m_env.workspacePath(QStringLiteral("Black.bmp"));
+    QFile::remove(black);
+    QFile::copy(m_env.programFolder + QDir::separator() + QStringLiteral("Black.dll"), black);
+    ImageLibrary::zoomPic(black, black, canvas.width(), canvas.height());
+    QImage blank = ImageLibrary::newCanvas({canvas.width() + (canvas.width() & 1),
+                                            canvas.height() + (canvas.height() & 1)});
+    // A missing or unreadable Black.dll leaves the canvas black all the same.
+    const QImage loaded(black);
+    if (!loaded.isNull()) {
+        QPainter painter(&blank);
+        painter.drawImage(QPoint(0, 0), loaded);
+    }
+    return blank;
+}
+
+bool PreciseFourSplitComposer::waitUntil(const std::function<bool()> &ready)
+{
+    while (!ready()) {
+        if (m_env.context.stopRequested())
+            return false;
+        m_env.context.pumpEvents();
+        QThread::msleep(PollMilliseconds);
+    }
+    return true;
+}
+
+OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime &outputStart)
+{
+    const RunSettings &settings = m_env.settings;
+    ToolRunner &runner = m_env.runner;
+    OutputStatus status(m_env.context, OutputPath(settings, outputNumber), outputNumber,
+                        settings.maxText, outputStart, m_env.runStartTime);
+    m_env.random.reseed();
+
+    // The steps shared with the four-source composer: draw, order, canvas, length.
+    const std::optional<DrawnSources> drawn = DrawSources(m_env.videos, 4, m_env.random, m_env.context);
+    if (!drawn)
+        return status.fail();
+    FourSources sources;
+    std::copy(drawn->sources.begin(), drawn->sources.end(), sources.begin());
+    status.show(QStringLiteral("状态：已抽取视频源预处理中..."));
+    for (const ChosenSource &source : sources) {
+        if (!QFileInfo(source.path).isFile())
+            return status.fail();
+    }
+    FourUpLayout::orderByWidth(sources, settings.lengthRule);
+    const QSize canvas = FourUpLayout::canvasSize(sources);
+    const std::optional<double> target =
+        CommonLength(settings, sources, drawn->longestSeconds, drawn->shortestSeconds, m_env.random);
+    if (!target || canvas.width() < 2 || canvas.height() < 2)
+        return status.fail();
+    const QString lengthText = NumberText(*target);
+
+    status.show(QStringLiteral("状态：临时文件清理中..."));
+    const QString folder = makeWorkFolder();
+    if (folder.isEmpty())
+        return status.fail();
+    const auto inFolder = [&folder](const QString &name) { return folder + QDir::separator() + name; };
+    const QImage blank = blankCanvas(canvas);
+
+    // Eight extractions at once: the frames and the sound of every source.
+    const CutStarts starts = DrawCutStarts(sources, *target, m_env.random);
+    std::array<Quadrant, 4> quadrants;
+    QStringList soundCommand;
+    const QString audioTrack = m_env.workspacePath(QStringLiteral("Audio.wav"));
+    for (int k = 0; k < 4; ++k) {
+        status.show(Normalising + number(k + 1) + QStringLiteral("/4"));
+        const ChosenSource &source = sources[k];
+        const QString wav = inFolder(number(k + 1) + QStringLiteral(".wav"));
+        if (k == starts.soundSource) {
+            soundCommand = QStringList{QStringLiteral("-ss"), starts.startTexts[k], QStringLiteral("-t"), lengthText,
+                                       QStringLiteral("-i"), wav, QStringLiteral("-y"), QStringLiteral("-q:a"),
+                                       QStringLiteral("0"), QStringLiteral("-acodec"), QStringLiteral("copy"),
+                                       audioTrack};
+        }
+        Quadrant &quadrant = quadrants[k];
+        quadrant.range = frameRange(source.durationSeconds, *target, LeadingNumber(starts.startTexts[k]));
+        const QString frameFolder = inFolder(QStringLiteral("Images") + number(k + 1));
+        const ToolRun frameRun = runner.startTool(
+            {QStringLiteral("-i"), source.path, QStringLiteral("-f"), QStringLiteral("image2"), QStringLiteral("-y"),
+             QStringLiteral("-q:v"), QStringLiteral("0"), QStringLiteral("-r"), QStringLiteral("25"),
+             frameFolder + QDir::separator() + QStringLiteral("%06d.jpg")});
+        quadrant.soundRun = runner.startTool(
+            {QStringLiteral("-i"), source.path, QStringLiteral("-y"), QStringLiteral("-q:a"), QStringLiteral("0"),
+             QStringLiteral("-f"), QStringLiteral("wav"), QStringLiteral("-ar"), QStringLiteral("44100"),
+             QStringLiteral("-b:a"), QStringLiteral("192k"), QStringLiteral("-ac"), QStringLiteral("2"), wav});
+        quadrant.frames = std::make_unique<FrameSeries>(frameFolder, [&runner, frameRun] {
+            return runner.hasEnded(frameRun);
+        });
+    }
+
+    // The size and place of each source's frames, from its first frame.
+    for (int k = 0; k < 4; ++k) {
+        Quadrant &quadrant = quadrants[k];
+        FrameSeries::Answer first;
+        if (!waitUntil([&] { return (first = quadrant.frames->frameFor(1)).state != FrameSeries::State::Pending; }))
+            return OutputResult::Stopped;
+        // An extraction that wrote no frame at all leaves nothing to show.
+        if (first.state == FrameSeries::State::Empty)
+            return status.fail();
+        const QSize size = ImageLibrary::getWidHeight(quadrant.frames->framePath(first.frame));
+        if (size.isEmpty())
+            return status.fail();
+        quadrant.frameSize = fittedSize(size, canvas);
+        quadrant.position = framePosition(k, quadrant.frameSize, canvas);
+    }
+
+    int span = 0;
+    for (Quadrant &quadrant : quadrants) {
+        quadrant.range.current = std::max(quadrant.range.current, 1);
+        span = std::max(span, quadrant.range.end - quadrant.range.current);
+    }
+    const QString total = totalText(span);
+
+    // The frame loop: this thread finds the frames, the workers paint and save.
+    CanvasFrameWriter writer(blank, FrameQuality);
+    const int maxInFlight = 2 * writer.workerCount() + 2;
+    const QString outputFrames = inFolder(QStringLiteral("Images"));
+    int counter = 0;
+    bool more = true;
+    while (more) {
+        QVector<CanvasFrameWriter::Layer> layers;
+        for (Quadrant &quadrant : quadrants) {
+            FrameRange &range = quadrant.range;
+            const int wanted = range.current < range.end ? range.current : range.end;
+            FrameSeries::Answer answer;
+            if (!waitUntil([&] { return (answer = quadrant.frames->frameFor(wanted)).state != FrameSeries::State::Pending; }))
+                return OutputResult::Stopped;
+            if (answer.state == FrameSeries::State::Empty)
+                return status.fail();
+            if (answer.frame != quadrant.shownFrame || !quadrant.picture) {
+                quadrant.shownFrame = answer.frame;
+                quadrant.picture = std::make_shared<CanvasFrameWriter::Picture>(
+                    quadrant.frames->framePath(answer.frame), quadrant.frameSize);
+            }
+            layers.append({quadrant.picture, quadrant.position});
+            if (range.current < range.end)
+                ++range.current;
+        }
+        if (!waitUntil([&] { return writer.waitForRoom(maxInFlight, PollMilliseconds); }))
+            return OutputResult::Stopped;
+        ++counter;
+        writer.addFrame(outputFrames + QDir::separator() + FrameSeries::frameFileName(counter), layers);
+        status.show(FramePreparing + number(counter) + QLatin1Char('/') + total + QStringLiteral("；")
+                    + status.timesText());
+        m_env.context.pumpEvents();
+        if (m_env.context.stopRequested())
+            return OutputResult::Stopped;
+        more = std::any_of(quadrants.begin(), quadrants.end(),
+                           [](const Quadrant &q) { return q.range.current < q.range.end; });
+    }
+    if (!waitUntil([&] { return writer.waitForRoom(1, PollMilliseconds); }))
+        return OutputResult::Stopped;
+    // A frame missing from the series would end the video early.
+    if (writer.failedFrames() > 0)
+        return status.fail();
+
+    // The sound track, cut from a source's WAV once that is written.
+    if (!waitUntil([&] {
+            return std::all_of(quadrants.begin(), quadrants.end(),
+                               [&runner](const Quadrant &q) { return runner.hasEnded(q.soundRun); });
+        }))
+        return OutputResult::Stopped;
+    SoundTrackStep::Variant variant;
+    variant.videoSoundExtraction = soundCommand;
+    variant.videoSoundRules = SoundTrackStep::Variant::VideoSoundRules::BothVideoRules;
+    const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(*target, variant);
+    if (sound.outcome == SoundTrackStep::Outcome::Stopped)
+        return OutputResult::Stopped;
+    if (sound.outcome == SoundTrackStep::Outcome::Failed)
+        return status.fail();
+
+    QStringList arguments;
+    if (sound.outcome == SoundTrackStep::Outcome::Track)
+        arguments << QStringLiteral("-i") << sound.track;
+    arguments << QStringLiteral("-f") << QStringLiteral("image2") << QStringLiteral("-i")
+              << outputFrames + QDir::separator() + QStringLiteral("%06d.jpg") << QStringLiteral("-q:v")
+              << QStringLiteral("0") << QStringLiteral("-q:a") << QStringLiteral("0") << QStringLiteral("-y")
+              << QStringLiteral("-r") << QStringLiteral("25") << MediaExtensions::pixelFormatFor(settings.outputType)
+              << status.outputPath();
+    return RunFinalComposition(m_env, status, arguments);
+}
