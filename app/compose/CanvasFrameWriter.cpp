@@ -1,21 +1,17 @@
 #include "app/compose/CanvasFrameWriter.h"
 
-#include <QFile>
-#include <QImageWriter>
+#include "app/compose/ImageLibrary.h"
+
 #include <QMutexLocker>
-#include <QPainter>
+#include <QRect>
 #include <QThread>
 
 const QImage &CanvasFrameWriter::Picture::image()
 {
     std::call_once(m_decoded, [this] {
-        QFile file(m_path);
-        if (!file.open(QIODevice::ReadOnly))
-            return;
-        QImage decoded = QImage::fromData(file.readAll());
-        if (!decoded.isNull() && m_shownSize.isValid() && decoded.size() != m_shownSize)
-            decoded = decoded.scaled(m_shownSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        m_image = decoded;
+        const QImage decoded = ImageLibrary::load(m_path);
+        m_image = decoded.isNull() || decoded.size() == m_shownSize ? decoded
+                                                                    : ImageLibrary::stretched(decoded, m_shownSize);
     });
     return m_image;
 }
@@ -43,17 +39,11 @@ void CanvasFrameWriter::addFrame(const QString &path, const QVector<Layer> &laye
 void CanvasFrameWriter::writeFrame(const QString &path, const QVector<Layer> &layers)
 {
     QImage canvas = m_blank.copy();
-    {
-        QPainter painter(&canvas);
-        for (const Layer &layer : layers) {
-            const QImage &picture = layer.picture->image();
-            if (!picture.isNull())
-                painter.drawImage(layer.topLeft, picture);
-        }
+    for (const Layer &layer : layers) {
+        const QImage &picture = layer.picture->image();
+        ImageLibrary::paint(canvas, picture, QRect(layer.topLeft, picture.size()));
     }
-    QImageWriter writer(path, "jpg");
-    writer.setQuality(m_quality);
-    frameDone(writer.write(canvas));
+    frameDone(ImageLibrary::saveJpeg(canvas, path, m_quality));
 }
 
 void CanvasFrameWriter::frameDone(bool saved)

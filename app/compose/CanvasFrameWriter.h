@@ -20,7 +20,7 @@
 class CanvasFrameWriter {
 public:
     // A picture file, decoded at most once (and stretched to the size it is
-    // shown at) however many frames show it.
+    // shown at, when that differs) however many frames show it.
     class Picture {
     public:
         Picture(const QString &path, QSize shownSize) : m_path(path), m_shownSize(shownSize) {}

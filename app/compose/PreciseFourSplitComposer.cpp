@@ -22,7 +22,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPainter>
 #include <QThread>
 
 #include <algorithm>
@@ -137,11 +136,10 @@ QImage PreciseFourSplitComposer::blankCanvas(QSize canvas)
     QImage blank = ImageLibrary::newCanvas({canvas.width() + (canvas.width() & 1),
                                             canvas.height() + (canvas.height() & 1)});
     // A missing or unreadable Black.dll leaves the canvas black all the same.
-    const QImage loaded(black);
-    if (!loaded.isNull()) {
-        QPainter painter(&blank);
-        painter.drawImage(QPoint(0, 0), loaded);
-    }
+    const QImage loaded = ImageLibrary::load(black);
+    ImageLibrary::paint(blank, loaded, QRect(QPoint(0, 0), loaded.size()));
+    if (m_env.images)
+        m_env.images->PBack() = blank;
     return blank;
 }
 
@@ -230,7 +228,7 @@ OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime
         // An extraction that wrote no frame at all leaves nothing to show.
         if (first.state == FrameSeries::State::Empty)
             return status.fail();
-        const QSize size = ImageLibrary::getWidHeight(quadrant.frames->framePath(first.frame));
+        const QSize size = ImageLibrary::sizeOf(quadrant.frames->framePath(first.frame));
         if (size.isEmpty())
             return status.fail();
         quadrant.frameSize = fittedSize(size, canvas);

@@ -224,6 +224,20 @@ TEST_F(PreciseFourSplitRun, SourcesOfAnySizeAndAListedLengthBeyondTheFrames)
     EXPECT_TRUE(facts.hasAudio);
 }
 
+TEST_F(PreciseFourSplitRun, ASourceThatGivesNoFrameFailsTheOutput)
+{
+    for (const char *name : {"a.mp4", "b.mp4", "c.mp4"})
+        addVideo(QString::fromUtf8(name), {160, 120}, 1);
+    QFile broken(sources + QStringLiteral("/broken.mp4"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("not a video");
+    broken.close();
+    request.videos.append({QStringLiteral("broken.mp4"), sources, "160", "120", "1"});
+    const BatchRunSummary summary = run();
+    EXPECT_EQ(summary.failed, 1);
+    EXPECT_TRUE(context.statuses.constLast().startsWith(QStringLiteral("状态：视频生成失败！")));
+}
+
 TEST_F(PreciseFourSplitRun, AStopInTheFrameLoopEndsTheOutputAndItsTools)
 {
     for (const char *name : {"a.mp4", "b.mp4", "c.mp4", "d.mp4"})
