@@ -1,18 +1,16 @@
 #include "app/compose/PreciseFourSplitComposer.h"
 
 #include "app/compose/CanvasFrameWriter.h"
-#include "app/compose/CommonLength.h"
 #include "app/compose/ComposeEnvironment.h"
 #include "app/compose/CutStarts.h"
 #include "app/compose/FinalComposition.h"
-#include "app/compose/FourUpLayout.h"
+#include "app/compose/FourSourcePlan.h"
 #include "app/compose/FrameSeries.h"
 #include "app/compose/ImageLibrary.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
 #include "app/compose/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
-#include "app/compose/SourceDraw.h"
 #include "app/run/NumberText.h"
 #include "app/run/OutputPath.h"
 #include "app/run/RunContext.h"
@@ -163,23 +161,13 @@ OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime
     m_env.random.reseed();
 
     // The steps shared with the four-source composer: draw, order, canvas, length.
-    const std::optional<DrawnSources> drawn = DrawSources(m_env.videos, 4, m_env.random, m_env.context);
-    if (!drawn)
+    const std::optional<FourSourcePlan> plan = PlanFourSources(m_env, status);
+    if (!plan || plan->canvas.width() < 2 || plan->canvas.height() < 2)
         return status.fail();
-    FourSources sources;
-    std::copy(drawn->sources.begin(), drawn->sources.end(), sources.begin());
-    status.show(QStringLiteral("状态：已抽取视频源预处理中..."));
-    for (const ChosenSource &source : sources) {
-        if (!QFileInfo(source.path).isFile())
-            return status.fail();
-    }
-    FourUpLayout::orderByWidth(sources, settings.lengthRule);
-    const QSize canvas = FourUpLayout::canvasSize(sources);
-    const std::optional<double> target =
-        CommonLength(settings, sources, drawn->longestSeconds, drawn->shortestSeconds, m_env.random);
-    if (!target || canvas.width() < 2 || canvas.height() < 2)
-        return status.fail();
-    const QString lengthText = NumberText(*target);
+    const FourSources &sources = plan->sources;
+    const QSize canvas = plan->canvas;
+    const double length = plan->lengthSeconds;
+    const QString lengthText = NumberText(length);
 
     status.show(QStringLiteral("状态：临时文件清理中..."));
     const QString folder = makeWorkFolder();
@@ -189,7 +177,7 @@ OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime
     const QImage blank = blankCanvas(canvas);
 
     // Eight extractions at once: the frames and the sound of every source.
-    const CutStarts starts = DrawCutStarts(sources, *target, m_env.random);
+    const CutStarts starts = DrawCutStarts(sources, length, m_env.random);
     std::array<Quadrant, 4> quadrants;
     QStringList soundCommand;
     const QString audioTrack = m_env.workspacePath(QStringLiteral("Audio.wav"));
@@ -204,7 +192,7 @@ OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime
                                        audioTrack};
         }
         Quadrant &quadrant = quadrants[k];
-        quadrant.range = frameRange(source.durationSeconds, *target, LeadingNumber(starts.startTexts[k]));
+        quadrant.range = frameRange(source.durationSeconds, length, LeadingNumber(starts.startTexts[k]));
         const QString frameFolder = inFolder(QStringLiteral("Images") + number(k + 1));
         const ToolRun frameRun = runner.startTool(
             {QStringLiteral("-i"), source.path, QStringLiteral("-f"), QStringLiteral("image2"), QStringLiteral("-y"),
@@ -294,7 +282,7 @@ OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime
     SoundTrackStep::Variant variant;
     variant.videoSoundExtraction = soundCommand;
     variant.videoSoundRules = SoundTrackStep::Variant::VideoSoundRules::BothVideoRules;
-    const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(*target, variant);
+    const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(length, variant);
     if (sound.outcome == SoundTrackStep::Outcome::Stopped)
         return OutputResult::Stopped;
     if (sound.outcome == SoundTrackStep::Outcome::Failed)
