@@ -29,8 +29,6 @@
 
 namespace {
 
-const QString Normalising = QStringLiteral("状态：视频时长归一化中...");
-const QString FramePreparing = QStringLiteral("状态：视频帧预处理中...");
 // The JPEG quality of the painted frames.
 constexpr int FrameQuality = 90;
 // How often a wait looks again: the extractions write a frame every few
@@ -47,6 +45,7 @@ QString number(int value)
 // One quarter of the output: the source shown there and where its frames go.
 struct PreciseFourSplitComposer::Quadrant {
     std::unique_ptr<FrameSeries> frames;
+    QString sound;  // the WAV of the source
     ToolRun soundRun = 0;
     FrameRange range;
     QSize frameSize;  // as painted
@@ -152,48 +151,17 @@ bool PreciseFourSplitComposer::waitUntil(const std::function<bool()> &ready)
     return true;
 }
 
-OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime &outputStart)
+void PreciseFourSplitComposer::startExtractions(Quadrants &quadrants, const FourSourcePlan &plan,
+                                                const CutStarts &starts, const QString &folder, OutputStatus &status)
 {
-    const RunSettings &settings = m_env.settings;
     ToolRunner &runner = m_env.runner;
-    OutputStatus status(m_env.context, OutputPath(settings, outputNumber), outputNumber,
-                        settings.maxText, outputStart, m_env.runStartTime);
-    m_env.random.reseed();
-
-    // The steps shared with the four-source composer: draw, order, canvas, length.
-    const std::optional<FourSourcePlan> plan = PlanFourSources(m_env, status);
-    if (!plan || plan->canvas.width() < 2 || plan->canvas.height() < 2)
-        return status.fail();
-    const FourSources &sources = plan->sources;
-    const QSize canvas = plan->canvas;
-    const double length = plan->lengthSeconds;
-    const QString lengthText = NumberText(length);
-
-    status.show(QStringLiteral("状态：临时文件清理中..."));
-    const QString folder = makeWorkFolder();
-    if (folder.isEmpty())
-        return status.fail();
-    const auto inFolder = [&folder](const QString &name) { return folder + QDir::separator() + name; };
-    const QImage blank = blankCanvas(canvas);
-
-    // Eight extractions at once: the frames and the sound of every source.
-    const CutStarts starts = DrawCutStarts(sources, length, m_env.random);
-    std::array<Quadrant, 4> quadrants;
-    QStringList soundCommand;
-    const QString audioTrack = m_env.workspacePath(QStringLiteral("Audio.wav"));
     for (int k = 0; k < 4; ++k) {
-        status.show(Normalising + number(k + 1) + QStringLiteral("/4"));
-        const ChosenSource &source = sources[k];
-        const QString wav = inFolder(number(k + 1) + QStringLiteral(".wav"));
-        if (k == starts.soundSource) {
-            soundCommand = QStringList{QStringLiteral("-ss"), starts.startTexts[k], QStringLiteral("-t"), lengthText,
-                                       QStringLiteral("-i"), wav, QStringLiteral("-y"), QStringLiteral("-q:a"),
-                                       QStringLiteral("0"), QStringLiteral("-acodec"), QStringLiteral("copy"),
-                                       audioTrack};
-        }
+        status.show(QStringLiteral("状态：视频时长归一化中...") + number(k + 1) + QStringLiteral("/4"));
+        const ChosenSource &source = plan.sources[k];
         Quadrant &quadrant = quadrants[k];
-        quadrant.range = frameRange(source.durationSeconds, length, LeadingNumber(starts.startTexts[k]));
-        const QString frameFolder = inFolder(QStringLiteral("Images") + number(k + 1));
+        quadrant.range = frameRange(source.durationSeconds, plan.lengthSeconds, LeadingNumber(starts.startTexts[k]));
+        quadrant.sound = folder + QDir::separator() + number(k + 1) + QStringLiteral(".wav");
+        const QString frameFolder = folder + QDir::separator() + QStringLiteral("Images") + number(k + 1);
         const ToolRun frameRun = runner.startTool(
             {QStringLiteral("-i"), source.path, QStringLiteral("-f"), QStringLiteral("image2"), QStringLiteral("-y"),
              QStringLiteral("-q:v"), QStringLiteral("0"), QStringLiteral("-r"), QStringLiteral("25"),
@@ -201,28 +169,42 @@ OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime
         quadrant.soundRun = runner.startTool(
             {QStringLiteral("-i"), source.path, QStringLiteral("-y"), QStringLiteral("-q:a"), QStringLiteral("0"),
              QStringLiteral("-f"), QStringLiteral("wav"), QStringLiteral("-ar"), QStringLiteral("44100"),
-             QStringLiteral("-b:a"), QStringLiteral("192k"), QStringLiteral("-ac"), QStringLiteral("2"), wav});
+             QStringLiteral("-b:a"), QStringLiteral("192k"), QStringLiteral("-ac"), QStringLiteral("2"),
+             quadrant.sound});
         quadrant.frames = std::make_unique<FrameSeries>(frameFolder, [&runner, frameRun] {
             return runner.hasEnded(frameRun);
         });
     }
+}
 
-    // The size and place of each source's frames, from its first frame.
+OutputResult PreciseFourSplitComposer::waitForFrame(Quadrant &quadrant, int wanted, FrameSeries::Answer &answer)
+{
+    if (!waitUntil([&] { return (answer = quadrant.frames->frameFor(wanted)).state != FrameSeries::State::Pending; }))
+        return OutputResult::Stopped;
+    // An extraction that wrote no frame at all leaves nothing to show.
+    return answer.state == FrameSeries::State::Empty ? OutputResult::Failed : OutputResult::Done;
+}
+
+OutputResult PreciseFourSplitComposer::measureFrames(Quadrants &quadrants, QSize canvas)
+{
     for (int k = 0; k < 4; ++k) {
         Quadrant &quadrant = quadrants[k];
         FrameSeries::Answer first;
-        if (!waitUntil([&] { return (first = quadrant.frames->frameFor(1)).state != FrameSeries::State::Pending; }))
-            return OutputResult::Stopped;
-        // An extraction that wrote no frame at all leaves nothing to show.
-        if (first.state == FrameSeries::State::Empty)
-            return status.fail();
+        const OutputResult found = waitForFrame(quadrant, 1, first);
+        if (found != OutputResult::Done)
+            return found;
         const QSize size = ImageLibrary::sizeOf(quadrant.frames->framePath(first.frame));
         if (size.isEmpty())
-            return status.fail();
+            return OutputResult::Failed;
         quadrant.frameSize = fittedSize(size, canvas);
         quadrant.position = framePosition(k, quadrant.frameSize, canvas);
     }
+    return OutputResult::Done;
+}
 
+OutputResult PreciseFourSplitComposer::paintFrames(Quadrants &quadrants, const QImage &blank,
+                                                   const QString &outputFolder, OutputStatus &status)
+{
     int span = 0;
     for (Quadrant &quadrant : quadrants) {
         quadrant.range.current = std::max(quadrant.range.current, 1);
@@ -230,37 +212,35 @@ OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime
     }
     const QString total = totalText(span);
 
-    // The frame loop: this thread finds the frames, the workers paint and save.
+    // This thread finds the frames; the workers decode, paint and save them.
     CanvasFrameWriter writer(blank, FrameQuality);
     const int maxInFlight = 2 * writer.workerCount() + 2;
-    const QString outputFrames = inFolder(QStringLiteral("Images"));
     int counter = 0;
     bool more = true;
     while (more) {
         QVector<CanvasFrameWriter::Layer> layers;
         for (Quadrant &quadrant : quadrants) {
             FrameRange &range = quadrant.range;
-            const int wanted = range.current < range.end ? range.current : range.end;
             FrameSeries::Answer answer;
-            if (!waitUntil([&] { return (answer = quadrant.frames->frameFor(wanted)).state != FrameSeries::State::Pending; }))
-                return OutputResult::Stopped;
-            if (answer.state == FrameSeries::State::Empty)
-                return status.fail();
+            const OutputResult found = waitForFrame(quadrant, std::min(range.current, range.end), answer);
+            if (found != OutputResult::Done)
+                return found;
             if (answer.frame != quadrant.shownFrame || !quadrant.picture) {
                 quadrant.shownFrame = answer.frame;
                 quadrant.picture = std::make_shared<CanvasFrameWriter::Picture>(
                     quadrant.frames->framePath(answer.frame), quadrant.frameSize);
             }
             layers.append({quadrant.picture, quadrant.position});
+            // A source that has run out keeps showing its end frame.
             if (range.current < range.end)
                 ++range.current;
         }
         if (!waitUntil([&] { return writer.waitForRoom(maxInFlight, PollMilliseconds); }))
             return OutputResult::Stopped;
         ++counter;
-        writer.addFrame(outputFrames + QDir::separator() + FrameSeries::frameFileName(counter), layers);
-        status.show(FramePreparing + number(counter) + QLatin1Char('/') + total + QStringLiteral("；")
-                    + status.timesText());
+        writer.addFrame(outputFolder + QDir::separator() + FrameSeries::frameFileName(counter), layers);
+        status.show(QStringLiteral("状态：视频帧预处理中...") + number(counter) + QLatin1Char('/') + total
+                    + QStringLiteral("；") + status.timesText());
         m_env.context.pumpEvents();
         if (m_env.context.stopRequested())
             return OutputResult::Stopped;
@@ -270,19 +250,54 @@ OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime
     if (!waitUntil([&] { return writer.waitForRoom(1, PollMilliseconds); }))
         return OutputResult::Stopped;
     // A frame missing from the series would end the video early.
-    if (writer.failedFrames() > 0)
+    return writer.failedFrames() > 0 ? OutputResult::Failed : OutputResult::Done;
+}
+
+OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime &outputStart)
+{
+    const RunSettings &settings = m_env.settings;
+    OutputStatus status(m_env.context, OutputPath(settings, outputNumber), outputNumber,
+                        settings.maxText, outputStart, m_env.runStartTime);
+    m_env.random.reseed();
+
+    // The steps shared with the four-source composer: draw, order, canvas, length.
+    const std::optional<FourSourcePlan> plan = PlanFourSources(m_env, status);
+    if (!plan || plan->canvas.width() < 2 || plan->canvas.height() < 2)
         return status.fail();
 
-    // The sound track, cut from a source's WAV once that is written.
+    status.show(QStringLiteral("状态：临时文件清理中..."));
+    const QString folder = makeWorkFolder();
+    if (folder.isEmpty())
+        return status.fail();
+    const QImage blank = blankCanvas(plan->canvas);
+
+    // Eight extractions at once, the frames and the sound of every source;
+    // the frames are painted while they are being written.
+    const CutStarts starts = DrawCutStarts(plan->sources, plan->lengthSeconds, m_env.random);
+    Quadrants quadrants;
+    startExtractions(quadrants, *plan, starts, folder, status);
+    OutputResult result = measureFrames(quadrants, plan->canvas);
+    const QString outputFrames = folder + QDir::separator() + QStringLiteral("Images");
+    if (result == OutputResult::Done)
+        result = paintFrames(quadrants, blank, outputFrames, status);
+    if (result != OutputResult::Done)
+        return result == OutputResult::Failed ? status.fail() : result;
+
+    // The sound track, cut from a source's WAV once every WAV is written.
+    ToolRunner &runner = m_env.runner;
     if (!waitUntil([&] {
             return std::all_of(quadrants.begin(), quadrants.end(),
                                [&runner](const Quadrant &q) { return runner.hasEnded(q.soundRun); });
         }))
         return OutputResult::Stopped;
     SoundTrackStep::Variant variant;
-    variant.videoSoundExtraction = soundCommand;
+    variant.videoSoundExtraction = {QStringLiteral("-ss"), starts.startTexts[starts.soundSource], QStringLiteral("-t"),
+                                    NumberText(plan->lengthSeconds), QStringLiteral("-i"),
+                                    quadrants[starts.soundSource].sound, QStringLiteral("-y"), QStringLiteral("-q:a"),
+                                    QStringLiteral("0"), QStringLiteral("-acodec"), QStringLiteral("copy"),
+                                    m_env.workspacePath(QStringLiteral("Audio.wav"))};
     variant.videoSoundRules = SoundTrackStep::Variant::VideoSoundRules::BothVideoRules;
-    const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(length, variant);
+    const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(plan->lengthSeconds, variant);
     if (sound.outcome == SoundTrackStep::Outcome::Stopped)
         return OutputResult::Stopped;
     if (sound.outcome == SoundTrackStep::Outcome::Failed)

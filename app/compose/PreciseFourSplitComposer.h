@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/compose/FrameSeries.h"
 #include "app/run/Composer.h"
 
 #include <QImage>
@@ -7,9 +8,13 @@
 #include <QSize>
 #include <QString>
 
+#include <array>
 #include <functional>
 
 struct ComposeEnvironment;
+struct CutStarts;
+struct FourSourcePlan;
+class OutputStatus;
 
 // Video+Video with the precise four-split ticked: the four drawn videos are
 // extracted as still frames at 25 per second (and their sound as WAV), and
@@ -47,6 +52,7 @@ public:
 
 private:
     struct Quadrant;
+    using Quadrants = std::array<Quadrant, 4>;
 
     // Deletes the work folders of earlier outputs, takes the first free name
     // and makes its frame folders; empty when it cannot be made.
@@ -54,6 +60,17 @@ private:
     // The black canvas of the output, even-sized (the encoder takes no odd
     // sizes: an odd canvas gets one black line more on the right or bottom).
     QImage blankCanvas(QSize canvas);
+    // Starts the frame and sound extraction of every source.
+    void startExtractions(Quadrants &quadrants, const FourSourcePlan &plan, const CutStarts &starts,
+                          const QString &folder, OutputStatus &status);
+    // The size and place of each source's frames, from its first frame.
+    OutputResult measureFrames(Quadrants &quadrants, QSize canvas);
+    // Paints and saves every output frame into outputFolder.
+    OutputResult paintFrames(Quadrants &quadrants, const QImage &blank, const QString &outputFolder,
+                             OutputStatus &status);
+    // Waits for a frame of the quadrant's series: Done with the frame to
+    // show, Failed when its extraction wrote none, Stopped.
+    OutputResult waitForFrame(Quadrant &quadrant, int wanted, FrameSeries::Answer &answer);
     // Waits, pumping events, until ready() holds; false when a stop came first.
     bool waitUntil(const std::function<bool()> &ready);
 
