@@ -6,18 +6,26 @@
 #include <QRect>
 #include <QThread>
 
+namespace {
+// Three bytes a pixel, in the order the JPEG writer takes them, so a frame is
+// painted and written without a conversion of every pixel.
+constexpr QImage::Format FrameFormat = QImage::Format_RGB888;
+}  // namespace
+
 const QImage &CanvasFrameWriter::Picture::image()
 {
     std::call_once(m_decoded, [this] {
         const QImage decoded = ImageLibrary::load(m_path);
-        m_image = decoded.isNull() || decoded.size() == m_shownSize ? decoded
-                                                                    : ImageLibrary::stretched(decoded, m_shownSize);
+        const QImage shown = decoded.isNull() || decoded.size() == m_shownSize
+                                 ? decoded
+                                 : ImageLibrary::stretched(decoded, m_shownSize);
+        m_image = shown.convertToFormat(FrameFormat);
     });
     return m_image;
 }
 
 CanvasFrameWriter::CanvasFrameWriter(const QImage &blankCanvas, int quality, int threadCount)
-    : m_blank(blankCanvas.convertToFormat(QImage::Format_RGB32)), m_quality(quality)
+    : m_blank(blankCanvas.convertToFormat(FrameFormat)), m_quality(quality)
 {
     m_pool.setMaxThreadCount(threadCount > 0 ? threadCount : QThread::idealThreadCount());
 }
