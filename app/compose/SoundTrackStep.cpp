@@ -47,11 +47,21 @@ SoundTrackStep::Result SoundTrackStep::prepare(double lengthSeconds, const Varia
     case AudioRule::FixedAudio:
         return chosenAudio(lengthSeconds, variant);
     case AudioRule::LongestVideo:
-        if (!variant.videoSoundExtraction.isEmpty())
-            return extractVideoSound(variant.videoSoundExtraction);
-        break;
-    case AudioRule::FirstVideo:
-        break;
+    case AudioRule::FirstVideo: {
+        const bool both = variant.videoSoundRules == Variant::VideoSoundRules::BothVideoRules;
+        if (variant.videoSoundExtraction.isEmpty()
+            || (m_env.settings.audioRule == AudioRule::FirstVideo && !both))
+            break;
+        if (!both)
+            return extractVideoSound(variant.videoSoundExtraction, QStringLiteral("状态：提取音频中..."));
+        if (m_env.settings.audioRule == AudioRule::LongestVideo) {
+            const Result extracted =
+                extractVideoSound(variant.videoSoundExtraction, QStringLiteral("状态：提取音频中..."));
+            if (extracted.outcome == Outcome::Stopped)
+                return extracted;
+        }
+        return extractVideoSound(variant.videoSoundExtraction, AudioPreparing);
+    }
     }
     return {Outcome::NoTrack, {}};
 }
@@ -130,11 +140,12 @@ SoundTrackStep::Result SoundTrackStep::fillUp(double audioSeconds, const QString
     return {Outcome::Track, hasContent(joined) ? joined : audio};
 }
 
-SoundTrackStep::Result SoundTrackStep::extractVideoSound(const QStringList &extraction)
+SoundTrackStep::Result SoundTrackStep::extractVideoSound(const QStringList &extraction,
+                                                         const QString &statusText)
 {
     const QString extracted = extraction.last();
     removeStale(extracted);
-    if (m_env.runner.runTool(extraction, QStringLiteral("状态：提取音频中..."), PauseFirst::No)
+    if (m_env.runner.runTool(extraction, statusText, PauseFirst::No)
         == ToolRunResult::Stopped)
         return {Outcome::Stopped, {}};
     // A silent source gives no sound to extract: the output is then made

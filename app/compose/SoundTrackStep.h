@@ -25,6 +25,13 @@ public:
         // sound (their last item is the file written); empty: no track, the
         // videos' own sound plays.
         QStringList videoSoundExtraction;
+        // Which audio rules take the video's sound: only the longest-video
+        // rule (the first video's sound then plays from the clips), or both
+        // video rules, when the output has no sound of its own to fall back on
+        // (the frame-painting modes). With both, the extraction runs (again)
+        // as the sound track's preparation.
+        enum class VideoSoundRules { LongestVideo, BothVideoRules };
+        VideoSoundRules videoSoundRules = VideoSoundRules::LongestVideo;
     };
     enum class Outcome { Track, NoTrack, Failed, Stopped };
     struct Result {
@@ -43,7 +50,7 @@ public:
 private:
     Result chosenAudio(double lengthSeconds, const Variant &variant);
     Result fillUp(double audioSeconds, const QString &video);
-    Result extractVideoSound(const QStringList &extraction);
+    Result extractVideoSound(const QStringList &extraction, const QString &statusText);
 
     ComposeEnvironment &m_env;
     OutputStatus &m_status;

@@ -4,6 +4,7 @@
 #include "app/compose/FrameSeries.h"
 #include "app/compose/PreciseFourSplitComposer.h"
 #include "app/run/BatchRun.h"
+#include "QtPrinters.h"
 #include "RecordingRunContext.h"
 #include "tests/support/FixedRandom.h"
 #include "tests/support/MediaFactory.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -169,13 +171,35 @@ TEST_F(PreciseFourSplitRun, EqualSourcesFillTheFourQuartersAndAShortOneHoldsItsL
     for (const char *name : {"a.mp4", "b.mp4", "c.mp4"})
         addVideo(QString::fromUtf8(name), size, 2);
     addVideo(QStringLiteral("d 短.mp4"), size, 1);
+    const QString log = root.path() + QStringLiteral("/tool.log");
+    qputenv("ZARV_TOOL_LOG", log.toUtf8());
     const BatchRunSummary summary = run();
+    qunsetenv("ZARV_TOOL_LOG");
     EXPECT_EQ(summary.done, 1) << context.statuses.join('\n').toStdString();
     EXPECT_FALSE(summary.stopped);
-    EXPECT_TRUE(context.statuses.contains(QStringLiteral("状态：视频帧预处理中...50/50；耗时：0:00:00；总耗时：0:00:00"))
-                || context.statuses.filter(QStringLiteral("状态：视频帧预处理中...50/50；")).size() == 1);
+    EXPECT_EQ(context.statuses.filter(QRegularExpression(QStringLiteral("^状态：视频帧预处理中...\\d+/50；耗时："))).size(), 50);
 
     const QString out = request.settings.outputFolderText + QStringLiteral("/0001.mp4");
+    // Every step as the tool got it: drawn a, b, c, d; the longest-video rule
+    // swaps the first and the last, so the order is d, b, c, a, and the sound
+    // is b's (the first of the longest), cut from its WAV.
+    const QString work = root.path() + QStringLiteral("/Tmp");
+    QStringList expected;
+    const QStringList order{QStringLiteral("d 短.mp4"), QStringLiteral("b.mp4"), QStringLiteral("c.mp4"), QStringLiteral("a.mp4")};
+    for (int k = 1; k <= 4; ++k) {
+        const QString source = sources + '/' + order[k - 1];
+        expected << QStringLiteral("> -i %1 -f image2 -y -q:v 0 -r 25 %2/Tmp/Images%3/%06d.jpg").arg(source, work).arg(k)
+                 << QStringLiteral("> -i %1 -y -q:a 0 -f wav -ar 44100 -b:a 192k -ac 2 %2/Tmp/%3.wav").arg(source, work).arg(k);
+    }
+    const QString soundCut = QStringLiteral("> -ss 0 -t 2 -i %1/Tmp/2.wav -y -q:a 0 -acodec copy %1/Audio.wav").arg(work);
+    expected << soundCut << soundCut
+             << QStringLiteral("> -i %1/Audio.wav -f image2 -i %1/Tmp/Images/%06d.jpg -q:v 0 -q:a 0 -y -r 25 -pix_fmt yuv420p %2")
+                    .arg(work, out);
+    QFile logFile(log);
+    ASSERT_TRUE(logFile.open(QIODevice::ReadOnly));
+    const QStringList started = QString::fromUtf8(logFile.readAll()).split('\n').filter(QRegularExpression("^> "));
+    EXPECT_EQ(started, expected);
+
     const MediaFactory::StreamFacts facts = MediaFactory::probe(out);
     EXPECT_EQ(QSize(facts.width, facts.height), QSize(320, 240));
     EXPECT_NEAR(facts.durationSeconds, 2.0, 0.04 + 0.03);  // a frame, and the AAC track's last frame
