@@ -2,8 +2,8 @@
 // canvas, 250 frames): the wall time of the real run and the rate of its
 // frame loop, next to the tool's own steps run alone (the eight extractions
 // at once, then the final encode of as many frames of the same size).
-#include "MediaFactory.h"
 #include "FixedRandom.h"
+#include "MediaFactory.h"
 #include "RecordingRunContext.h"
 #include "app/compose/ComposerFactory.h"
 #include "app/run/BatchRun.h"
@@ -102,23 +102,25 @@ int main(int argc, char **argv)
         QDir().mkpath(alone + '/' + sub);
     // Frames of the output's size to encode, made beforehand (not timed).
     runAll({{"-i", sources + "/clip0.mp4", "-i", sources + "/clip1.mp4", "-i", sources + "/clip2.mp4", "-i",
-             sources + "/clip3.mp4", "-filter_complex", "[0:v][1:v][2:v][3:v]xstack=inputs=4:layout=0_0|w0_0|0_h0|w0_h0",
-             "-r", "25", "-frames:v", QString::number(context.frames), "-q:v", "2", alone + "/Images/%06d.jpg"}});
+             sources + "/clip3.mp4", "-filter_complex",
+             "[0:v][1:v][2:v][3:v]xstack=inputs=4:layout=0_0|w0_0|0_h0|w0_h0", "-r", "25", "-frames:v",
+             QString::number(context.frames), "-q:v", "2", alone + "/Images/%06d.jpg"}});
     QList<QStringList> extractions;
     for (int k = 1; k <= 4; ++k) {
         const QString clip = sources + QStringLiteral("/clip%1.mp4").arg(k - 1);
         extractions.append({"-i", clip, "-f", "image2", "-y", "-q:v", "0", "-r", "25",
                             alone + QStringLiteral("/Images%1/%06d.jpg").arg(k)});
-        extractions.append({"-i", clip, "-y", "-q:a", "0", "-f", "wav", "-ar", "44100", "-b:a", "192k", "-ac", "2",
-                            alone + QStringLiteral("/%1.wav").arg(k)});
+        extractions.append({"-i", clip, "-y", "-q:a", "0", "-f", "wav", "-ar", "44100", "-b:a", "192k", "-ac",
+                            "2", alone + QStringLiteral("/%1.wav").arg(k)});
     }
     QElapsedTimer timer;
     timer.start();
     runAll(extractions);
     const double extractionSeconds = timer.nsecsElapsed() / 1e9;
-    runAll({{"-ss", "0", "-t", "10", "-i", alone + "/1.wav", "-y", "-q:a", "0", "-acodec", "copy", alone + "/Audio.wav"}});
-    runAll({{"-i", alone + "/Audio.wav", "-f", "image2", "-i", alone + "/Images/%06d.jpg", "-q:v", "0", "-q:a", "0",
-             "-y", "-r", "25", "-pix_fmt", "yuv420p", alone + "/out.mp4"}});
+    runAll({{"-ss", "0", "-t", "10", "-i", alone + "/1.wav", "-y", "-q:a", "0", "-acodec", "copy",
+             alone + "/Audio.wav"}});
+    runAll({{"-i", alone + "/Audio.wav", "-f", "image2", "-i", alone + "/Images/%06d.jpg", "-q:v", "0",
+             "-q:a", "0", "-y", "-r", "25", "-pix_fmt", "yuv420p", alone + "/out.mp4"}});
     const double toolSeconds = timer.nsecsElapsed() / 1e9;
 
     std::printf("output made: %s (%dx%d, %.3f s, sound %s); frames painted: %d\n",

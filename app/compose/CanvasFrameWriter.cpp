@@ -25,7 +25,8 @@ const QImage &CanvasFrameWriter::Picture::image()
 }
 
 CanvasFrameWriter::CanvasFrameWriter(const QImage &blankCanvas, int quality, int threadCount)
-    : m_blank(blankCanvas.convertToFormat(FrameFormat)), m_quality(quality)
+    : m_blank(blankCanvas.convertToFormat(FrameFormat)),
+      m_quality(quality)
 {
     m_pool.setMaxThreadCount(threadCount > 0 ? threadCount : QThread::idealThreadCount());
 }

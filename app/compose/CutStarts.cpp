@@ -10,7 +10,8 @@ CutStarts DrawCutStarts(const FourSources &sources, double lengthSeconds, Random
     for (int k = 0; k < 4; ++k) {
         const double duration = sources[k].durationSeconds;
         const bool longer = duration > lengthSeconds;
-        starts.startTexts[k] = longer ? RandomStartText(duration - lengthSeconds, random) : QStringLiteral("0");
+        starts.startTexts[k] =
+            longer ? RandomStartText(duration - lengthSeconds, random) : QStringLiteral("0");
         if (!cutFound && (longer || duration > longestSoFar)) {
             cutFound = longer;
             longestSoFar = duration;

@@ -27,8 +27,9 @@ std::optional<FourSourcePlan> PlanFourSources(ComposeEnvironment &environment, O
     }
     FourUpLayout::orderByWidth(plan.sources, environment.settings.lengthRule);
     plan.canvas = FourUpLayout::canvasSize(plan.sources);
-    const std::optional<double> length = CommonLength(environment.settings, plan.sources, drawn->longestSeconds,
-                                                      drawn->shortestSeconds, environment.random);
+    const std::optional<double> length =
+        CommonLength(environment.settings, plan.sources, drawn->longestSeconds, drawn->shortestSeconds,
+                     environment.random);
     if (!length)
         return std::nullopt;
     plan.lengthSeconds = *length;

@@ -7,7 +7,8 @@
 #include <utility>
 
 FrameSeries::FrameSeries(const QString &folder, EndedTest runEnded)
-    : m_folder(folder), m_runEnded(std::move(runEnded))
+    : m_folder(folder),
+      m_runEnded(std::move(runEnded))
 {
 }
 

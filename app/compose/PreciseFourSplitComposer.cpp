@@ -54,8 +54,7 @@ struct PreciseFourSplitComposer::Quadrant {
     std::shared_ptr<CanvasFrameWriter::Picture> picture;
 };
 
-PreciseFourSplitComposer::PreciseFourSplitComposer(ComposeEnvironment &environment)
-    : m_env(environment)
+PreciseFourSplitComposer::PreciseFourSplitComposer(ComposeEnvironment &environment) : m_env(environment)
 {
 }
 
@@ -78,8 +77,8 @@ QSize PreciseFourSplitComposer::fittedSize(QSize frame, QSize canvas)
     const QSize quarter(canvas.width() / 2, canvas.height() / 2);
     if (frame.width() <= quarter.width() && frame.height() <= quarter.height())
         return frame;
-    const double scale = std::min(quarter.width() / double(frame.width()),
-                                  quarter.height() / double(frame.height()));
+    const double scale =
+        std::min(quarter.width() / double(frame.width()), quarter.height() / double(frame.height()));
     const auto side = [scale](int length, int limit) {
         return std::clamp(int(RoundHalfEven(length * scale)), 1, std::max(limit, 1));
     };
@@ -116,8 +115,9 @@ QString PreciseFourSplitComposer::makeWorkFolder()
     while (QFileInfo::exists(folderOf(suffix)))
         ++suffix;
     const QString folder = folderOf(suffix);
-    for (const QString &name : {QStringLiteral("Images"), QStringLiteral("Images1"), QStringLiteral("Images2"),
-                                QStringLiteral("Images3"), QStringLiteral("Images4")}) {
+    for (const QString &name :
+         {QStringLiteral("Images"), QStringLiteral("Images1"), QStringLiteral("Images2"),
+          QStringLiteral("Images3"), QStringLiteral("Images4")}) {
         if (!QDir().mkpath(folder + QDir::separator() + name))
             return {};
     }
@@ -130,8 +130,8 @@ QImage PreciseFourSplitComposer::blankCanvas(QSize canvas)
     QFile::remove(black);
     QFile::copy(m_env.programFolder + QDir::separator() + QStringLiteral("Black.dll"), black);
     ImageLibrary::zoomPic(black, black, canvas.width(), canvas.height());
-    QImage blank = ImageLibrary::newCanvas({canvas.width() + (canvas.width() & 1),
-                                            canvas.height() + (canvas.height() & 1)});
+    QImage blank = ImageLibrary::newCanvas(
+        {canvas.width() + (canvas.width() & 1), canvas.height() + (canvas.height() & 1)});
     // A missing or unreadable Black.dll leaves the canvas black all the same.
     const QImage loaded = ImageLibrary::load(black);
     ImageLibrary::paint(blank, loaded, QRect(QPoint(0, 0), loaded.size()));
@@ -152,34 +152,38 @@ bool PreciseFourSplitComposer::waitUntil(const std::function<bool()> &ready)
 }
 
 void PreciseFourSplitComposer::startExtractions(Quadrants &quadrants, const FourSourcePlan &plan,
-                                                const CutStarts &starts, const QString &folder, OutputStatus &status)
+                                                const CutStarts &starts, const QString &folder,
+                                                OutputStatus &status)
 {
     ToolRunner &runner = m_env.runner;
     for (int k = 0; k < 4; ++k) {
         status.show(QStringLiteral("状态：视频时长归一化中...") + number(k + 1) + QStringLiteral("/4"));
         const ChosenSource &source = plan.sources[k];
         Quadrant &quadrant = quadrants[k];
-        quadrant.range = frameRange(source.durationSeconds, plan.lengthSeconds, LeadingNumber(starts.startTexts[k]));
+        quadrant.range =
+            frameRange(source.durationSeconds, plan.lengthSeconds, LeadingNumber(starts.startTexts[k]));
         quadrant.sound = folder + QDir::separator() + number(k + 1) + QStringLiteral(".wav");
         const QString frameFolder = folder + QDir::separator() + QStringLiteral("Images") + number(k + 1);
         const ToolRun frameRun = runner.startTool(
-            {QStringLiteral("-i"), source.path, QStringLiteral("-f"), QStringLiteral("image2"), QStringLiteral("-y"),
-             QStringLiteral("-q:v"), QStringLiteral("0"), QStringLiteral("-r"), QStringLiteral("25"),
-             frameFolder + QDir::separator() + QStringLiteral("%06d.jpg")});
+            {QStringLiteral("-i"), source.path, QStringLiteral("-f"), QStringLiteral("image2"),
+             QStringLiteral("-y"), QStringLiteral("-q:v"), QStringLiteral("0"), QStringLiteral("-r"),
+             QStringLiteral("25"), frameFolder + QDir::separator() + QStringLiteral("%06d.jpg")});
         quadrant.soundRun = runner.startTool(
-            {QStringLiteral("-i"), source.path, QStringLiteral("-y"), QStringLiteral("-q:a"), QStringLiteral("0"),
-             QStringLiteral("-f"), QStringLiteral("wav"), QStringLiteral("-ar"), QStringLiteral("44100"),
-             QStringLiteral("-b:a"), QStringLiteral("192k"), QStringLiteral("-ac"), QStringLiteral("2"),
-             quadrant.sound});
-        quadrant.frames = std::make_unique<FrameSeries>(frameFolder, [&runner, frameRun] {
-            return runner.hasEnded(frameRun);
-        });
+            {QStringLiteral("-i"), source.path, QStringLiteral("-y"), QStringLiteral("-q:a"),
+             QStringLiteral("0"), QStringLiteral("-f"), QStringLiteral("wav"), QStringLiteral("-ar"),
+             QStringLiteral("44100"), QStringLiteral("-b:a"), QStringLiteral("192k"), QStringLiteral("-ac"),
+             QStringLiteral("2"), quadrant.sound});
+        quadrant.frames = std::make_unique<FrameSeries>(
+            frameFolder, [&runner, frameRun] { return runner.hasEnded(frameRun); });
     }
 }
 
-OutputResult PreciseFourSplitComposer::waitForFrame(Quadrant &quadrant, int wanted, FrameSeries::Answer &answer)
+OutputResult PreciseFourSplitComposer::waitForFrame(Quadrant &quadrant, int wanted,
+                                                    FrameSeries::Answer &answer)
 {
-    if (!waitUntil([&] { return (answer = quadrant.frames->frameFor(wanted)).state != FrameSeries::State::Pending; }))
+    if (!waitUntil([&] {
+            return (answer = quadrant.frames->frameFor(wanted)).state != FrameSeries::State::Pending;
+        }))
         return OutputResult::Stopped;
     // An extraction that wrote no frame at all leaves nothing to show.
     return answer.state == FrameSeries::State::Empty ? OutputResult::Failed : OutputResult::Done;
@@ -256,8 +260,8 @@ OutputResult PreciseFourSplitComposer::paintFrames(Quadrants &quadrants, const Q
 OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime &outputStart)
 {
     const RunSettings &settings = m_env.settings;
-    OutputStatus status(m_env.context, OutputPath(settings, outputNumber), outputNumber,
-                        settings.maxText, outputStart, m_env.runStartTime);
+    OutputStatus status(m_env.context, OutputPath(settings, outputNumber), outputNumber, settings.maxText,
+                        outputStart, m_env.runStartTime);
     m_env.random.reseed();
 
     // The steps shared with the four-source composer: draw, order, canvas, length.
@@ -291,11 +295,12 @@ OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime
         }))
         return OutputResult::Stopped;
     SoundTrackStep::Variant variant;
-    variant.videoSoundExtraction = {QStringLiteral("-ss"), starts.startTexts[starts.soundSource], QStringLiteral("-t"),
-                                    NumberText(plan->lengthSeconds), QStringLiteral("-i"),
-                                    quadrants[starts.soundSource].sound, QStringLiteral("-y"), QStringLiteral("-q:a"),
-                                    QStringLiteral("0"), QStringLiteral("-acodec"), QStringLiteral("copy"),
-                                    m_env.workspacePath(QStringLiteral("Audio.wav"))};
+    variant.videoSoundExtraction = {QStringLiteral("-ss"),  starts.startTexts[starts.soundSource],
+                                    QStringLiteral("-t"),   NumberText(plan->lengthSeconds),
+                                    QStringLiteral("-i"),   quadrants[starts.soundSource].sound,
+                                    QStringLiteral("-y"),   QStringLiteral("-q:a"),
+                                    QStringLiteral("0"),    QStringLiteral("-acodec"),
+                                    QStringLiteral("copy"), m_env.workspacePath(QStringLiteral("Audio.wav"))};
     variant.videoSoundRules = SoundTrackStep::Variant::VideoSoundRules::BothVideoRules;
     const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(plan->lengthSeconds, variant);
     if (sound.outcome == SoundTrackStep::Outcome::Stopped)
@@ -309,7 +314,7 @@ OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime
     arguments << QStringLiteral("-f") << QStringLiteral("image2") << QStringLiteral("-i")
               << outputFrames + QDir::separator() + QStringLiteral("%06d.jpg") << QStringLiteral("-q:v")
               << QStringLiteral("0") << QStringLiteral("-q:a") << QStringLiteral("0") << QStringLiteral("-y")
-              << QStringLiteral("-r") << QStringLiteral("25") << MediaExtensions::pixelFormatFor(settings.outputType)
-              << status.outputPath();
+              << QStringLiteral("-r") << QStringLiteral("25")
+              << MediaExtensions::pixelFormatFor(settings.outputType) << status.outputPath();
     return RunFinalComposition(m_env, status, arguments);
 }

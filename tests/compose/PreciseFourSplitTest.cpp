@@ -1,11 +1,11 @@
 // The precise four-split: its rules, the reading of a frame series that is
 // still being written, and whole outputs made by the real tool through a run.
+#include "QtPrinters.h"
+#include "RecordingRunContext.h"
 #include "app/compose/ComposerFactory.h"
 #include "app/compose/FrameSeries.h"
 #include "app/compose/PreciseFourSplitComposer.h"
 #include "app/run/BatchRun.h"
-#include "QtPrinters.h"
-#include "RecordingRunContext.h"
 #include "tests/support/FixedRandom.h"
 #include "tests/support/MediaFactory.h"
 #include "tests/support/ProcessWaits.h"
@@ -120,7 +120,10 @@ protected:
         ASSERT_TRUE(MediaFactory::runFfmpeg(
             {"-f", "lavfi", "-i",
              QStringLiteral("testsrc2=size=%1x%2:rate=25:duration=%3,hue=h=%4")
-                 .arg(size.width()).arg(size.height()).arg(duration).arg(request.videos.entryCount() * 90),
+                 .arg(size.width())
+                 .arg(size.height())
+                 .arg(duration)
+                 .arg(request.videos.entryCount() * 90),
              "-f", "lavfi", "-i", "sine=frequency=440:duration=" + duration, "-c:v", "libx264", "-preset",
              "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac", "-t", duration, path}));
         request.videos.append({name, sources, QString::number(size.width()), QString::number(size.height()),
@@ -140,8 +143,8 @@ protected:
     {
         const QString png = root.path() + QStringLiteral("/frame.png");
         QFile::remove(png);
-        EXPECT_TRUE(MediaFactory::runFfmpeg({"-i", path, "-vf", QStringLiteral("select=eq(n\\,%1)").arg(n),
-                                             "-vframes", "1", png}));
+        EXPECT_TRUE(MediaFactory::runFfmpeg(
+            {"-i", path, "-vf", QStringLiteral("select=eq(n\\,%1)").arg(n), "-vframes", "1", png}));
         return QImage(png).convertToFormat(QImage::Format_RGB888);
     }
 
@@ -177,7 +180,10 @@ TEST_F(PreciseFourSplitRun, EqualSourcesFillTheFourQuartersAndAShortOneHoldsItsL
     qunsetenv("ZARV_TOOL_LOG");
     EXPECT_EQ(summary.done, 1) << context.statuses.join('\n').toStdString();
     EXPECT_FALSE(summary.stopped);
-    EXPECT_EQ(context.statuses.filter(QRegularExpression(QStringLiteral("^状态：视频帧预处理中...\\d+/50；耗时："))).size(), 50);
+    EXPECT_EQ(
+        context.statuses.filter(QRegularExpression(QStringLiteral("^状态：视频帧预处理中...\\d+/50；耗时：")))
+            .size(),
+        50);
 
     const QString out = request.settings.outputFolderText + QStringLiteral("/0001.mp4");
     // Every step as the tool got it: drawn a, b, c, d; the longest-video rule
@@ -185,19 +191,27 @@ TEST_F(PreciseFourSplitRun, EqualSourcesFillTheFourQuartersAndAShortOneHoldsItsL
     // is b's (the first of the longest), cut from its WAV.
     const QString work = root.path() + QStringLiteral("/Tmp");
     QStringList expected;
-    const QStringList order{QStringLiteral("d 短.mp4"), QStringLiteral("b.mp4"), QStringLiteral("c.mp4"), QStringLiteral("a.mp4")};
+    const QStringList order{QStringLiteral("d 短.mp4"), QStringLiteral("b.mp4"), QStringLiteral("c.mp4"),
+                            QStringLiteral("a.mp4")};
     for (int k = 1; k <= 4; ++k) {
         const QString source = sources + '/' + order[k - 1];
-        expected << QStringLiteral("> -i %1 -f image2 -y -q:v 0 -r 25 %2/Tmp/Images%3/%06d.jpg").arg(source, work).arg(k)
-                 << QStringLiteral("> -i %1 -y -q:a 0 -f wav -ar 44100 -b:a 192k -ac 2 %2/Tmp/%3.wav").arg(source, work).arg(k);
+        expected << QStringLiteral("> -i %1 -f image2 -y -q:v 0 -r 25 %2/Tmp/Images%3/%06d.jpg")
+                        .arg(source, work)
+                        .arg(k)
+                 << QStringLiteral("> -i %1 -y -q:a 0 -f wav -ar 44100 -b:a 192k -ac 2 %2/Tmp/%3.wav")
+                        .arg(source, work)
+                        .arg(k);
     }
-    const QString soundCut = QStringLiteral("> -ss 0 -t 2 -i %1/Tmp/2.wav -y -q:a 0 -acodec copy %1/Audio.wav").arg(work);
+    const QString soundCut =
+        QStringLiteral("> -ss 0 -t 2 -i %1/Tmp/2.wav -y -q:a 0 -acodec copy %1/Audio.wav").arg(work);
     expected << soundCut << soundCut
-             << QStringLiteral("> -i %1/Audio.wav -f image2 -i %1/Tmp/Images/%06d.jpg -q:v 0 -q:a 0 -y -r 25 -pix_fmt yuv420p %2")
+             << QStringLiteral("> -i %1/Audio.wav -f image2 -i %1/Tmp/Images/%06d.jpg -q:v 0 -q:a 0 -y -r 25 "
+                               "-pix_fmt yuv420p %2")
                     .arg(work, out);
     QFile logFile(log);
     ASSERT_TRUE(logFile.open(QIODevice::ReadOnly));
-    const QStringList started = QString::fromUtf8(logFile.readAll()).split('\n').filter(QRegularExpression("^> "));
+    const QStringList started =
+        QString::fromUtf8(logFile.readAll()).split('\n').filter(QRegularExpression("^> "));
     EXPECT_EQ(started, expected);
 
     const MediaFactory::StreamFacts facts = MediaFactory::probe(out);
@@ -208,7 +222,9 @@ TEST_F(PreciseFourSplitRun, EqualSourcesFillTheFourQuartersAndAShortOneHoldsItsL
     // d (1 s, held at its frame 26 from output frame 26 on), b, c, a.
     const QImage frame = frameOf(out, 39);
     ASSERT_EQ(frame.size(), QSize(320, 240));
-    const auto source = [&](const char *name, int n) { return frameOf(sources + '/' + QString::fromUtf8(name), n); };
+    const auto source = [&](const char *name, int n) {
+        return frameOf(sources + '/' + QString::fromUtf8(name), n);
+    };
     struct Quarter {
         QPoint at;
         QImage shown;  // the source frame expected there
@@ -223,9 +239,11 @@ TEST_F(PreciseFourSplitRun, EqualSourcesFillTheFourQuartersAndAShortOneHoldsItsL
     for (const Quarter &quarter : quarters) {
         const double shown = difference(frame, quarter.at, quarter.shown);
         EXPECT_LT(shown, 10) << quarter.at.x() << ',' << quarter.at.y();
-        EXPECT_LT(2 * shown, difference(frame, quarter.at, quarter.other)) << quarter.at.x() << ',' << quarter.at.y();
+        EXPECT_LT(2 * shown, difference(frame, quarter.at, quarter.other))
+            << quarter.at.x() << ',' << quarter.at.y();
     }
-    EXPECT_FALSE(QFileInfo::exists(root.path() + QStringLiteral("/Tmp")));  // the work folders went with the workspace
+    EXPECT_FALSE(
+        QFileInfo::exists(root.path() + QStringLiteral("/Tmp")));  // the work folders went with the workspace
 }
 
 TEST_F(PreciseFourSplitRun, SourcesOfAnySizeAndAListedLengthBeyondTheFrames)
@@ -271,7 +289,8 @@ TEST_F(PreciseFourSplitRun, AStopInTheFrameLoopEndsTheOutputAndItsTools)
     EXPECT_TRUE(summary.stopped);
     EXPECT_EQ(summary.done, 0);
     // The loop returns at once: no later frame, no later step.
-    EXPECT_TRUE(context.statuses.constLast().startsWith(context.stopAt)) << context.statuses.constLast().toStdString();
+    EXPECT_TRUE(context.statuses.constLast().startsWith(context.stopAt))
+        << context.statuses.constLast().toStdString();
     EXPECT_TRUE(waitUntil([&] { return liveCount(request.toolName) == 0; }));
     EXPECT_FALSE(QFileInfo::exists(request.settings.outputFolderText + QStringLiteral("/0001.mp4")));
 }
