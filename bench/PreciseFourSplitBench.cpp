@@ -16,9 +16,21 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 
+#include <sys/resource.h>
+
 namespace {
+
+// Processor time of this program so far (all its threads), in seconds.
+double processorSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
+           + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
 
 // Notes when the frame loop shows its first frame and when the step after it begins.
 class TimingContext : public RecordingRunContext {
@@ -26,17 +38,22 @@ public:
     void setStatus(const QString &text) override
     {
         if (text.startsWith(QStringLiteral("状态：视频帧预处理中..."))) {
-            if (firstFrameNs < 0)
+            if (firstFrameNs < 0) {
                 firstFrameNs = clock.nsecsElapsed();
+                firstFrameProcessor = processorSeconds();
+            }
             ++frames;
         } else if (firstFrameNs >= 0 && lastFrameNs < 0) {
             // The next step begins once every frame is written.
             lastFrameNs = clock.nsecsElapsed();
+            lastFrameProcessor = processorSeconds();
         }
     }
     QElapsedTimer clock;
     qint64 firstFrameNs = -1;
     qint64 lastFrameNs = -1;
+    double firstFrameProcessor = 0;
+    double lastFrameProcessor = 0;
     int frames = 0;
 };
 
@@ -129,6 +146,10 @@ int main(int argc, char **argv)
     std::printf("run through the program: %.2f s\n", runSeconds);
     std::printf("frame loop: %.2f s, %.1f frames per second\n", loopSeconds,
                 loopSeconds > 0 ? context.frames / loopSeconds : 0.0);
+    std::printf("frame loop processor time (all threads of the program): %.2f s, %.1f ms a frame\n",
+                context.lastFrameProcessor - context.firstFrameProcessor,
+                1000 * (context.lastFrameProcessor - context.firstFrameProcessor)
+                    / std::max(context.frames, 1));
     std::printf("tool steps alone: %.2f s (extractions %.2f s, then sound cut and final encode %.2f s)\n",
                 toolSeconds, extractionSeconds, toolSeconds - extractionSeconds);
     std::printf("ratio: %.2f\n", runSeconds / toolSeconds);
