@@ -19,17 +19,23 @@
 #include <algorithm>
 #include <cstdio>
 
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 namespace {
 
 // Processor time of this program so far (all its threads), in seconds.
 double processorSeconds()
 {
+#ifdef _WIN32
+    return 0;  // not measured there
+#else
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
            + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+#endif
 }
 
 // Notes when the frame loop shows its first frame and when the step after it begins.

@@ -47,21 +47,8 @@ SoundTrackStep::Result SoundTrackStep::prepare(double lengthSeconds, const Varia
     case AudioRule::FixedAudio:
         return chosenAudio(lengthSeconds, variant);
     case AudioRule::LongestVideo:
-    case AudioRule::FirstVideo: {
-        const bool both = variant.videoSoundRules == Variant::VideoSoundRules::BothVideoRules;
-        if (variant.videoSoundExtraction.isEmpty()
-            || (m_env.settings.audioRule == AudioRule::FirstVideo && !both))
-            break;
-        if (!both)
-            return extractVideoSound(variant.videoSoundExtraction, QStringLiteral("状态：提取音频中..."));
-        if (m_env.settings.audioRule == AudioRule::LongestVideo) {
-            const Result extracted =
-                extractVideoSound(variant.videoSoundExtraction, QStringLiteral("状态：提取音频中..."));
-            if (extracted.outcome == Outcome::Stopped)
-                return extracted;
-        }
-        return extractVideoSound(variant.videoSoundExtraction, AudioPreparing);
-    }
+    case AudioRule::FirstVideo:
+        return videoSound(variant);
     }
     return {Outcome::NoTrack, {}};
 }
@@ -138,6 +125,24 @@ SoundTrackStep::Result SoundTrackStep::fillUp(double audioSeconds, const QString
     // A video without sound of its own (or none left after the audio's
     // length) has nothing to fill up with: the audio plays as it is.
     return {Outcome::Track, hasContent(joined) ? joined : audio};
+}
+
+SoundTrackStep::Result SoundTrackStep::videoSound(const Variant &variant)
+{
+    const QString extracting = QStringLiteral("状态：提取音频中...");
+    const bool longestRule = m_env.settings.audioRule == AudioRule::LongestVideo;
+    if (variant.videoSoundExtraction.isEmpty())
+        return {Outcome::NoTrack, {}};
+    if (variant.videoSoundRules == Variant::VideoSoundRules::LongestVideo) {
+        if (!longestRule)
+            return {Outcome::NoTrack, {}};
+        return extractVideoSound(variant.videoSoundExtraction, extracting);
+    }
+    // Both rules prepare the track from the extraction; the longest-video
+    // rule extracts it first as a step of its own.
+    if (longestRule && extractVideoSound(variant.videoSoundExtraction, extracting).outcome == Outcome::Stopped)
+        return {Outcome::Stopped, {}};
+    return extractVideoSound(variant.videoSoundExtraction, AudioPreparing);
 }
 
 SoundTrackStep::Result SoundTrackStep::extractVideoSound(const QStringList &extraction,

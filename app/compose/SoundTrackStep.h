@@ -50,6 +50,8 @@ public:
 private:
     Result chosenAudio(double lengthSeconds, const Variant &variant);
     Result fillUp(double audioSeconds, const QString &video);
+    // The sound of a video for the two video rules, as the variant asks.
+    Result videoSound(const Variant &variant);
     Result extractVideoSound(const QStringList &extraction, const QString &statusText);
 
     ComposeEnvironment &m_env;

@@ -213,6 +213,8 @@ TEST_F(PreciseFourSplitRun, EqualSourcesFillTheFourQuartersAndAShortOneHoldsItsL
     const QStringList started =
         QString::fromUtf8(logFile.readAll()).split('\n').filter(QRegularExpression("^> "));
     EXPECT_EQ(started, expected);
+    EXPECT_TRUE(context.statuses.contains(QStringLiteral("状态：提取音频中...")));
+    EXPECT_TRUE(context.statuses.contains(QStringLiteral("状态：音频预处理中...")));
 
     const MediaFactory::StreamFacts facts = MediaFactory::probe(out);
     EXPECT_EQ(QSize(facts.width, facts.height), QSize(320, 240));
