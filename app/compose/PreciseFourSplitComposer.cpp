@@ -301,7 +301,10 @@ OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime
                                     QStringLiteral("-y"),   QStringLiteral("-q:a"),
                                     QStringLiteral("0"),    QStringLiteral("-acodec"),
                                     QStringLiteral("copy"), m_env.workspacePath(QStringLiteral("Audio.wav"))};
-    variant.videoSoundRules = SoundTrackStep::Variant::VideoSoundRules::BothVideoRules;
+    // The painted frames carry no sound: the first-video rule takes the same
+    // sound as the longest-video rule.
+    variant.firstVideoSoundExtraction = variant.videoSoundExtraction;
+    variant.preparation = SoundTrackStep::Variant::Preparation::ExtractedAgain;
     const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(plan->lengthSeconds, variant);
     if (sound.outcome == SoundTrackStep::Outcome::Stopped)
         return OutputResult::Stopped;

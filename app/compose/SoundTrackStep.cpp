@@ -47,8 +47,9 @@ SoundTrackStep::Result SoundTrackStep::prepare(double lengthSeconds, const Varia
     case AudioRule::FixedAudio:
         return chosenAudio(lengthSeconds, variant);
     case AudioRule::LongestVideo:
+        return videoSound(variant.videoSoundExtraction, variant);
     case AudioRule::FirstVideo:
-        return videoSound(variant);
+        return videoSound(variant.firstVideoSoundExtraction, variant);
     }
     return {Outcome::NoTrack, {}};
 }
@@ -127,26 +128,21 @@ SoundTrackStep::Result SoundTrackStep::fillUp(double audioSeconds, const QString
     return {Outcome::Track, hasContent(joined) ? joined : audio};
 }
 
-SoundTrackStep::Result SoundTrackStep::videoSound(const Variant &variant)
+SoundTrackStep::Result SoundTrackStep::videoSound(const QStringList &extraction, const Variant &variant)
 {
-    const QString extracting = QStringLiteral("状态：提取音频中...");
-    const bool longestRule = m_env.settings.audioRule == AudioRule::LongestVideo;
-    if (variant.videoSoundExtraction.isEmpty())
+    if (extraction.isEmpty())
         return {Outcome::NoTrack, {}};
-    if (variant.videoSoundRules == Variant::VideoSoundRules::LongestVideo) {
-        if (!longestRule)
-            return {Outcome::NoTrack, {}};
-        return extractVideoSound(variant.videoSoundExtraction, extracting);
-    }
-    // Both rules prepare the track from the extraction; the longest-video
-    // rule extracts it first as a step of its own.
-    if (longestRule && extractVideoSound(variant.videoSoundExtraction, extracting).outcome == Outcome::Stopped)
+    const QString extracting = QStringLiteral("状态：提取音频中...");
+    if (variant.preparation == Variant::Preparation::AsExtracted)
+        return extractVideoSound(extraction, extracting);
+    // Prepared again: the longest-video rule extracts first as a step of its own.
+    if (m_env.settings.audioRule == AudioRule::LongestVideo
+        && extractVideoSound(extraction, extracting).outcome == Outcome::Stopped)
         return {Outcome::Stopped, {}};
-    return extractVideoSound(variant.videoSoundExtraction, AudioPreparing);
+    return extractVideoSound(extraction, AudioPreparing);
 }
 
-SoundTrackStep::Result SoundTrackStep::extractVideoSound(const QStringList &extraction,
-                                                         const QString &statusText)
+SoundTrackStep::Result SoundTrackStep::extractVideoSound(const QStringList &extraction, const QString &statusText)
 {
     const QString extracted = extraction.last();
     removeStale(extracted);

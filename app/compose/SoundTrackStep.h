@@ -25,13 +25,14 @@ public:
         // sound (their last item is the file written); empty: no track, the
         // videos' own sound plays.
         QStringList videoSoundExtraction;
-        // Which audio rules take the video's sound: only the longest-video
-        // rule (the first video's sound then plays from the clips), or both
-        // video rules, when the output has no sound of its own to fall back on
-        // (the frame-painting modes). With both, the extraction runs (again)
-        // as the sound track's preparation.
-        enum class VideoSoundRules { LongestVideo, BothVideoRules };
-        VideoSoundRules videoSoundRules = VideoSoundRules::LongestVideo;
+        // The same for the first-video rule; empty: no track, the videos' own
+        // sound plays.
+        QStringList firstVideoSoundExtraction;
+        // How the extracted sound becomes the track: as it is, or, in the
+        // modes that paint their frames, by running the extraction (again)
+        // as the track's preparation, under "状态：音频预处理中...".
+        enum class Preparation { AsExtracted, ExtractedAgain };
+        Preparation preparation = Preparation::AsExtracted;
     };
     enum class Outcome { Track, NoTrack, Failed, Stopped };
     struct Result {
@@ -50,8 +51,8 @@ public:
 private:
     Result chosenAudio(double lengthSeconds, const Variant &variant);
     Result fillUp(double audioSeconds, const QString &video);
-    // The sound of a video for the two video rules, as the variant asks.
-    Result videoSound(const Variant &variant);
+    // The sound of a video for the two video rules.
+    Result videoSound(const QStringList &extraction, const Variant &variant);
     Result extractVideoSound(const QStringList &extraction, const QString &statusText);
 
     ComposeEnvironment &m_env;
