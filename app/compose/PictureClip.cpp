@@ -2,7 +2,7 @@
 
 #include "app/compose/ComposeEnvironment.h"
 #include "app/compose/EntryPool.h"
-#include "app/compose/FrameSeries.h"
+#include "app/compose/PictureFrames.h"
 #include "app/compose/ImageLibrary.h"
 #include "app/compose/QuadrantFit.h"
 #include "app/compose/RandomSource.h"
@@ -52,7 +52,7 @@ QStringList PictureClip::encodeArguments(const QString &framePattern, double len
     return arguments;
 }
 
-PictureClip::PictureClip(ComposeEnvironment &environment, EntryPool &pool, FrameSeries &frames, QSize output,
+PictureClip::PictureClip(ComposeEnvironment &environment, EntryPool &pool, PictureFrames &frames, QSize output,
                          Placement placement)
     : m_env(environment),
       m_pool(pool),

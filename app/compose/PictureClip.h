@@ -11,7 +11,7 @@
 struct ComposeEnvironment;
 struct RunSettings;
 class EntryPool;
-class FrameSeries;
+class PictureFrames;
 class RandomSource;
 
 // The picture-clip steps of the picture modes: N pictures of the picture list
@@ -43,7 +43,7 @@ public:
 
     // pool draws the pictures (shared by every clip of one output); frames is
     // the frame series folder; output is the size of the whole output.
-    PictureClip(ComposeEnvironment &environment, EntryPool &pool, FrameSeries &frames, QSize output,
+    PictureClip(ComposeEnvironment &environment, EntryPool &pool, PictureFrames &frames, QSize output,
                 Placement placement);
 
     // Makes one clip of pictureCount pictures. A picture that cannot be read
@@ -59,7 +59,7 @@ private:
 
     ComposeEnvironment &m_env;
     EntryPool &m_pool;
-    FrameSeries &m_frames;
+    PictureFrames &m_frames;
     QSize m_output;
     Placement m_placement;
     QImage m_canvas;  // when the environment has no image library

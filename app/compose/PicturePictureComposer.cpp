@@ -5,7 +5,7 @@
 #include "app/compose/EntryPool.h"
 #include "app/compose/FinalComposition.h"
 #include "app/compose/FourUpFilter.h"
-#include "app/compose/FrameSeries.h"
+#include "app/compose/PictureFrames.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
 #include "app/compose/PictureClip.h"
@@ -44,7 +44,7 @@ OutputResult PicturePictureComposer::composePicturePicture(const QDateTime &outp
         return status.fail();
 
     status.show(QStringLiteral("状态：临时文件清理中..."));
-    FrameSeries frames(m_env.workspacePath(QStringLiteral("Images")));
+    PictureFrames frames(m_env.workspacePath(QStringLiteral("Images")));
     if (!frames.reset())
         return status.fail();
 

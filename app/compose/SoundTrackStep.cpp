@@ -51,15 +51,11 @@ SoundTrackStep::Result SoundTrackStep::prepare(double lengthSeconds, const Varia
     case AudioRule::LongestVideo:
         if (variant.videoRules == VideoRules::FixedAudio)
             return chosenAudio(lengthSeconds, variant);
-        if (!variant.videoSoundExtraction.isEmpty())
-            return extractVideoSound(variant.videoSoundExtraction, variant.extractionStatus);
-        break;
+        return videoSound(variant.videoSoundExtraction, variant);
     case AudioRule::FirstVideo:
         if (variant.videoRules == VideoRules::FixedAudio)
             return chosenAudio(lengthSeconds, variant);
-        if (!variant.firstVideoSoundExtraction.isEmpty())
-            return extractVideoSound(variant.firstVideoSoundExtraction, variant.extractionStatus);
-        break;
+        return videoSound(variant.firstVideoSoundExtraction, variant);
     }
     return {Outcome::NoTrack, {}};
 }
@@ -173,12 +169,26 @@ SoundTrackStep::Result SoundTrackStep::repeat(double audioSeconds, double length
     return {Outcome::Track, track};
 }
 
-SoundTrackStep::Result SoundTrackStep::extractVideoSound(const QStringList &extraction,
-                                                         const QString &statusText)
+SoundTrackStep::Result SoundTrackStep::videoSound(const QStringList &extraction, const Variant &variant)
+{
+    if (extraction.isEmpty())
+        return {Outcome::NoTrack, {}};
+    const QString extracting = variant.extractionStatus;
+    if (variant.preparation == Variant::Preparation::AsExtracted)
+        return extractVideoSound(extraction, extracting);
+    // Prepared again: the longest-video rule extracts first as a step of its own.
+    if (m_env.settings.audioRule == AudioRule::LongestVideo
+        && extractVideoSound(extraction, extracting).outcome == Outcome::Stopped)
+        return {Outcome::Stopped, {}};
+    return extractVideoSound(extraction, AudioPreparing);
+}
+
+SoundTrackStep::Result SoundTrackStep::extractVideoSound(const QStringList &extraction, const QString &statusText)
 {
     const QString extracted = extraction.last();
     removeStale(extracted);
-    if (m_env.runner.runTool(extraction, statusText, PauseFirst::No) == ToolRunResult::Stopped)
+    if (m_env.runner.runTool(extraction, statusText, PauseFirst::No)
+        == ToolRunResult::Stopped)
         return {Outcome::Stopped, {}};
     // A silent source gives no sound to extract: the output is then made
     // without a track (silent as that video) rather than failing.

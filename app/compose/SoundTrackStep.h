@@ -39,6 +39,11 @@ public:
         // sound plays.
         QStringList firstVideoSoundExtraction;
         QString extractionStatus = QStringLiteral("状态：提取音频中...");
+        // How the extracted sound becomes the track: as it is, or, in the
+        // modes that paint their frames, by running the extraction (again)
+        // as the track's preparation, under "状态：音频预处理中...".
+        enum class Preparation { AsExtracted, ExtractedAgain };
+        Preparation preparation = Preparation::AsExtracted;
     };
     enum class Outcome { Track, NoTrack, Failed, Stopped };
     struct Result {
@@ -58,6 +63,8 @@ private:
     Result chosenAudio(double lengthSeconds, const Variant &variant);
     Result fillUp(double audioSeconds, const QString &video);
     Result repeat(double audioSeconds, double lengthSeconds, const Variant &variant);
+    // The sound of a video for the two video rules.
+    Result videoSound(const QStringList &extraction, const Variant &variant);
     Result extractVideoSound(const QStringList &extraction, const QString &statusText);
 
     ComposeEnvironment &m_env;
