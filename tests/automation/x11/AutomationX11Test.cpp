@@ -6,10 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <csignal>
 #include <thread>
 
 #include <spawn.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 extern char **environ;
@@ -121,6 +125,37 @@ TEST_F(AutomationX11, ListsChildWindowsAndFindsThemByClassAndText)
     EXPECT_EQ(window->GetElementTextByClassName("Button", 1), "好 的");
     // A toolkit's controls take no click message under X11.
     EXPECT_EQ(window->ClickElementByClassName("Button", 1), 0);
+    // A window without children: one line, identifier 0.
+    EXPECT_EQ(modWindow::ControlsInfo(*system, lines[1].handle), ControlListing::Line(lines[1].handle, 0, "Edit", "first"));
+}
+
+TEST_F(AutomationX11, DebugMeTracesCallsAndWritesTheListing)
+{
+    TestWindowProcess program("Zarv traced");
+    const auto folder = std::filesystem::temp_directory_path() / ("zarv-trace-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder);
+    window->DebugMe = true;
+    const WindowHandle main = window->GetWindowHwndByTitle("Zarv traced", 20);
+    const WindowHandle second = window->GetElementHwndByClassName("Edit", 2);
+    window->DebugMe = false;
+    std::filesystem::current_path(previous);
+    const auto read = [&](const char *name) {
+        std::ifstream in(folder / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string trace = read("DEBUG.txt");
+    const std::string controls = read("controls.txt");
+    std::filesystem::remove_all(folder);
+    ASSERT_NE(main, 0);
+    EXPECT_NE(second, 0);
+    EXPECT_NE(trace.find(" 函数GetWindowHwndByTitle被调用\r\n参数为 strTitle：Zarv traced\t intWaitSeconds：20\r\n"),
+              std::string::npos);
+    EXPECT_NE(trace.find(" 函数GetElementHwndByClassName中调用函数getMatchHwndFromWindow\r\n"), std::string::npos);
+    EXPECT_NE(trace.find("参数为 Pattern：^(\\d+)\\s+\\d+\\sEdit\\s.*?$\t intIndex：2\r\n"), std::string::npos);
+    EXPECT_NE(trace.find("匹配数量为：2\r\n"), std::string::npos);
+    EXPECT_EQ(controls, modWindow::ControlsInfo(*system, main) + "\r\n");
 }
 
 TEST_F(AutomationX11, CloseWindowEndsTheProgramAndCloseAppEndsItsProcess)
