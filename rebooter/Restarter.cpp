@@ -153,30 +153,26 @@ QList<qint64> Restarter::installedProcesses(const QString &name, NameMatch match
     return pids;
 }
 
-bool Restarter::archiveStaysInside(const QString &tool, const QString &archive, bool &listed)
+Restarter::ArchiveCheck Restarter::checkArchive(const QString &tool, const QString &archive)
 {
-    listed = false;
     const QStringList arguments = RarTool::listArguments(archive);
-    if (arguments.isEmpty()) {
-        listed = true;  // the tool cannot list; it guards its own paths
-        return true;
-    }
+    if (arguments.isEmpty())
+        return ArchiveCheck::Inside;  // the tool cannot list; it guards its own paths
     QProcess lister;
     lister.start(tool, arguments);
     if (!lister.waitForFinished(ListLimitMs)) {
         lister.kill();
         lister.waitForFinished();
-        return true;
+        return ArchiveCheck::Unreadable;
     }
     if (lister.exitStatus() != QProcess::NormalExit || lister.exitCode() != 0)
-        return true;
-    listed = true;
+        return ArchiveCheck::Unreadable;
     const QStringList entries = QString::fromUtf8(lister.readAllStandardOutput()).split(QLatin1Char('\n'));
     for (const QString &entry : entries) {
         if (RarTool::entryLeavesFolder(entry))
-            return false;
+            return ArchiveCheck::LeavesFolder;
     }
-    return true;
+    return ArchiveCheck::Inside;
 }
 
 bool Restarter::unpack(const QString &tool, const QString &archive)
@@ -245,14 +241,14 @@ RestarterExit Restarter::UnpackAndRestart(const UpdateRequest &request)
                     archive);
     }
 
-    bool listed = false;
-    if (!archiveStaysInside(tool, archive, listed)) {
+    const ArchiveCheck check = checkArchive(tool, archive);
+    if (check == ArchiveCheck::LeavesFolder) {
         m_dialogs.inform(QStringLiteral("升级包【") + QDir::toNativeSeparators(archive) +
                              QStringLiteral("】中有文件会解压到程序目录之外，已拒绝解压！"),
                          MessageIcon::Error);
         return RestarterExit::Failed;
     }
-    if (!listed || !unpack(tool, archive))
+    if (check == ArchiveCheck::Unreadable || !unpack(tool, archive))
         return fail(ManualSteps(archive), archive);
 
     if (request.restart == RestartAfterUnpacking::No)

@@ -33,7 +33,8 @@ private:
     void pause(double seconds);
     RestarterExit fail(const QString &text, const QString &archive);
     bool waitForProgramEnd(const QString &programFile);
-    bool archiveStaysInside(const QString &tool, const QString &archive, bool &listed);
+    enum class ArchiveCheck { Inside, LeavesFolder, Unreadable };
+    ArchiveCheck checkArchive(const QString &tool, const QString &archive);
     bool unpack(const QString &tool, const QString &archive);
     void showInFileManager(const QString &archive);
     int killFirstProcessNamed(const QString &name);

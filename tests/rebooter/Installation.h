@@ -49,10 +49,10 @@ public:
             return {};
         return QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
-    // Waits (at most ten seconds) for the stand-in's first start.
-    QStringList waitForStarts(const QString &name) const
+    // Waits (at most ten seconds) until the stand-in has started that often.
+    QStringList waitForStarts(const QString &name, int count = 1) const
     {
-        for (int pass = 0; pass < 100 && starts(name).isEmpty(); ++pass)
+        for (int pass = 0; pass < 100 && starts(name).size() < count; ++pass)
             QThread::msleep(100);
         return starts(name);
     }

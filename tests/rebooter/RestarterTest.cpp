@@ -106,7 +106,7 @@ TEST_F(RestarterUpdate, UnpackingWaitsUntilTheOldProgramHasEnded)
     EXPECT_TRUE(restarter.waitForFinished(60000));
     EXPECT_EQ(restarter.exitCode(), 0) << restarter.readAllStandardError().toStdString();
     EXPECT_TRUE(updated());
-    EXPECT_EQ(install.waitForStarts(QStringLiteral("ZarvMulVideoEditor")).size(), 2);
+    EXPECT_EQ(install.waitForStarts(QStringLiteral("ZarvMulVideoEditor"), 2).size(), 2);
 }
 
 TEST_F(RestarterUpdate, BrokenArchiveShowsTheManualStepsAndStartsNothing)

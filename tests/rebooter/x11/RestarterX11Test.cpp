@@ -59,11 +59,7 @@ TEST(RestarterRelaunch, EndsTheProgramStartsItWithDoFailsAndSparesOtherRestarter
     const RestarterRun run = install.run({QStringLiteral("DoFails\tZarvBatchTool")});
     EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
     EXPECT_TRUE(original.waitForFinished(10000));
-    QStringList starts;
-    for (int pass = 0; pass < 100 && starts.size() < 2; ++pass) {
-        QThread::msleep(100);
-        starts = install.starts(QStringLiteral("ZarvBatchTool"));
-    }
+    const QStringList starts = install.waitForStarts(QStringLiteral("ZarvBatchTool"), 2);
     ASSERT_EQ(starts.size(), 2);
     EXPECT_TRUE(starts.at(1).endsWith(QStringLiteral(" DoFails"))) << starts.at(1).toStdString();
     EXPECT_EQ(service.state(), QProcess::Running);
