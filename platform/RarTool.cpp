@@ -30,7 +30,9 @@ QStringList RarTool::extractArguments(const QString &archive, const QString &des
     return {QStringLiteral("x"), QStringLiteral("-y"), QDir::toNativeSeparators(archive),
             QDir::toNativeSeparators(destinationFolder)};
 #else
-    return {QStringLiteral("-x"), QStringLiteral("-f"), archive, QStringLiteral("-C"), destinationFolder};
+    // The files belong to whoever runs the update, never to the archive's owners.
+    return {QStringLiteral("-x"), QStringLiteral("--no-same-owner"), QStringLiteral("-f"), archive,
+            QStringLiteral("-C"), destinationFolder};
 #endif
 }
 
