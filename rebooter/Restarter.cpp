@@ -31,7 +31,7 @@ const QStringList FileManagers = {
     QStringLiteral("thunar"),       QStringLiteral("nemo"),       QStringLiteral("caja"),
     QStringLiteral("pcmanfm"),      QStringLiteral("pcmanfm-qt"), QStringLiteral("konqueror")};
 
-QString ManualSteps(const QString &archive)
+QString manualSteps(const QString &archive)
 {
     return QStringLiteral("本次自动更新解压失败！请人工右键升级包\n【") + QDir::toNativeSeparators(archive) +
            QStringLiteral("】\n，选择人工解压到当前文件夹下覆盖所有方能成功完成自动更新！");
@@ -39,7 +39,7 @@ QString ManualSteps(const QString &archive)
 
 // The per-user settings store: the registry where the other program of the
 // installation keeps it on Windows, Qt's settings file elsewhere.
-std::unique_ptr<QSettings> SettingsOf(const QString &application)
+std::unique_ptr<QSettings> settingsOf(const QString &application)
 {
 #ifdef Q_OS_WIN
     return std::make_unique<QSettings>(
@@ -54,7 +54,7 @@ const QString CloseExeKey = QStringLiteral("Default/CloseExe");
 
 // An installation the user cannot write to: under Program Files on Windows,
 // a folder without write permission elsewhere.
-QString WriteProtectedPlace(const QString &folder)
+QString writeProtectedPlace(const QString &folder)
 {
 #ifdef Q_OS_WIN
     const QString programFiles = qEnvironmentVariable("programfiles");
@@ -211,11 +211,11 @@ RestarterExit Restarter::UnpackAndRestart(const UpdateRequest &request)
         pause(WaitBeforeUnpackSeconds);
     if (!waitForProgramEnd(request.programFile)) {
         return fail(QStringLiteral("《") + request.displayTitle + QStringLiteral("》仍在运行，无法覆盖它的文件！\n") +
-                        ManualSteps(archive),
+                        manualSteps(archive),
                     archive);
     }
 
-    const QString protectedPlace = WriteProtectedPlace(m_folder);
+    const QString protectedPlace = writeProtectedPlace(m_folder);
     if (!protectedPlace.isEmpty()) {
         return fail(QStringLiteral("自动解压更新失败！请不要将本程序安装到系统盘的只读\n") + protectedPlace +
                         QStringLiteral("下！\n请重新安装并更改安装目录！\n本次自动更新解压失败！请人工将升级包\n【") +
@@ -237,7 +237,7 @@ RestarterExit Restarter::UnpackAndRestart(const UpdateRequest &request)
     }
 #endif
     if (tool.isEmpty()) {
-        return fail(QStringLiteral("自动解压更新失败！请自行成功安装默认的WinRAR支持程序！\n") + ManualSteps(archive),
+        return fail(QStringLiteral("自动解压更新失败！请自行成功安装默认的WinRAR支持程序！\n") + manualSteps(archive),
                     archive);
     }
 
@@ -249,12 +249,12 @@ RestarterExit Restarter::UnpackAndRestart(const UpdateRequest &request)
         return RestarterExit::Failed;
     }
     if (check == ArchiveCheck::Unreadable || !unpack(tool, archive))
-        return fail(ManualSteps(archive), archive);
+        return fail(manualSteps(archive), archive);
 
     if (request.restart == RestartAfterUnpacking::No)
         return RestarterExit::Finished;
     if (!QProcess::startDetached(m_folder + QLatin1Char('/') + request.programFile, {}, m_folder))
-        return fail(ManualSteps(archive), archive);
+        return fail(manualSteps(archive), archive);
     m_dialogs.inform(QStringLiteral("《") + request.displayTitle + QStringLiteral("》已成功更新并重启！"),
                      MessageIcon::Information);
     return RestarterExit::Finished;
@@ -267,7 +267,7 @@ RestarterExit Restarter::CloseWatch(const QString &application, const QString &t
         m_dialogs.inform(QStringLiteral("关闭监视缺少窗口标题，已退出！"), MessageIcon::Error);
         return RestarterExit::Failed;
     }
-    SettingsOf(application)->setValue(CloseExeKey, QString());  // written when the object goes
+    settingsOf(application)->setValue(CloseExeKey, QString());  // written when the object goes
     std::unique_ptr<WindowSystem> system = CreateWindowSystem();
     if (!system) {
         m_dialogs.inform(QStringLiteral("无法连接桌面的窗口系统，关闭监视无法进行！"), MessageIcon::Error);
@@ -297,7 +297,7 @@ RestarterExit Restarter::CloseWatch(const QString &application, const QString &t
                 window.CloseWindow();
             }
         }
-        const std::unique_ptr<QSettings> settings = SettingsOf(application);
+        const std::unique_ptr<QSettings> settings = settingsOf(application);
         settings->sync();
         if (!settings->value(CloseExeKey).toString().isEmpty())
             break;

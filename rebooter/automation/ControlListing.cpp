@@ -4,10 +4,10 @@
 
 namespace {
 
-constexpr auto kRegexOptions = std::regex::ECMAScript | std::regex::icase | std::regex::multiline;
-const std::string kLineEnd = "\r\n";
+constexpr auto RegexOptions = std::regex::ECMAScript | std::regex::icase | std::regex::multiline;
+const std::string LineEnd = "\r\n";
 
-bool IsBlank(char c)
+bool isBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
 }
@@ -15,7 +15,7 @@ bool IsBlank(char c)
 // The literal lookups match the escaped text as a pattern. The pattern runs only
 // over as many characters as the text can cover, so a long window text never
 // drives the expression engine deep.
-bool LiteralMatches(const ListingLine &line, LookupField field, const std::regex &literal, std::size_t length)
+bool literalMatches(const ListingLine &line, LookupField field, const std::regex &literal, std::size_t length)
 {
     if (field == LookupField::ClassName)
         return std::regex_match(line.className, literal);
@@ -25,7 +25,7 @@ bool LiteralMatches(const ListingLine &line, LookupField field, const std::regex
     if (tail.size() < length + 1)
         return false;
     const std::string end = tail.substr(tail.size() - length - 1);
-    return IsBlank(end.front()) && std::regex_match(end.substr(1), literal);
+    return isBlank(end.front()) && std::regex_match(end.substr(1), literal);
 }
 
 }  // namespace
@@ -43,7 +43,7 @@ std::string Line(WindowHandle handle, long controlId, const std::string &classNa
         oneLine += lineBreak ? ' ' : raw[at];
     }
     const std::string name = className.substr(0, className.find('\0'));
-    return std::to_string(handle) + "\t" + std::to_string(controlId) + "\t" + name + "\t" + oneLine + kLineEnd;
+    return std::to_string(handle) + "\t" + std::to_string(controlId) + "\t" + name + "\t" + oneLine + LineEnd;
 }
 
 std::vector<ListingLine> Parse(const std::string &listing)
@@ -51,11 +51,11 @@ std::vector<ListingLine> Parse(const std::string &listing)
     std::vector<ListingLine> lines;
     std::size_t start = 0;
     while (start < listing.size()) {
-        std::size_t end = listing.find(kLineEnd, start);
+        std::size_t end = listing.find(LineEnd, start);
         if (end == std::string::npos)
             end = listing.size();
         const std::string row = listing.substr(start, end - start);
-        start = end + kLineEnd.size();
+        start = end + LineEnd.size();
         const std::size_t tab1 = row.find('\t');
         const std::size_t tab2 = tab1 == std::string::npos ? tab1 : row.find('\t', tab1 + 1);
         const std::size_t tab3 = tab2 == std::string::npos ? tab2 : row.find('\t', tab2 + 1);
@@ -101,7 +101,7 @@ std::string LookupPattern(LookupField field, LookupMatch match, const std::strin
 bool RegExpTest(const std::string &text, const std::string &pattern)
 {
     try {
-        return std::regex_search(text, std::regex(pattern, kRegexOptions));
+        return std::regex_search(text, std::regex(pattern, RegexOptions));
     } catch (const std::regex_error &) {
         return false;
     }
@@ -113,14 +113,14 @@ LookupResult Find(const std::string &listing, LookupField field, LookupMatch mat
     LookupResult result;
     std::regex expression;
     try {
-        expression = std::regex(match == LookupMatch::Literal ? EscapePattern(what) : what, kRegexOptions);
+        expression = std::regex(match == LookupMatch::Literal ? EscapePattern(what) : what, RegexOptions);
     } catch (const std::regex_error &) {
         return result;
     }
     for (const ListingLine &line : Parse(listing)) {
         bool matches = false;
         if (match == LookupMatch::Literal) {
-            matches = LiteralMatches(line, field, expression, what.size());
+            matches = literalMatches(line, field, expression, what.size());
         } else {
             matches = std::regex_search(field == LookupField::ClassName ? line.className : line.text, expression);
         }

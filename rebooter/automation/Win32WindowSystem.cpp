@@ -13,7 +13,7 @@
 
 namespace {
 
-std::wstring Wide(const std::string &text)
+std::wstring toWide(const std::string &text)
 {
     if (text.empty())
         return {};
@@ -23,7 +23,7 @@ std::wstring Wide(const std::string &text)
     return wide;
 }
 
-std::string Utf8(const wchar_t *text, int length)
+std::string toUtf8(const wchar_t *text, int length)
 {
     if (length <= 0)
         return {};
@@ -33,27 +33,27 @@ std::string Utf8(const wchar_t *text, int length)
     return utf8;
 }
 
-HWND Hwnd(WindowHandle window) { return reinterpret_cast<HWND>(static_cast<INT_PTR>(window)); }
-WindowHandle Handle(HWND window) { return static_cast<WindowHandle>(reinterpret_cast<INT_PTR>(window)); }
+HWND hwndOf(WindowHandle window) { return reinterpret_cast<HWND>(static_cast<INT_PTR>(window)); }
+WindowHandle handleOf(HWND window) { return static_cast<WindowHandle>(reinterpret_cast<INT_PTR>(window)); }
 
 // A window that stops answering must not stop the caller: messages to other
 // programs' windows give up after a few seconds.
-constexpr UINT kMessageTimeoutMs = 5000;
+constexpr UINT MessageTimeoutMs = 5000;
 
 struct EnumThunk {
     WindowSystem::ChildCallback callback;
     void *userValue;
 };
 
-BOOL CALLBACK ChildThunk(HWND child, LPARAM context)
+BOOL CALLBACK childThunk(HWND child, LPARAM context)
 {
     auto *thunk = reinterpret_cast<EnumThunk *>(context);
-    return thunk->callback(Handle(child), thunk->userValue) ? TRUE : FALSE;
+    return thunk->callback(handleOf(child), thunk->userValue) ? TRUE : FALSE;
 }
 
-BOOL CALLBACK TopLevelThunk(HWND window, LPARAM context)
+BOOL CALLBACK topLevelThunk(HWND window, LPARAM context)
 {
-    reinterpret_cast<std::vector<WindowHandle> *>(context)->push_back(Handle(window));
+    reinterpret_cast<std::vector<WindowHandle> *>(context)->push_back(handleOf(window));
     return TRUE;
 }
 
@@ -62,57 +62,57 @@ public:
     std::vector<WindowHandle> topLevelWindows() override
     {
         std::vector<WindowHandle> windows;
-        EnumWindows(&TopLevelThunk, reinterpret_cast<LPARAM>(&windows));
+        EnumWindows(&topLevelThunk, reinterpret_cast<LPARAM>(&windows));
         return windows;
     }
 
     WindowHandle findTopLevelByTitle(const std::string &title) override
     {
-        return Handle(FindWindowW(nullptr, Wide(title).c_str()));
+        return handleOf(FindWindowW(nullptr, toWide(title).c_str()));
     }
 
     void enumerateDescendants(WindowHandle parent, ChildCallback callback, void *userValue) override
     {
         EnumThunk thunk{callback, userValue};
-        EnumChildWindows(Hwnd(parent), &ChildThunk, reinterpret_cast<LPARAM>(&thunk));
+        EnumChildWindows(hwndOf(parent), &childThunk, reinterpret_cast<LPARAM>(&thunk));
     }
 
     std::string className(WindowHandle window) override
     {
         wchar_t name[256];
-        const int length = GetClassNameW(Hwnd(window), name, 256);
-        return Utf8(name, length);
+        const int length = GetClassNameW(hwndOf(window), name, 256);
+        return toUtf8(name, length);
     }
 
     std::string text(WindowHandle window) override
     {
         std::vector<wchar_t> buffer(32000, L'\0');
         DWORD_PTR copied = 0;
-        if (!SendMessageTimeoutW(Hwnd(window), WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
-                                 SMTO_ABORTIFHUNG, kMessageTimeoutMs, &copied)) {
+        if (!SendMessageTimeoutW(hwndOf(window), WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                                 SMTO_ABORTIFHUNG, MessageTimeoutMs, &copied)) {
             return {};
         }
-        return Utf8(buffer.data(), static_cast<int>(wcsnlen(buffer.data(), buffer.size())));
+        return toUtf8(buffer.data(), static_cast<int>(wcsnlen(buffer.data(), buffer.size())));
     }
 
     bool setText(WindowHandle window, const std::string &text) override
     {
-        const std::wstring wide = Wide(text);
+        const std::wstring wide = toWide(text);
         DWORD_PTR result = 0;
-        return SendMessageTimeoutW(Hwnd(window), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()),
-                                   SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result) &&
+        return SendMessageTimeoutW(hwndOf(window), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()),
+                                   SMTO_ABORTIFHUNG, MessageTimeoutMs, &result) &&
                result;
     }
 
     long controlId(WindowHandle window) override
     {
-        return static_cast<long>(GetWindowLongPtrW(Hwnd(window), GWLP_ID));
+        return static_cast<long>(GetWindowLongPtrW(hwndOf(window), GWLP_ID));
     }
 
     bool rect(WindowHandle window, WindowRect &rect) override
     {
         RECT r;
-        if (!GetWindowRect(Hwnd(window), &r))
+        if (!GetWindowRect(hwndOf(window), &r))
             return false;
         rect = {r.left, r.top, r.right - r.left, r.bottom - r.top};
         return true;
@@ -120,7 +120,7 @@ public:
 
     int move(WindowHandle window, const WindowRect &rect) override
     {
-        return MoveWindow(Hwnd(window), rect.left, rect.top, rect.width, rect.height, TRUE);
+        return MoveWindow(hwndOf(window), rect.left, rect.top, rect.width, rect.height, TRUE);
     }
 
     int stack(WindowHandle window, StackPlace place) override
@@ -128,7 +128,7 @@ public:
         const HWND after = place == StackPlace::Topmost ? HWND_TOPMOST
                            : place == StackPlace::Bottom ? HWND_BOTTOM
                                                          : HWND_NOTOPMOST;
-        return SetWindowPos(Hwnd(window), after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        return SetWindowPos(hwndOf(window), after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     }
 
     int show(WindowHandle window, ShowCommand command) override
@@ -141,7 +141,7 @@ public:
         case ShowCommand::Shown: how = SW_SHOW; break;
         case ShowCommand::Normal: how = SW_SHOWNORMAL; break;
         }
-        return ShowWindow(Hwnd(window), how);
+        return ShowWindow(hwndOf(window), how);
     }
 
     int focus(WindowHandle window) override
@@ -149,10 +149,10 @@ public:
         const DWORD foregroundThread = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
         const DWORD ownThread = GetCurrentThreadId();
         const bool attached = foregroundThread != ownThread && AttachThreadInput(ownThread, foregroundThread, TRUE);
-        ShowWindow(Hwnd(window), SW_SHOWNORMAL);
-        SetWindowPos(Hwnd(window), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        SetWindowPos(Hwnd(window), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        const int result = SetForegroundWindow(Hwnd(window));
+        ShowWindow(hwndOf(window), SW_SHOWNORMAL);
+        SetWindowPos(hwndOf(window), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetWindowPos(hwndOf(window), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        const int result = SetForegroundWindow(hwndOf(window));
         if (attached)
             AttachThreadInput(ownThread, foregroundThread, FALSE);
         return result;
@@ -161,7 +161,7 @@ public:
     ProcessId processId(WindowHandle window) override
     {
         DWORD pid = 0;
-        GetWindowThreadProcessId(Hwnd(window), &pid);
+        GetWindowThreadProcessId(hwndOf(window), &pid);
         return pid;
     }
 
@@ -174,7 +174,7 @@ public:
         DWORD length = MAX_PATH * 4;
         const bool ok = QueryFullProcessImageNameW(process, 0, path, &length);
         CloseHandle(process);
-        return ok ? Utf8(path, static_cast<int>(length)) : std::string();
+        return ok ? toUtf8(path, static_cast<int>(length)) : std::string();
     }
 
     std::vector<ProcessId> processesNamed(const std::string &executableName) override
@@ -183,7 +183,7 @@ public:
         HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
         if (snapshot == INVALID_HANDLE_VALUE)
             return pids;
-        const std::wstring wanted = Wide(executableName);
+        const std::wstring wanted = toWide(executableName);
         PROCESSENTRY32W entry{};
         entry.dwSize = sizeof entry;
         for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
@@ -214,7 +214,7 @@ public:
             std::wstring text(parameters.CommandLine.Length / sizeof(wchar_t), L'\0');
             if (ReadProcessMemory(process, parameters.CommandLine.Buffer, text.data(), parameters.CommandLine.Length,
                                   nullptr)) {
-                line = Utf8(text.data(), static_cast<int>(text.size()));
+                line = toUtf8(text.data(), static_cast<int>(text.size()));
             }
         }
         CloseHandle(process);
@@ -231,12 +231,12 @@ public:
         return result;
     }
 
-    int postButtonClick(WindowHandle control) override { return PostMessageW(Hwnd(control), BM_CLICK, 0, 0); }
+    int postButtonClick(WindowHandle control) override { return PostMessageW(hwndOf(control), BM_CLICK, 0, 0); }
 
     int sendClose(WindowHandle window) override
     {
         DWORD_PTR result = 0;
-        SendMessageTimeoutW(Hwnd(window), WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result);
+        SendMessageTimeoutW(hwndOf(window), WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, MessageTimeoutMs, &result);
         return static_cast<int>(result);
     }
 

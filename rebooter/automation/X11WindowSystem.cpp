@@ -22,16 +22,16 @@
 namespace {
 
 // Windows vanish between calls; a failed request must not end the program.
-int IgnoreErrors(Display *, XErrorEvent *) { return 0; }
+int ignoreErrors(Display *, XErrorEvent *) { return 0; }
 
-std::string Lower(std::string text)
+std::string lower(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
     return text;
 }
 
-std::string ReadLink(const std::string &path)
+std::string readLink(const std::string &path)
 {
     std::error_code error;
     return std::filesystem::read_symlink(path, error).string();
@@ -41,7 +41,7 @@ class X11WindowSystem final : public WindowSystem {
 public:
     explicit X11WindowSystem(Display *display) : display_(display), root_(DefaultRootWindow(display))
     {
-        XSetErrorHandler(&IgnoreErrors);
+        XSetErrorHandler(&ignoreErrors);
     }
     ~X11WindowSystem() override { XCloseDisplay(display_); }
 
@@ -62,9 +62,9 @@ public:
 
     WindowHandle findTopLevelByTitle(const std::string &title) override
     {
-        const std::string wanted = Lower(title);
+        const std::string wanted = lower(title);
         for (WindowHandle window : topLevelWindows()) {
-            if (Lower(text(window)) == wanted)
+            if (lower(text(window)) == wanted)
                 return window;
         }
         return 0;
@@ -145,8 +145,8 @@ public:
     int stack(WindowHandle window, StackPlace place) override
     {
         const auto target = static_cast<Window>(window);
-        constexpr long kRemove = 0, kAdd = 1;
-        setState(target, place == StackPlace::Topmost ? kAdd : kRemove, atom("_NET_WM_STATE_ABOVE"), 0);
+        constexpr long Remove = 0, Add = 1;
+        setState(target, place == StackPlace::Topmost ? Add : Remove, atom("_NET_WM_STATE_ABOVE"), 0);
         if (place == StackPlace::Topmost)
             XRaiseWindow(display_, target);
         else if (place == StackPlace::Bottom)
@@ -189,8 +189,8 @@ public:
         const auto target = static_cast<Window>(window);
         XMapRaised(display_, target);
         if (windowManagerRunning()) {
-            constexpr long kSourcePager = 2;
-            sendToRoot(target, atom("_NET_ACTIVE_WINDOW"), {kSourcePager, CurrentTime, 0});
+            constexpr long SourcePager = 2;
+            sendToRoot(target, atom("_NET_ACTIVE_WINDOW"), {SourcePager, CurrentTime, 0});
         } else {
             XSync(display_, False);
             XSetInputFocus(display_, target, RevertToParent, CurrentTime);
@@ -207,20 +207,20 @@ public:
 
     std::string processPath(ProcessId pid) override
     {
-        return pid > 0 ? ReadLink("/proc/" + std::to_string(pid) + "/exe") : std::string();
+        return pid > 0 ? readLink("/proc/" + std::to_string(pid) + "/exe") : std::string();
     }
 
     std::vector<ProcessId> processesNamed(const std::string &executableName) override
     {
         std::vector<ProcessId> pids;
-        const std::string wanted = Lower(executableName);
+        const std::string wanted = lower(executableName);
         std::error_code error;
         for (const auto &entry : std::filesystem::directory_iterator("/proc", error)) {
             const std::string name = entry.path().filename().string();
             if (name.empty() || !std::all_of(name.begin(), name.end(), ::isdigit))
                 continue;
-            const std::string path = ReadLink(entry.path().string() + "/exe");
-            if (!path.empty() && Lower(std::filesystem::path(path).filename().string()) == wanted)
+            const std::string path = readLink(entry.path().string() + "/exe");
+            if (!path.empty() && lower(std::filesystem::path(path).filename().string()) == wanted)
                 pids.push_back(std::stoll(name));
         }
         return pids;
@@ -270,8 +270,8 @@ public:
         }
         if (!windowManagerRunning())
             return 0;
-        constexpr long kSourcePager = 2;
-        return sendToRoot(target, atom("_NET_CLOSE_WINDOW"), {CurrentTime, kSourcePager, 0});
+        constexpr long SourcePager = 2;
+        return sendToRoot(target, atom("_NET_CLOSE_WINDOW"), {CurrentTime, SourcePager, 0});
     }
 
     int clickPoint(int x, int y, int clickTimes) override
@@ -380,9 +380,9 @@ private:
 
     void setState(Window window, long action, Atom first, Atom second)
     {
-        constexpr long kSourcePager = 2;
+        constexpr long SourcePager = 2;
         sendToRoot(window, atom("_NET_WM_STATE"),
-                   {action, static_cast<long>(first), static_cast<long>(second), kSourcePager});
+                   {action, static_cast<long>(first), static_cast<long>(second), SourcePager});
     }
 
     Display *display_;

@@ -12,7 +12,7 @@
 
 namespace {
 
-[[noreturn]] void Fail(const std::string &what, unsigned long code)
+[[noreturn]] void fail(const std::string &what, unsigned long code)
 {
     throw std::runtime_error(what + " (" + std::to_string(code) + ") [clsWaitableTimer.Wait]");
 }
@@ -37,14 +37,14 @@ void clsWaitableTimer::Wait(std::uint32_t milliSeconds)
     // An unnamed timer: no other wait can share it.
     timerHandle_ = CreateWaitableTimerW(nullptr, TRUE, nullptr);
     if (!timerHandle_)
-        Fail("CreateWaitableTimer", GetLastError());
+        fail("CreateWaitableTimer", GetLastError());
     LARGE_INTEGER due;
     due.QuadPart = ControlListing::RelativeDueTime(milliSeconds);
     if (!SetWaitableTimer(timerHandle_, &due, 0, nullptr, nullptr, FALSE)) {
         const DWORD error = GetLastError();
         CloseHandle(timerHandle_);
         timerHandle_ = nullptr;
-        Fail("SetWaitableTimer", error);
+        fail("SetWaitableTimer", error);
     }
     HANDLE timer = timerHandle_;
     for (;;) {
@@ -62,7 +62,7 @@ void clsWaitableTimer::Wait(std::uint32_t milliSeconds)
             const DWORD error = GetLastError();
             CloseHandle(timerHandle_);
             timerHandle_ = nullptr;
-            Fail("MsgWaitForMultipleObjects", error);
+            fail("MsgWaitForMultipleObjects", error);
         }
     }
     CloseHandle(timerHandle_);

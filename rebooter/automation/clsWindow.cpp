@@ -9,14 +9,14 @@
 
 namespace {
 
-std::string Lower(std::string text)
+std::string lower(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
     return text;
 }
 
-std::string Now()
+std::string now()
 {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -137,7 +137,7 @@ WindowHandle clsWindow::GetWindowHwndByTitle(const std::string &strTitle, int in
 WindowHandle clsWindow::searchTitles(TitleTest test, const std::string &what, int intWaitSeconds,
                                      std::optional<ProcessId> checkPid, WindowHandle NotEqualhWnd)
 {
-    const std::string needle = Lower(what);
+    const std::string needle = lower(what);
     const int passes = std::max(0, intWaitSeconds) + 1;
     MainHwnd = 0;
     for (int pass = 1; pass <= passes; ++pass) {
@@ -145,7 +145,7 @@ WindowHandle clsWindow::searchTitles(TitleTest test, const std::string &what, in
             if (window == NotEqualhWnd)
                 continue;
             const std::string title = system_.text(window);
-            const bool matches = test == TitleTest::Contains ? Lower(title).find(needle) != std::string::npos
+            const bool matches = test == TitleTest::Contains ? lower(title).find(needle) != std::string::npos
                                                              : RegExpTest(title, what);
             if (!matches)
                 continue;
@@ -322,4 +322,4 @@ void clsWindow::WAIT(std::uint32_t MilliSeconds)
 
 int clsWindow::ClickPoint(int x, int y, int clickTimes) { return system_.clickPoint(x, y, clickTimes); }
 
-void clsWindow::trace(const std::string &text) { writeToFile("DEBUG.txt", Now() + text, FileMode::Append); }
+void clsWindow::trace(const std::string &text) { writeToFile("DEBUG.txt", now() + text, FileMode::Append); }

@@ -29,9 +29,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Xvfb writes the display number it took to the given descriptor.
+# Xvfb writes the display number it took to the given descriptor. Without
+# -noreset it restarts whenever its last client leaves and refuses the next one.
 exec 3>"$scratch/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$scratch/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$scratch/xvfb.log" 2>&1 &
 xvfb_pid=$!
 exec 3>&-
 for _ in $(seq 100); do

@@ -6,13 +6,13 @@
 
 namespace {
 
-QString ReadAll(const QString &path)
+QString contentOf(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QStringLiteral("<missing>");
 }
 
-void Write(const QString &path, const QByteArray &content)
+void writeFile(const QString &path, const QByteArray &content)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
@@ -22,7 +22,7 @@ void Write(const QString &path, const QByteArray &content)
 
 // An update archive: a zip written by bsdtar (which reads RAR archives too;
 // no RAR writer is packaged), holding the given files relative to `from`.
-void MakeArchive(const QString &archive, const QString &from, const QStringList &entries,
+void makeArchive(const QString &archive, const QString &from, const QStringList &entries,
                  const QStringList &options = {QStringLiteral("--format"), QStringLiteral("zip")})
 {
     QDir().mkpath(QFileInfo(archive).absolutePath());
@@ -42,17 +42,17 @@ protected:
     {
         install.addStandIn(QStringLiteral("ZarvMulVideoEditor"));
         install.addStandIn(QStringLiteral("ZarvBatchTool"));
-        Write(install.path(QStringLiteral("说明.txt")), "old");
+        writeFile(install.path(QStringLiteral("说明.txt")), "old");
         const QString staging = install.root.filePath(QStringLiteral("staging"));
-        Write(staging + QStringLiteral("/说明.txt"), "new");
-        Write(staging + QStringLiteral("/子 目录/新 文件.txt"), "added");
+        writeFile(staging + QStringLiteral("/说明.txt"), "new");
+        writeFile(staging + QStringLiteral("/子 目录/新 文件.txt"), "added");
         archive = install.root.filePath(QStringLiteral("closeup 下载/ZarvMulVideoEditor.rar"));
-        MakeArchive(archive, staging, {QStringLiteral("说明.txt"), QStringLiteral("子 目录")});
+        makeArchive(archive, staging, {QStringLiteral("说明.txt"), QStringLiteral("子 目录")});
     }
     bool updated() const
     {
-        return ReadAll(install.path(QStringLiteral("说明.txt"))) == QStringLiteral("new") &&
-               ReadAll(install.path(QStringLiteral("子 目录/新 文件.txt"))) == QStringLiteral("added");
+        return contentOf(install.path(QStringLiteral("说明.txt"))) == QStringLiteral("new") &&
+               contentOf(install.path(QStringLiteral("子 目录/新 文件.txt"))) == QStringLiteral("added");
     }
 
     Installation install;
@@ -100,7 +100,7 @@ TEST_F(RestarterUpdate, UnpackingWaitsUntilTheOldProgramHasEnded)
     install.start(restarter, {archive + QStringLiteral("\t1\tZarvMulVideoEditor\tZarv")});
     // Well past the two seconds the old program was given: nothing unpacked yet.
     EXPECT_FALSE(restarter.waitForFinished(4000));
-    EXPECT_EQ(ReadAll(install.path(QStringLiteral("说明.txt"))), QStringLiteral("old"));
+    EXPECT_EQ(contentOf(install.path(QStringLiteral("说明.txt"))), QStringLiteral("old"));
     old.kill();
     old.waitForFinished();
     EXPECT_TRUE(restarter.waitForFinished(60000));
@@ -111,13 +111,13 @@ TEST_F(RestarterUpdate, UnpackingWaitsUntilTheOldProgramHasEnded)
 
 TEST_F(RestarterUpdate, BrokenArchiveShowsTheManualStepsAndStartsNothing)
 {
-    Write(archive, QByteArray("Rar!\x1a\x07\x00 broken", 16));
+    writeFile(archive, QByteArray("Rar!\x1a\x07\x00 broken", 16));
     const RestarterRun run = install.run({archive + QStringLiteral("\t1\tZarvMulVideoEditor\tZarv")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.errors.startsWith(QStringLiteral("消息：本次自动更新解压失败！请人工右键升级包 【") + archive +
                                       QStringLiteral("】 ，选择人工解压到当前文件夹下覆盖所有方能成功完成自动更新！")))
         << run.errors.toStdString();
-    EXPECT_EQ(ReadAll(install.path(QStringLiteral("说明.txt"))), QStringLiteral("old"));
+    EXPECT_EQ(contentOf(install.path(QStringLiteral("说明.txt"))), QStringLiteral("old"));
     QThread::msleep(300);
     EXPECT_TRUE(install.starts(QStringLiteral("ZarvMulVideoEditor")).isEmpty());
 }
@@ -127,12 +127,12 @@ TEST_F(RestarterUpdate, ArchiveWithEntriesOutsideTheFolderIsRefused)
     const QString inner = install.root.filePath(QStringLiteral("staging/inner"));
     QDir().mkpath(inner);
     const QString evil = install.root.filePath(QStringLiteral("evil.rar"));
-    MakeArchive(evil, inner, {QStringLiteral("../说明.txt")}, {QStringLiteral("-P")});
+    makeArchive(evil, inner, {QStringLiteral("../说明.txt")}, {QStringLiteral("-P")});
     const RestarterRun run = install.run({evil + QStringLiteral("\t1\tZarvMulVideoEditor\tZarv")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.errors.contains(QStringLiteral("已拒绝解压"))) << run.errors.toStdString();
     EXPECT_FALSE(QFileInfo::exists(install.root.filePath(QStringLiteral("说明.txt"))));
-    EXPECT_EQ(ReadAll(install.path(QStringLiteral("说明.txt"))), QStringLiteral("old"));
+    EXPECT_EQ(contentOf(install.path(QStringLiteral("说明.txt"))), QStringLiteral("old"));
     EXPECT_TRUE(install.starts(QStringLiteral("ZarvMulVideoEditor")).isEmpty());
 }
 

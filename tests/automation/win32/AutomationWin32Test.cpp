@@ -56,7 +56,7 @@ private:
     WindowSystem &inner_;
 };
 
-PROCESS_INFORMATION StartTestWindow(const std::wstring &title)
+PROCESS_INFORMATION startTestWindow(const std::wstring &title)
 {
     wchar_t path[MAX_PATH];
     GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -77,12 +77,12 @@ PROCESS_INFORMATION StartTestWindow(const std::wstring &title)
     return process;
 }
 
-WindowHandle Item(WindowHandle window, int id)
+WindowHandle itemOf(WindowHandle window, int id)
 {
     return reinterpret_cast<INT_PTR>(GetDlgItem(reinterpret_cast<HWND>(static_cast<INT_PTR>(window)), id));
 }
 
-bool Ended(const PROCESS_INFORMATION &process)
+bool hasEnded(const PROCESS_INFORMATION &process)
 {
     return WaitForSingleObject(process.hProcess, 15000) == WAIT_OBJECT_0;
 }
@@ -104,7 +104,7 @@ int main()
     CHECK(window.GetWindowHwndByTitle("no window has this title", 1) == 0);
     CHECK(counting.titleSearches == 2);
 
-    PROCESS_INFORMATION process = StartTestWindow(wideTitle);
+    PROCESS_INFORMATION process = startTestWindow(wideTitle);
     const WindowHandle main = window.GetWindowHwndByTitle(title, 30);
     CHECK(main != 0);
     if (main == 0)
@@ -118,10 +118,10 @@ int main()
     window.MainHwnd = main;
 
     // Lookups: listing order, text endings with pattern characters, indexes past the end.
-    CHECK(window.GetElementHwndByClassName("Edit", 2) == Item(main, 102));
+    CHECK(window.GetElementHwndByClassName("Edit", 2) == itemOf(main, 102));
     CHECK(window.GetElementHwndByClassName("Edit", 4) == 0);
-    CHECK(window.GetElementHwndByClassName("^ed", 2, LookupMatch::RegExp) == Item(main, 102));
-    CHECK(window.GetElementHwndByText("1+1", 1) == Item(main, 103));
+    CHECK(window.GetElementHwndByClassName("^ed", 2, LookupMatch::RegExp) == itemOf(main, 102));
+    CHECK(window.GetElementHwndByText("1+1", 1) == itemOf(main, 103));
     CHECK(window.GetElementHwndByText("11", 1) == 0);
     CHECK(window.GetElementTextByText("1+1", 1) == "计算 1+1");
 
@@ -166,15 +166,15 @@ int main()
 
     // Closing ends the window and its program.
     window.CloseWindow();
-    CHECK(Ended(process));
+    CHECK(hasEnded(process));
     CHECK(window.GetWindowHwndByTitle(title, 0) == 0);
     CHECK(window.Width() == -1 && window.CloseApp() == 0);
 
     // CloseApp ends the owner.
-    PROCESS_INFORMATION second = StartTestWindow(L"second automation window");
+    PROCESS_INFORMATION second = startTestWindow(L"second automation window");
     CHECK(window.GetWindowHwndByTitle("second automation window", 30) != 0);
     CHECK(window.CloseApp() != 0);
-    CHECK(Ended(second));
+    CHECK(hasEnded(second));
 
     std::printf("%s: %d failed checks\n", failures ? "FAILED" : "passed", failures);
     return failures;

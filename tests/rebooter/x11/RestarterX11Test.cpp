@@ -6,14 +6,14 @@
 
 namespace {
 
-void StartWindow(QProcess &window, const QStringList &arguments)
+void startWindow(QProcess &window, const QStringList &arguments)
 {
     window.start(QStringLiteral(ZARV_X11_TEST_WINDOW), arguments);
     ASSERT_TRUE(window.waitForStarted());
 }
 
 // Ends the close-watch through its setting, as the other program does.
-void WriteCloseExe(const Installation &install, const QString &application)
+void writeCloseExe(const Installation &install, const QString &application)
 {
     const QString config = install.environment.value(QStringLiteral("XDG_CONFIG_HOME"));
     QDir().mkpath(config);
@@ -26,8 +26,8 @@ TEST(RestarterCloseWatch, EndsTheWatchedWindowAndOnlyAsksAWindowThatMentionsIt)
 {
     Installation install;
     QProcess watched, mentioning;
-    StartWindow(watched, {QStringLiteral("Zarv 监视 窗口")});
-    StartWindow(mentioning, {QStringLiteral("文件夹 - zarv 监视 窗口 - 文件管理"), QStringLiteral("--refuse-close")});
+    startWindow(watched, {QStringLiteral("Zarv 监视 窗口")});
+    startWindow(mentioning, {QStringLiteral("文件夹 - zarv 监视 窗口 - 文件管理"), QStringLiteral("--refuse-close")});
     QProcess restarter;
     install.start(restarter, {QStringLiteral("close\tZarvCloseTest\tZarv 监视 窗口")});
 
@@ -37,7 +37,7 @@ TEST(RestarterCloseWatch, EndsTheWatchedWindowAndOnlyAsksAWindowThatMentionsIt)
     EXPECT_EQ(mentioning.state(), QProcess::Running);
     EXPECT_EQ(restarter.state(), QProcess::Running);
 
-    WriteCloseExe(install, QStringLiteral("ZarvCloseTest"));
+    writeCloseExe(install, QStringLiteral("ZarvCloseTest"));
     EXPECT_TRUE(restarter.waitForFinished(30000));
     EXPECT_EQ(restarter.exitCode(), 0) << restarter.readAllStandardError().toStdString();
     EXPECT_EQ(mentioning.state(), QProcess::Running);
@@ -64,7 +64,7 @@ TEST(RestarterRelaunch, EndsTheProgramStartsItWithDoFailsAndSparesOtherRestarter
     EXPECT_TRUE(starts.at(1).endsWith(QStringLiteral(" DoFails"))) << starts.at(1).toStdString();
     EXPECT_EQ(service.state(), QProcess::Running);
 
-    WriteCloseExe(install, QStringLiteral("ZarvRelaunchTest"));
+    writeCloseExe(install, QStringLiteral("ZarvRelaunchTest"));
     EXPECT_TRUE(service.waitForFinished(30000));
 }
 
