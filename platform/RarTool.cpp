@@ -1,56 +1,95 @@
 #include "platform/RarTool.h"
 
 #include <QDir>
-#include <QRegularExpression>
+#include <QFileInfo>
+#include <QProcess>
 #include <QStandardPaths>
 
-#ifdef Q_OS_WIN
+#ifdef _WIN32
 #include <QSettings>
 #endif
 
 QString RarTool::locate()
 {
-#ifdef Q_OS_WIN
-    const QString appPaths = QStringLiteral(
-        "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\%1");
-    for (const QString &tool : {QStringLiteral("WinRAR.exe"), QStringLiteral("HaoZipC.exe")}) {
-        const QString path = QSettings(appPaths.arg(tool), QSettings::NativeFormat).value(QStringLiteral(".")).toString();
-        if (!path.isEmpty())
-            return path;
-    }
-    return {};
+#ifdef _WIN32
+    // The App Paths key's default value names WinRAR.exe with its full path.
+    QSettings appPath(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\WinRAR.exe"),
+                      QSettings::NativeFormat);
+    return appPath.value(QStringLiteral("Default")).toString().trimmed();
 #else
     return QStandardPaths::findExecutable(QStringLiteral("bsdtar"));
 #endif
 }
 
-QStringList RarTool::extractArguments(const QString &archive, const QString &destinationFolder)
+QString RarTool::locateWithAlternative()
 {
-#ifdef Q_OS_WIN
-    return {QStringLiteral("x"), QStringLiteral("-y"), QDir::toNativeSeparators(archive),
+    const QString tool = locate();
+#ifdef _WIN32
+    if (tool.isEmpty()) {
+        QSettings appPath(
+            QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\HaoZipC.exe"),
+            QSettings::NativeFormat);
+        return appPath.value(QStringLiteral("Default")).toString().trimmed();
+    }
+#endif
+    return tool;
+}
+
+QStringList RarTool::extractArguments(const QString &archivePath, const QString &destinationFolder)
+{
+#ifdef _WIN32
+    return {QStringLiteral("x"), QStringLiteral("-y"), QDir::toNativeSeparators(archivePath),
             QDir::toNativeSeparators(destinationFolder)};
 #else
     // The files belong to whoever runs the update, never to the archive's owners.
-    return {QStringLiteral("-x"), QStringLiteral("--no-same-owner"), QStringLiteral("-f"), archive,
+    return {QStringLiteral("-x"), QStringLiteral("--no-same-owner"), QStringLiteral("-f"), archivePath,
             QStringLiteral("-C"), destinationFolder};
 #endif
 }
 
-QStringList RarTool::listArguments(const QString &archive)
+RarTool::Installation RarTool::installation()
 {
-#ifdef Q_OS_WIN
-    Q_UNUSED(archive);
-    return {};
+#ifdef _WIN32
+    return Installation::Installer;
 #else
-    return {QStringLiteral("-t"), QStringLiteral("-f"), archive};
+    return Installation::SystemPackage;
 #endif
 }
 
-bool RarTool::entryLeavesFolder(const QString &entry)
+std::optional<QStringList> RarTool::listEntries(const QString &toolPath, const QString &archivePath,
+                                                int timeLimitMilliseconds)
 {
-    static const QRegularExpression driveLetter(QStringLiteral("^[A-Za-z]:"));
-    if (entry.startsWith(QLatin1Char('/')) || entry.startsWith(QLatin1Char('\\')) || driveLetter.match(entry).hasMatch())
-        return true;
-    const QStringList steps = entry.split(QRegularExpression(QStringLiteral("[/\\\\]")));
-    return steps.contains(QStringLiteral(".."));
+    if (toolPath.isEmpty() || !QFileInfo(archivePath).isFile())
+        return std::nullopt;
+    QProcess process;
+#ifdef _WIN32
+    // WinRAR.exe itself prints nothing; its console companion lists bare names.
+    process.setProgram(QFileInfo(toolPath).absolutePath() + QStringLiteral("/UnRAR.exe"));
+    process.setArguments({QStringLiteral("lb"), QStringLiteral("--"), archivePath});
+#else
+    process.setProgram(toolPath);
+    process.setArguments({QStringLiteral("-t"), QStringLiteral("-f"), archivePath});
+#endif
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start();
+    if (!process.waitForFinished(timeLimitMilliseconds)) {
+        process.kill();
+        process.waitForFinished(5000);
+        return std::nullopt;
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return std::nullopt;
+    QStringList entries;
+#ifdef _WIN32
+    const QString text = QString::fromLocal8Bit(process.readAllStandardOutput());
+#else
+    const QString text = QString::fromUtf8(process.readAllStandardOutput());
+#endif
+    for (QString line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (!line.isEmpty())
+            entries.append(line);
+    }
+    return entries;
 }

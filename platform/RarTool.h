@@ -3,19 +3,30 @@
 #include <QString>
 #include <QStringList>
 
-// The archive tool that unpacks update archives. On Windows the RAR tool named
-// by its App Paths registry key (WinRAR, else HaoZipC); on Linux `bsdtar`
-// (Debian package libarchive-tools), which reads RAR archives.
+#include <optional>
+
+// The installed tool that reads and unpacks RAR update archives: on Windows
+// the program named by WinRAR's App Paths registry key, elsewhere bsdtar from
+// Debian's libarchive-tools.
 class RarTool {
 public:
+    // How a missing tool is put in place.
+    enum class Installation {
+        Installer,      // a downloadable installer (Windows)
+        SystemPackage,  // the system's package manager (Linux)
+    };
+
     // Full path of the installed tool; empty when there is none.
     static QString locate();
-    // Extract with full paths into the folder, overwriting what is there.
-    static QStringList extractArguments(const QString &archive, const QString &destinationFolder);
-    // Lists the entry names one per line on standard output; empty when the
-    // tool cannot list (then the entries are not checked beforehand).
-    static QStringList listArguments(const QString &archive);
-    // True for an entry that would land outside the folder it is unpacked
-    // into: an absolute path, a drive letter or a ".." step.
-    static bool entryLeavesFolder(const QString &entry);
+    static Installation installation();
+    // The entry names of the archive as the tool lists them; nothing when the
+    // tool cannot read it (not an archive, cut short, unreadable) or does not
+    // finish within the time limit.
+    static std::optional<QStringList> listEntries(const QString &toolPath, const QString &archivePath,
+                                                  int timeLimitMilliseconds = 60000);
+    // The restarter's lookup: as locate(), then HaoZipC's App Paths key on Windows.
+    static QString locateWithAlternative();
+    // Arguments that extract the archive with full paths into the folder,
+    // overwriting what is there.
+    static QStringList extractArguments(const QString &archivePath, const QString &destinationFolder);
 };

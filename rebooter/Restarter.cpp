@@ -1,5 +1,6 @@
 #include "rebooter/Restarter.h"
 
+#include "app/update/ProgramUpdate.h"
 #include "platform/DialogService.h"
 #include "platform/FolderOpener.h"
 #include "platform/ProcessTable.h"
@@ -23,7 +24,7 @@ constexpr double WaitBeforeUnpackSeconds = 2;
 constexpr double WaitAfterUnpackStartSeconds = 12;
 constexpr int ProgramEndLimitMs = 60 * 1000;
 constexpr int UnpackLimitMs = 10 * 60 * 1000;
-constexpr int ListLimitMs = 60 * 1000;
+constexpr int StartLimitMs = 60 * 1000;
 
 // Windows of these programs show folders named like anything: never ended.
 const QStringList FileManagers = {
@@ -155,24 +156,10 @@ QList<qint64> Restarter::installedProcesses(const QString &name, NameMatch match
 
 Restarter::ArchiveCheck Restarter::checkArchive(const QString &tool, const QString &archive)
 {
-    const QStringList arguments = RarTool::listArguments(archive);
-    if (arguments.isEmpty())
-        return ArchiveCheck::Inside;  // the tool cannot list; it guards its own paths
-    QProcess lister;
-    lister.start(tool, arguments);
-    if (!lister.waitForFinished(ListLimitMs)) {
-        lister.kill();
-        lister.waitForFinished();
+    const std::optional<QStringList> entries = RarTool::listEntries(tool, archive);
+    if (!entries || entries->isEmpty())
         return ArchiveCheck::Unreadable;
-    }
-    if (lister.exitStatus() != QProcess::NormalExit || lister.exitCode() != 0)
-        return ArchiveCheck::Unreadable;
-    const QStringList entries = QString::fromUtf8(lister.readAllStandardOutput()).split(QLatin1Char('\n'));
-    for (const QString &entry : entries) {
-        if (RarTool::entryLeavesFolder(entry))
-            return ArchiveCheck::LeavesFolder;
-    }
-    return ArchiveCheck::Inside;
+    return ProgramUpdate::entriesStayInside(*entries) ? ArchiveCheck::Inside : ArchiveCheck::LeavesFolder;
 }
 
 bool Restarter::unpack(const QString &tool, const QString &archive)
@@ -182,8 +169,14 @@ bool Restarter::unpack(const QString &tool, const QString &archive)
     QProcess unpacker;
     unpacker.setWorkingDirectory(QFileInfo(tool).absolutePath());
     unpacker.setStandardOutputFile(QProcess::nullDevice());
-    unpacker.start(tool, RarTool::extractArguments(archive, QDir::toNativeSeparators(m_folder)));
-    bool ended = unpacker.waitForStarted(ListLimitMs);
+#ifdef Q_OS_WIN
+    // WinRAR itself, from the folder of whichever RAR tool was found.
+    const QString program = QFileInfo(tool).absolutePath() + QStringLiteral("/WinRAR.exe");
+#else
+    const QString &program = tool;
+#endif
+    unpacker.start(program, RarTool::extractArguments(archive, m_folder));
+    bool ended = unpacker.waitForStarted(StartLimitMs);
     while (ended && unpacker.state() != QProcess::NotRunning) {
         if (timer.elapsed() > UnpackLimitMs) {
             unpacker.kill();
@@ -225,7 +218,7 @@ RestarterExit Restarter::UnpackAndRestart(const UpdateRequest &request)
                     archive);
     }
 
-    QString tool = RarTool::locate();
+    QString tool = RarTool::locateWithAlternative();
 #ifdef Q_OS_WIN
     if (tool.isEmpty()) {
         m_dialogs.inform(
