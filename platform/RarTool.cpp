@@ -27,7 +27,8 @@ QString RarTool::locateWithAlternative()
 #ifdef _WIN32
     if (tool.isEmpty()) {
         QSettings appPath(
-            QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\HaoZipC.exe"),
+            QStringLiteral(
+                "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\HaoZipC.exe"),
             QSettings::NativeFormat);
         return appPath.value(QStringLiteral("Default")).toString().trimmed();
     }
@@ -42,7 +43,8 @@ QStringList RarTool::extractArguments(const QString &archivePath, const QString 
             QDir::toNativeSeparators(destinationFolder)};
 #else
     // The files belong to whoever runs the update, never to the archive's owners.
-    return {QStringLiteral("-x"), QStringLiteral("--no-same-owner"), QStringLiteral("-f"), archivePath,
+    return {QStringLiteral("-x"), QStringLiteral("--no-same-owner"),
+            QStringLiteral("-f"), archivePath,
             QStringLiteral("-C"), destinationFolder};
 #endif
 }

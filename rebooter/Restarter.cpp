@@ -34,8 +34,8 @@ const QStringList FileManagers = {
 
 QString manualSteps(const QString &archive)
 {
-    return QStringLiteral("本次自动更新解压失败！请人工右键升级包\n【") + QDir::toNativeSeparators(archive) +
-           QStringLiteral("】\n，选择人工解压到当前文件夹下覆盖所有方能成功完成自动更新！");
+    return QStringLiteral("本次自动更新解压失败！请人工右键升级包\n【") + QDir::toNativeSeparators(archive)
+           + QStringLiteral("】\n，选择人工解压到当前文件夹下覆盖所有方能成功完成自动更新！");
 }
 
 // The per-user settings store: the registry where the other program of the
@@ -59,8 +59,8 @@ QString writeProtectedPlace(const QString &folder)
 {
 #ifdef Q_OS_WIN
     const QString programFiles = qEnvironmentVariable("programfiles");
-    if (!programFiles.isEmpty() && folder.contains(programFiles, Qt::CaseInsensitive) &&
-        !qEnvironmentVariable("programdata").isEmpty()) {
+    if (!programFiles.isEmpty() && folder.contains(programFiles, Qt::CaseInsensitive)
+        && !qEnvironmentVariable("programdata").isEmpty()) {
         return programFiles;
     }
     return {};
@@ -72,7 +72,9 @@ QString writeProtectedPlace(const QString &folder)
 }  // namespace
 
 Restarter::Restarter(DialogService &dialogs, FileManager fileManager, const QString &restarterFolder)
-    : m_dialogs(dialogs), m_fileManager(fileManager), m_folder(QDir::cleanPath(restarterFolder))
+    : m_dialogs(dialogs),
+      m_fileManager(fileManager),
+      m_folder(QDir::cleanPath(restarterFolder))
 {
 }
 
@@ -203,19 +205,20 @@ RestarterExit Restarter::UnpackAndRestart(const UpdateRequest &request)
     if (request.restart == RestartAfterUnpacking::Yes)
         pause(WaitBeforeUnpackSeconds);
     if (!waitForProgramEnd(request.programFile)) {
-        return fail(QStringLiteral("《") + request.displayTitle + QStringLiteral("》仍在运行，无法覆盖它的文件！\n") +
-                        manualSteps(archive),
+        return fail(QStringLiteral("《") + request.displayTitle
+                        + QStringLiteral("》仍在运行，无法覆盖它的文件！\n") + manualSteps(archive),
                     archive);
     }
 
     const QString protectedPlace = writeProtectedPlace(m_folder);
     if (!protectedPlace.isEmpty()) {
-        return fail(QStringLiteral("自动解压更新失败！请不要将本程序安装到系统盘的只读\n") + protectedPlace +
-                        QStringLiteral("下！\n请重新安装并更改安装目录！\n本次自动更新解压失败！请人工将升级包\n【") +
-                        QDir::toNativeSeparators(archive) + QStringLiteral("】\n复制到\n") +
-                        QDir::toNativeSeparators(m_folder) +
-                        QStringLiteral("下，然后右键之，人工解压到当前文件夹下覆盖所有方能成功完成自动更新！"),
-                    archive);
+        return fail(
+            QStringLiteral("自动解压更新失败！请不要将本程序安装到系统盘的只读\n") + protectedPlace
+                + QStringLiteral("下！\n请重新安装并更改安装目录！\n本次自动更新解压失败！请人工将升级包\n【")
+                + QDir::toNativeSeparators(archive) + QStringLiteral("】\n复制到\n")
+                + QDir::toNativeSeparators(m_folder)
+                + QStringLiteral("下，然后右键之，人工解压到当前文件夹下覆盖所有方能成功完成自动更新！"),
+            archive);
     }
 
     QString tool = RarTool::locateWithAlternative();
@@ -230,14 +233,15 @@ RestarterExit Restarter::UnpackAndRestart(const UpdateRequest &request)
     }
 #endif
     if (tool.isEmpty()) {
-        return fail(QStringLiteral("自动解压更新失败！请自行成功安装默认的WinRAR支持程序！\n") + manualSteps(archive),
+        return fail(QStringLiteral("自动解压更新失败！请自行成功安装默认的WinRAR支持程序！\n")
+                        + manualSteps(archive),
                     archive);
     }
 
     const ArchiveCheck check = checkArchive(tool, archive);
     if (check == ArchiveCheck::LeavesFolder) {
-        m_dialogs.inform(QStringLiteral("升级包【") + QDir::toNativeSeparators(archive) +
-                             QStringLiteral("】中有文件会解压到程序目录之外，已拒绝解压！"),
+        m_dialogs.inform(QStringLiteral("升级包【") + QDir::toNativeSeparators(archive)
+                             + QStringLiteral("】中有文件会解压到程序目录之外，已拒绝解压！"),
                          MessageIcon::Error);
         return RestarterExit::Failed;
     }
@@ -283,8 +287,9 @@ RestarterExit Restarter::CloseWatch(const QString &application, const QString &t
                 const bool exactTitle =
                     QString::fromStdString(window.Caption()).compare(title, Qt::CaseInsensitive) == 0;
                 const ProcessId owner = window.ProcessID();
-                const bool mayEnd = exactTitle && owner > 0 && owner != ownPid &&
-                                    !FileManagers.contains(ProcessTable::executableName(owner), Qt::CaseInsensitive);
+                const bool mayEnd =
+                    exactTitle && owner > 0 && owner != ownPid
+                    && !FileManagers.contains(ProcessTable::executableName(owner), Qt::CaseInsensitive);
                 if (mayEnd)
                     window.CloseApp();
                 window.CloseWindow();
@@ -311,9 +316,9 @@ RestarterExit Restarter::Relaunch(const QString &programFile)
     for (int round = 0; round < 3; ++round)
         killFirstProcessNamed(programFile);
     pause(1);
-    const bool started = !programFile.isEmpty() &&
-                         QProcess::startDetached(m_folder + QLatin1Char('/') + programFile,
-                                                 {QStringLiteral("DoFails")}, m_folder);
+    const bool started = !programFile.isEmpty()
+                         && QProcess::startDetached(m_folder + QLatin1Char('/') + programFile,
+                                                    {QStringLiteral("DoFails")}, m_folder);
     // Returning ends this process, and only this one.
     return started ? RestarterExit::Finished : RestarterExit::Failed;
 }

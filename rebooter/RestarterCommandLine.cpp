@@ -30,7 +30,8 @@ UpdateRequest UpdateRequest::fromFields(const QStringList &fields)
 {
     UpdateRequest request;
     request.archive = fields.value(0);
-    request.restart = fields.value(1) == QStringLiteral("1") ? RestartAfterUnpacking::Yes : RestartAfterUnpacking::No;
+    request.restart =
+        fields.value(1) == QStringLiteral("1") ? RestartAfterUnpacking::Yes : RestartAfterUnpacking::No;
     request.programFile = (fields.value(2).isEmpty() ? DefaultProgram : fields.at(2)) + ExecutableSuffix;
     request.displayTitle = fields.value(3).isEmpty() ? DefaultProgram : fields.at(3);
     return request;

@@ -122,7 +122,8 @@ LookupResult Find(const std::string &listing, LookupField field, LookupMatch mat
         if (match == LookupMatch::Literal) {
             matches = literalMatches(line, field, expression, what.size());
         } else {
-            matches = std::regex_search(field == LookupField::ClassName ? line.className : line.text, expression);
+            matches =
+                std::regex_search(field == LookupField::ClassName ? line.className : line.text, expression);
         }
         if (!matches)
             continue;

@@ -6,6 +6,7 @@
 #include "rebooter/automation/WindowSystem.h"
 
 #include <windows.h>
+// after windows.h, which they need
 #include <tlhelp32.h>
 #include <winternl.h>
 
@@ -17,7 +18,8 @@ std::wstring toWide(const std::string &text)
 {
     if (text.empty())
         return {};
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(length, L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
     return wide;
@@ -33,8 +35,14 @@ std::string toUtf8(const wchar_t *text, int length)
     return utf8;
 }
 
-HWND hwndOf(WindowHandle window) { return reinterpret_cast<HWND>(static_cast<INT_PTR>(window)); }
-WindowHandle handleOf(HWND window) { return static_cast<WindowHandle>(reinterpret_cast<INT_PTR>(window)); }
+HWND hwndOf(WindowHandle window)
+{
+    return reinterpret_cast<HWND>(static_cast<INT_PTR>(window));
+}
+WindowHandle handleOf(HWND window)
+{
+    return static_cast<WindowHandle>(reinterpret_cast<INT_PTR>(window));
+}
 
 // A window that stops answering must not stop the caller: messages to other
 // programs' windows give up after a few seconds.
@@ -88,8 +96,9 @@ public:
     {
         std::vector<wchar_t> buffer(32000, L'\0');
         DWORD_PTR copied = 0;
-        if (!SendMessageTimeoutW(hwndOf(window), WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
-                                 SMTO_ABORTIFHUNG, MessageTimeoutMs, &copied)) {
+        if (!SendMessageTimeoutW(hwndOf(window), WM_GETTEXT, buffer.size(),
+                                 reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG, MessageTimeoutMs,
+                                 &copied)) {
             return {};
         }
         return toUtf8(buffer.data(), static_cast<int>(wcsnlen(buffer.data(), buffer.size())));
@@ -100,8 +109,8 @@ public:
         const std::wstring wide = toWide(text);
         DWORD_PTR result = 0;
         return SendMessageTimeoutW(hwndOf(window), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()),
-                                   SMTO_ABORTIFHUNG, MessageTimeoutMs, &result) &&
-               result;
+                                   SMTO_ABORTIFHUNG, MessageTimeoutMs, &result)
+               && result;
     }
 
     long controlId(WindowHandle window) override
@@ -125,7 +134,7 @@ public:
 
     int stack(WindowHandle window, StackPlace place) override
     {
-        const HWND after = place == StackPlace::Topmost ? HWND_TOPMOST
+        const HWND after = place == StackPlace::Topmost  ? HWND_TOPMOST
                            : place == StackPlace::Bottom ? HWND_BOTTOM
                                                          : HWND_NOTOPMOST;
         return SetWindowPos(hwndOf(window), after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -135,11 +144,21 @@ public:
     {
         int how = SW_SHOWNORMAL;
         switch (command) {
-        case ShowCommand::Minimized: how = SW_MINIMIZE; break;
-        case ShowCommand::Maximized: how = SW_MAXIMIZE; break;
-        case ShowCommand::Hidden: how = SW_HIDE; break;
-        case ShowCommand::Shown: how = SW_SHOW; break;
-        case ShowCommand::Normal: how = SW_SHOWNORMAL; break;
+        case ShowCommand::Minimized:
+            how = SW_MINIMIZE;
+            break;
+        case ShowCommand::Maximized:
+            how = SW_MAXIMIZE;
+            break;
+        case ShowCommand::Hidden:
+            how = SW_HIDE;
+            break;
+        case ShowCommand::Shown:
+            how = SW_SHOW;
+            break;
+        case ShowCommand::Normal:
+            how = SW_SHOWNORMAL;
+            break;
         }
         return ShowWindow(hwndOf(window), how);
     }
@@ -148,7 +167,8 @@ public:
     {
         const DWORD foregroundThread = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
         const DWORD ownThread = GetCurrentThreadId();
-        const bool attached = foregroundThread != ownThread && AttachThreadInput(ownThread, foregroundThread, TRUE);
+        const bool attached =
+            foregroundThread != ownThread && AttachThreadInput(ownThread, foregroundThread, TRUE);
         ShowWindow(hwndOf(window), SW_SHOWNORMAL);
         SetWindowPos(hwndOf(window), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         SetWindowPos(hwndOf(window), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -199,21 +219,22 @@ public:
     std::string processCommandLine(ProcessId pid) override
     {
         using QueryFunction = LONG(WINAPI *)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
-        auto query = reinterpret_cast<QueryFunction>(
-            reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
-        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, static_cast<DWORD>(pid));
+        auto query = reinterpret_cast<QueryFunction>(reinterpret_cast<void *>(
+            GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+        HANDLE process =
+            OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, static_cast<DWORD>(pid));
         if (!process)
             return {};
         std::string line;
         PROCESS_BASIC_INFORMATION basic{};
         PEB peb{};
         RTL_USER_PROCESS_PARAMETERS parameters{};
-        if (query && query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) >= 0 &&
-            ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof peb, nullptr) &&
-            ReadProcessMemory(process, peb.ProcessParameters, &parameters, sizeof parameters, nullptr)) {
+        if (query && query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) >= 0
+            && ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof peb, nullptr)
+            && ReadProcessMemory(process, peb.ProcessParameters, &parameters, sizeof parameters, nullptr)) {
             std::wstring text(parameters.CommandLine.Length / sizeof(wchar_t), L'\0');
-            if (ReadProcessMemory(process, parameters.CommandLine.Buffer, text.data(), parameters.CommandLine.Length,
-                                  nullptr)) {
+            if (ReadProcessMemory(process, parameters.CommandLine.Buffer, text.data(),
+                                  parameters.CommandLine.Length, nullptr)) {
                 line = toUtf8(text.data(), static_cast<int>(text.size()));
             }
         }
@@ -231,7 +252,10 @@ public:
         return result;
     }
 
-    int postButtonClick(WindowHandle control) override { return PostMessageW(hwndOf(control), BM_CLICK, 0, 0); }
+    int postButtonClick(WindowHandle control) override
+    {
+        return PostMessageW(hwndOf(control), BM_CLICK, 0, 0);
+    }
 
     int sendClose(WindowHandle window) override
     {
@@ -263,6 +287,9 @@ public:
 
 }  // namespace
 
-std::unique_ptr<WindowSystem> CreateWindowSystem() { return std::make_unique<Win32WindowSystem>(); }
+std::unique_ptr<WindowSystem> CreateWindowSystem()
+{
+    return std::make_unique<Win32WindowSystem>();
+}
 
 #endif

@@ -22,7 +22,10 @@
 namespace {
 
 // Windows vanish between calls; a failed request must not end the program.
-int ignoreErrors(Display *, XErrorEvent *) { return 0; }
+int ignoreErrors(Display *, XErrorEvent *)
+{
+    return 0;
+}
 
 std::string lower(std::string text)
 {
@@ -108,8 +111,8 @@ public:
     {
         const auto target = static_cast<Window>(window);
         const auto *bytes = reinterpret_cast<const unsigned char *>(text.data());
-        XChangeProperty(display_, target, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 8, PropModeReplace, bytes,
-                        static_cast<int>(text.size()));
+        XChangeProperty(display_, target, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 8, PropModeReplace,
+                        bytes, static_cast<int>(text.size()));
         XChangeProperty(display_, target, XA_WM_NAME, atom("UTF8_STRING"), 8, PropModeReplace, bytes,
                         static_cast<int>(text.size()));
         XSync(display_, False);
@@ -329,8 +332,9 @@ private:
         unsigned char *data = nullptr;
         std::string value;
         if (XGetWindowProperty(display_, window, name, 0, 1 << 16, False, type, &actualType, &format, &count,
-                               &remaining, &data) == Success &&
-            data) {
+                               &remaining, &data)
+                == Success
+            && data) {
             if (actualType == type && format == 8)
                 value.assign(reinterpret_cast<char *>(data), count);
             XFree(data);
@@ -346,8 +350,9 @@ private:
         unsigned char *data = nullptr;
         std::vector<unsigned long> values;
         if (XGetWindowProperty(display_, window, name, 0, 1 << 16, False, type, &actualType, &format, &count,
-                               &remaining, &data) == Success &&
-            data) {
+                               &remaining, &data)
+                == Success
+            && data) {
             // Xlib hands 32-bit items back as longs.
             if (actualType == type && format == 32) {
                 const auto *items = reinterpret_cast<const unsigned long *>(data);
@@ -373,7 +378,8 @@ private:
         int at = 0;
         for (long item : data)
             event.xclient.data.l[at++] = item;
-        const int sent = XSendEvent(display_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+        const int sent =
+            XSendEvent(display_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
         XSync(display_, False);
         return sent ? 1 : 0;
     }

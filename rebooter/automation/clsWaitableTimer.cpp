@@ -20,7 +20,9 @@ namespace {
 }  // namespace
 #endif
 
-clsWaitableTimer::clsWaitableTimer(std::function<void()> pumpEvents) : pumpEvents_(std::move(pumpEvents)) {}
+clsWaitableTimer::clsWaitableTimer(std::function<void()> pumpEvents) : pumpEvents_(std::move(pumpEvents))
+{
+}
 
 clsWaitableTimer::~clsWaitableTimer()
 {

@@ -33,7 +33,8 @@ std::string now()
 }  // namespace
 
 clsWindow::clsWindow(WindowSystem &system, std::function<void()> pumpEvents)
-    : system_(system), pumpEvents_(std::move(pumpEvents))
+    : system_(system),
+      pumpEvents_(std::move(pumpEvents))
 {
 }
 
@@ -74,22 +75,64 @@ int clsWindow::Height()
     return !none() && system_.rect(MainHwnd, r) ? r.height : -1;
 }
 
-int clsWindow::Left(int value) { return Move(value); }
-int clsWindow::Top(int value) { return Move({}, value); }
-int clsWindow::Width(int value) { return Move({}, {}, value); }
-int clsWindow::Height(int value) { return Move({}, {}, {}, value); }
+int clsWindow::Left(int value)
+{
+    return Move(value);
+}
+int clsWindow::Top(int value)
+{
+    return Move({}, value);
+}
+int clsWindow::Width(int value)
+{
+    return Move({}, {}, value);
+}
+int clsWindow::Height(int value)
+{
+    return Move({}, {}, {}, value);
+}
 
-int clsWindow::SetPosFront() { return none() ? 0 : system_.stack(MainHwnd, StackPlace::Topmost); }
-int clsWindow::SetPosBottom() { return none() ? 0 : system_.stack(MainHwnd, StackPlace::Bottom); }
-int clsWindow::SetPosNormal() { return none() ? 0 : system_.stack(MainHwnd, StackPlace::NonTopmost); }
-int clsWindow::Minimized() { return none() ? 0 : system_.show(MainHwnd, ShowCommand::Minimized); }
-int clsWindow::Maximized() { return none() ? 0 : system_.show(MainHwnd, ShowCommand::Maximized); }
-int clsWindow::Hide() { return none() ? 0 : system_.show(MainHwnd, ShowCommand::Hidden); }
-int clsWindow::Show() { return none() ? 0 : system_.show(MainHwnd, ShowCommand::Shown); }
-int clsWindow::Normal() { return none() ? 0 : system_.show(MainHwnd, ShowCommand::Normal); }
-int clsWindow::Focus() { return none() ? 0 : system_.focus(MainHwnd); }
+int clsWindow::SetPosFront()
+{
+    return none() ? 0 : system_.stack(MainHwnd, StackPlace::Topmost);
+}
+int clsWindow::SetPosBottom()
+{
+    return none() ? 0 : system_.stack(MainHwnd, StackPlace::Bottom);
+}
+int clsWindow::SetPosNormal()
+{
+    return none() ? 0 : system_.stack(MainHwnd, StackPlace::NonTopmost);
+}
+int clsWindow::Minimized()
+{
+    return none() ? 0 : system_.show(MainHwnd, ShowCommand::Minimized);
+}
+int clsWindow::Maximized()
+{
+    return none() ? 0 : system_.show(MainHwnd, ShowCommand::Maximized);
+}
+int clsWindow::Hide()
+{
+    return none() ? 0 : system_.show(MainHwnd, ShowCommand::Hidden);
+}
+int clsWindow::Show()
+{
+    return none() ? 0 : system_.show(MainHwnd, ShowCommand::Shown);
+}
+int clsWindow::Normal()
+{
+    return none() ? 0 : system_.show(MainHwnd, ShowCommand::Normal);
+}
+int clsWindow::Focus()
+{
+    return none() ? 0 : system_.focus(MainHwnd);
+}
 
-ProcessId clsWindow::ProcessID() { return none() ? 0 : system_.processId(MainHwnd); }
+ProcessId clsWindow::ProcessID()
+{
+    return none() ? 0 : system_.processId(MainHwnd);
+}
 
 std::string clsWindow::AppPath()
 {
@@ -120,8 +163,8 @@ std::string clsWindow::AppCommandLine()
 WindowHandle clsWindow::GetWindowHwndByTitle(const std::string &strTitle, int intWaitSeconds)
 {
     if (DebugMe) {
-        trace(" 函数GetWindowHwndByTitle被调用\r\n参数为 strTitle：" + strTitle + "\t intWaitSeconds：" +
-              std::to_string(intWaitSeconds));
+        trace(" 函数GetWindowHwndByTitle被调用\r\n参数为 strTitle：" + strTitle + "\t intWaitSeconds："
+              + std::to_string(intWaitSeconds));
     }
     const int tries = std::max(1, intWaitSeconds * 2);
     MainHwnd = 0;
@@ -190,7 +233,8 @@ std::string clsWindow::RegExpReplace(const std::string &text, const std::string 
                                      const std::string &replacement)
 {
     try {
-        const std::regex expression(pattern, std::regex::ECMAScript | std::regex::icase | std::regex::multiline);
+        const std::regex expression(pattern,
+                                    std::regex::ECMAScript | std::regex::icase | std::regex::multiline);
         return std::regex_replace(text, expression, replacement);
     } catch (const std::regex_error &) {
         return text;
@@ -201,9 +245,11 @@ WindowHandle clsWindow::getMatchHwndFromWindow(const std::string &what, int intI
                                                LookupField field)
 {
     if (DebugMe) {
-        trace(" 函数getMatchHwndFromWindow被调用\r\n参数为 Pattern：" +
-              ControlListing::LookupPattern(field, UseRegExp, what) + "\t intIndex：" + std::to_string(intIndex));
-        trace(" 函数getMatchHwndFromWindow中调用函数ControlsInfo，参数为 MainHwnd：" + std::to_string(MainHwnd));
+        trace(" 函数getMatchHwndFromWindow被调用\r\n参数为 Pattern："
+              + ControlListing::LookupPattern(field, UseRegExp, what) + "\t intIndex："
+              + std::to_string(intIndex));
+        trace(" 函数getMatchHwndFromWindow中调用函数ControlsInfo，参数为 MainHwnd："
+              + std::to_string(MainHwnd));
     }
     if (none())
         return 0;
@@ -219,8 +265,8 @@ WindowHandle clsWindow::GetElementHwndByClassName(const std::string &strClassNam
                                                   LookupMatch UseRegExp)
 {
     if (DebugMe) {
-        trace(" 函数GetElementHwndByClassName被调用\r\n参数为 strClassName：" + strClassName + "\t intIndex：" +
-              std::to_string(intIndex));
+        trace(" 函数GetElementHwndByClassName被调用\r\n参数为 strClassName：" + strClassName + "\t intIndex："
+              + std::to_string(intIndex));
         trace(" 函数GetElementHwndByClassName中调用函数getMatchHwndFromWindow");
     }
     return getMatchHwndFromWindow(strClassName, intIndex, UseRegExp, LookupField::ClassName);
@@ -229,8 +275,8 @@ WindowHandle clsWindow::GetElementHwndByClassName(const std::string &strClassNam
 WindowHandle clsWindow::GetElementHwndByText(const std::string &strText, int intIndex, LookupMatch UseRegExp)
 {
     if (DebugMe) {
-        trace(" 函数GetElementHwndByText被调用\r\n参数为 strText：" + strText + "\t intIndex：" +
-              std::to_string(intIndex));
+        trace(" 函数GetElementHwndByText被调用\r\n参数为 strText：" + strText + "\t intIndex："
+              + std::to_string(intIndex));
         trace(" 函数GetElementHwndByText中调用函数getMatchHwndFromWindow");
     }
     return getMatchHwndFromWindow(strText, intIndex, UseRegExp, LookupField::Text);
@@ -240,19 +286,20 @@ std::string clsWindow::GetElementTextByClassName(const std::string &strClassName
                                                  LookupMatch UseRegExp)
 {
     if (DebugMe) {
-        trace(" 函数GetElementTextByClassName被调用\r\n参数为 strClassName：" + strClassName + "\t intIndex：" +
-              std::to_string(intIndex));
+        trace(" 函数GetElementTextByClassName被调用\r\n参数为 strClassName：" + strClassName + "\t intIndex："
+              + std::to_string(intIndex));
         trace(" 函数GetElementTextByClassName中调用函数getMatchHwndFromWindow");
     }
-    const WindowHandle control = getMatchHwndFromWindow(strClassName, intIndex, UseRegExp, LookupField::ClassName);
+    const WindowHandle control =
+        getMatchHwndFromWindow(strClassName, intIndex, UseRegExp, LookupField::ClassName);
     return control >= 1 ? system_.text(control) : std::string();
 }
 
 std::string clsWindow::GetElementTextByText(const std::string &strText, int intIndex, LookupMatch UseRegExp)
 {
     if (DebugMe) {
-        trace(" 函数GetElementTextByText被调用\r\n参数为 strText：" + strText + "\t intIndex：" +
-              std::to_string(intIndex));
+        trace(" 函数GetElementTextByText被调用\r\n参数为 strText：" + strText + "\t intIndex："
+              + std::to_string(intIndex));
         trace(" 函数GetElementTextByText中调用函数getMatchHwndFromWindow");
     }
     const WindowHandle control = getMatchHwndFromWindow(strText, intIndex, UseRegExp, LookupField::Text);
@@ -262,7 +309,8 @@ std::string clsWindow::GetElementTextByText(const std::string &strText, int intI
 bool clsWindow::SetElementTextByClassName(const std::string &strClassName, const std::string &strNewText,
                                           int intIndex, LookupMatch UseRegExp)
 {
-    const WindowHandle control = getMatchHwndFromWindow(strClassName, intIndex, UseRegExp, LookupField::ClassName);
+    const WindowHandle control =
+        getMatchHwndFromWindow(strClassName, intIndex, UseRegExp, LookupField::ClassName);
     return control >= 1 && system_.setText(control, strNewText);
 }
 
@@ -273,13 +321,20 @@ bool clsWindow::SetElementTextByText(const std::string &strText, const std::stri
     return control >= 1 && system_.setText(control, strNewText);
 }
 
-std::string clsWindow::Caption() { return none() ? std::string() : system_.text(MainHwnd); }
+std::string clsWindow::Caption()
+{
+    return none() ? std::string() : system_.text(MainHwnd);
+}
 
-bool clsWindow::Caption(const std::string &strNewText) { return !none() && system_.setText(MainHwnd, strNewText); }
+bool clsWindow::Caption(const std::string &strNewText)
+{
+    return !none() && system_.setText(MainHwnd, strNewText);
+}
 
 int clsWindow::ClickElementByClassName(const std::string &strClassName, int intIndex, LookupMatch UseRegExp)
 {
-    const WindowHandle control = getMatchHwndFromWindow(strClassName, intIndex, UseRegExp, LookupField::ClassName);
+    const WindowHandle control =
+        getMatchHwndFromWindow(strClassName, intIndex, UseRegExp, LookupField::ClassName);
     return control >= 1 ? system_.postButtonClick(control) : 0;
 }
 
@@ -320,6 +375,12 @@ void clsWindow::WAIT(std::uint32_t MilliSeconds)
     timer.Wait(MilliSeconds);
 }
 
-int clsWindow::ClickPoint(int x, int y, int clickTimes) { return system_.clickPoint(x, y, clickTimes); }
+int clsWindow::ClickPoint(int x, int y, int clickTimes)
+{
+    return system_.clickPoint(x, y, clickTimes);
+}
 
-void clsWindow::trace(const std::string &text) { writeToFile("DEBUG.txt", now() + text, FileMode::Append); }
+void clsWindow::trace(const std::string &text)
+{
+    writeToFile("DEBUG.txt", now() + text, FileMode::Append);
+}

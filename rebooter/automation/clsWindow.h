@@ -27,8 +27,8 @@ public:
     int nHeight = 0;
 
     // Missing values are taken from the window's current rectangle.
-    int Move(std::optional<int> lngLeft = {}, std::optional<int> lngTop = {}, std::optional<int> lngWidth = {},
-             std::optional<int> lngHeight = {});
+    int Move(std::optional<int> lngLeft = {}, std::optional<int> lngTop = {},
+             std::optional<int> lngWidth = {}, std::optional<int> lngHeight = {});
     int Left();  // -1 for none, likewise Top, Width and Height
     int Top();
     int Width();
@@ -62,11 +62,12 @@ public:
     // contains the text (ignoring case) and that is not NotEqualhWnd; with
     // checkPid only a window of that process counts. Sets MainHwnd; the handle or 0.
     WindowHandle GetWindowHwndByTitleEx(const std::string &strTitle, int intWaitSeconds,
-                                        std::optional<ProcessId> checkPid = {}, WindowHandle NotEqualhWnd = 0);
+                                        std::optional<ProcessId> checkPid = {},
+                                        WindowHandle NotEqualhWnd = 0);
     bool writeToFile(const std::string &strFileName, const std::string &strContent, FileMode isCover);
 
-    bool SetElementTextByClassName(const std::string &strClassName, const std::string &strNewText, int intIndex,
-                                   LookupMatch UseRegExp = LookupMatch::Literal);
+    bool SetElementTextByClassName(const std::string &strClassName, const std::string &strNewText,
+                                   int intIndex, LookupMatch UseRegExp = LookupMatch::Literal);
     std::string GetElementTextByClassName(const std::string &strClassName, int intIndex,
                                           LookupMatch UseRegExp = LookupMatch::Literal);
     std::string GetElementTextByText(const std::string &strText, int intIndex,
@@ -85,7 +86,8 @@ public:
     // or when the window system cannot deliver one.
     int ClickElementByClassName(const std::string &strClassName, int intIndex,
                                 LookupMatch UseRegExp = LookupMatch::Literal);
-    int ClickElementByText(const std::string &strText, int intIndex, LookupMatch UseRegExp = LookupMatch::Literal);
+    int ClickElementByText(const std::string &strText, int intIndex,
+                           LookupMatch UseRegExp = LookupMatch::Literal);
 
     // Appends the control's listing line to strControlInfo; always goes on.
     bool EnumChildProc(WindowHandle hWnd);
@@ -103,7 +105,8 @@ private:
     WindowHandle searchTitles(TitleTest test, const std::string &what, int intWaitSeconds,
                               std::optional<ProcessId> checkPid, WindowHandle NotEqualhWnd);
     bool RegExpTest(const std::string &text, const std::string &pattern);
-    std::string RegExpReplace(const std::string &text, const std::string &pattern, const std::string &replacement);
+    std::string RegExpReplace(const std::string &text, const std::string &pattern,
+                              const std::string &replacement);
     WindowHandle getMatchHwndFromWindow(const std::string &what, int intIndex, LookupMatch UseRegExp,
                                         LookupField field);
     void trace(const std::string &text);

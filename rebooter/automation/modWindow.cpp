@@ -32,7 +32,8 @@ bool WriteTextFile(const std::string &fileName, const std::string &content, Writ
 {
     try {
         const std::filesystem::path path(std::u8string(fileName.begin(), fileName.end()));
-        std::ofstream out(path, std::ios::binary | (mode == WriteMode::Replace ? std::ios::trunc : std::ios::app));
+        std::ofstream out(path,
+                          std::ios::binary | (mode == WriteMode::Replace ? std::ios::trunc : std::ios::app));
         out << content << "\r\n";
         out.close();
         return !out.fail();

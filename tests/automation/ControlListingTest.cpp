@@ -11,17 +11,16 @@
 
 namespace {
 
-const std::string kListing = ControlListing::Line(100, 0, "MainWindow", "标题 (1)") +
-                             ControlListing::Line(101, 11, "Edit", "first") +
-                             ControlListing::Line(102, 12, "Static", "计算 1+1") +
-                             ControlListing::Line(103, 13, "Edit", "x a|b^c$") +
-                             ControlListing::Line(104, 14, "Button", "确定") +
-                             ControlListing::Line(105, 15, "Static", "11");
+const std::string kListing =
+    ControlListing::Line(100, 0, "MainWindow", "标题 (1)") + ControlListing::Line(101, 11, "Edit", "first")
+    + ControlListing::Line(102, 12, "Static", "计算 1+1") + ControlListing::Line(103, 13, "Edit", "x a|b^c$")
+    + ControlListing::Line(104, 14, "Button", "确定") + ControlListing::Line(105, 15, "Static", "11");
 
 TEST(ControlListing, LineHoldsOneWindowWithLineBreaksAsBlanks)
 {
     EXPECT_EQ(ControlListing::Line(7, 0, "Edit", "a\r\nb\nc\rd"), "7\t0\tEdit\ta b c d\r\n");
-    EXPECT_EQ(ControlListing::Line(7, 3, std::string("Bu\0x", 4), std::string("ok\0rest", 7)), "7\t3\tBu\tok\r\n");
+    EXPECT_EQ(ControlListing::Line(7, 3, std::string("Bu\0x", 4), std::string("ok\0rest", 7)),
+              "7\t3\tBu\tok\r\n");
     const auto lines = ControlListing::Parse(kListing);
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[2].handle, 102);
@@ -80,8 +79,8 @@ TEST(ControlListing, LookupsFollowTheIndexRules)
 
 TEST(ControlListing, LongTextsAreSearchedWithoutDeepPatternRuns)
 {
-    const std::string listing = ControlListing::Line(1, 0, "W", "") +
-                                ControlListing::Line(2, 5, "Edit", std::string(64000, 'a') + " 1+1");
+    const std::string listing = ControlListing::Line(1, 0, "W", "")
+                                + ControlListing::Line(2, 5, "Edit", std::string(64000, 'a') + " 1+1");
     EXPECT_EQ(ControlListing::Find(listing, LookupField::Text, LookupMatch::Literal, "1+1", 1).handle, 2);
 }
 

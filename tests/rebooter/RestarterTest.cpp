@@ -35,8 +35,8 @@ protected:
     }
     bool updated() const
     {
-        return contentOf(install.path(QStringLiteral("readme.txt"))) == QStringLiteral("new") &&
-               contentOf(install.path(QStringLiteral("sub dir/new file.txt"))) == QStringLiteral("added");
+        return contentOf(install.path(QStringLiteral("readme.txt"))) == QStringLiteral("new")
+               && contentOf(install.path(QStringLiteral("sub dir/new file.txt"))) == QStringLiteral("added");
     }
 
     Installation install;
@@ -46,8 +46,8 @@ protected:
 TEST_F(RestarterUpdate, HandOverUnpacksOverTheInstallationAndStartsTheProgramAgain)
 {
     // The archive's folder name holds "close": still an update.
-    const RestarterRun run = install.run(
-        {archive + QStringLiteral("\t1\tZarvMulVideoEditor\tZarv 视频 编辑")});
+    const RestarterRun run =
+        install.run({archive + QStringLiteral("\t1\tZarvMulVideoEditor\tZarv 视频 编辑")});
     EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
     EXPECT_TRUE(updated());
     EXPECT_EQ(install.waitForStarts(QStringLiteral("ZarvMulVideoEditor")).size(), 1);
@@ -98,8 +98,9 @@ TEST_F(RestarterUpdate, BrokenArchiveShowsTheManualStepsAndStartsNothing)
     writeFile(archive, QByteArray("Rar!\x1a\x07\x00 broken", 16));
     const RestarterRun run = install.run({archive + QStringLiteral("\t1\tZarvMulVideoEditor\tZarv")});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.errors.startsWith(QStringLiteral("消息：本次自动更新解压失败！请人工右键升级包 【") + archive +
-                                      QStringLiteral("】 ，选择人工解压到当前文件夹下覆盖所有方能成功完成自动更新！")))
+    EXPECT_TRUE(run.errors.startsWith(
+        QStringLiteral("消息：本次自动更新解压失败！请人工右键升级包 【") + archive
+        + QStringLiteral("】 ，选择人工解压到当前文件夹下覆盖所有方能成功完成自动更新！")))
         << run.errors.toStdString();
     EXPECT_EQ(contentOf(install.path(QStringLiteral("readme.txt"))), QStringLiteral("old"));
     QThread::msleep(300);

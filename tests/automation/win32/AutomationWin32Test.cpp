@@ -12,12 +12,12 @@ namespace {
 
 int failures = 0;
 
-#define CHECK(condition)                                                          \
-    do {                                                                          \
-        if (!(condition)) {                                                       \
-            ++failures;                                                           \
-            std::printf("FAIL line %d: %s\n", __LINE__, #condition);              \
-        }                                                                         \
+#define CHECK(condition)                                                                                     \
+    do {                                                                                                     \
+        if (!(condition)) {                                                                                  \
+            ++failures;                                                                                      \
+            std::printf("FAIL line %d: %s\n", __LINE__, #condition);                                         \
+        }                                                                                                    \
     } while (0)
 
 // Counts the exact-title searches so a test can see how many tries were made.
@@ -32,7 +32,10 @@ public:
         ++titleSearches;
         return inner_.findTopLevelByTitle(title);
     }
-    void enumerateDescendants(WindowHandle p, ChildCallback c, void *u) override { inner_.enumerateDescendants(p, c, u); }
+    void enumerateDescendants(WindowHandle p, ChildCallback c, void *u) override
+    {
+        inner_.enumerateDescendants(p, c, u);
+    }
     std::string className(WindowHandle w) override { return inner_.className(w); }
     std::string text(WindowHandle w) override { return inner_.text(w); }
     bool setText(WindowHandle w, const std::string &t) override { return inner_.setText(w, t); }
@@ -69,8 +72,8 @@ PROCESS_INFORMATION startTestWindow(const std::wstring &title)
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
         std::printf("FAIL: cannot start the test window (%lu)\n", GetLastError());
         std::exit(100);
     }
@@ -113,8 +116,10 @@ int main()
     CHECK(window.Caption() == title);
     CHECK(window.GetWindowHwndByTitle("zarv 自动化 测试窗 \"1\"", 0) == main);  // letter case ignored
     CHECK(window.GetWindowHwndByTitleEx("自动化 测试", 0) == main);
-    CHECK(window.GetWindowHwndByTitleEx("自动化 测试", 0, static_cast<ProcessId>(process.dwProcessId)) == main);
-    CHECK(window.GetWindowHwndByTitleEx("自动化 测试", 0, static_cast<ProcessId>(process.dwProcessId) + 1) == 0);
+    CHECK(window.GetWindowHwndByTitleEx("自动化 测试", 0, static_cast<ProcessId>(process.dwProcessId))
+          == main);
+    CHECK(window.GetWindowHwndByTitleEx("自动化 测试", 0, static_cast<ProcessId>(process.dwProcessId) + 1)
+          == 0);
     window.MainHwnd = main;
 
     // Lookups: listing order, text endings with pattern characters, indexes past the end.
@@ -156,7 +161,8 @@ int main()
     CHECK(window.ProcessID() == static_cast<ProcessId>(process.dwProcessId));
     CHECK(window.AppName() == "automation_test_window.exe");
     const std::string commandLine = window.AppCommandLine();
-    CHECK(commandLine.find("automation_test_window.exe\" \"Zarv 自动化 测试窗 \\\"1\\\"\"\r\n") != std::string::npos);
+    CHECK(commandLine.find("automation_test_window.exe\" \"Zarv 自动化 测试窗 \\\"1\\\"\"\r\n")
+          != std::string::npos);
 
     // WAIT keeps to its time.
     const ULONGLONG before = GetTickCount64();

@@ -7,7 +7,8 @@
 
 namespace {
 
-constexpr int kEditFirst = 101, kEditSecond = 102, kLabel = 103, kButton = 104, kClicks = 105, kMultiLine = 106;
+constexpr int kEditFirst = 101, kEditSecond = 102, kLabel = 103, kButton = 104, kClicks = 105,
+              kMultiLine = 106;
 int clicks = 0;
 
 LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

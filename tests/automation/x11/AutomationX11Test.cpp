@@ -6,15 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <csignal>
 #include <thread>
 
 #include <spawn.h>
-#include <unistd.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 extern char **environ;
 
@@ -122,7 +122,8 @@ TEST_F(AutomationX11, ListsChildWindowsAndFindsThemByClassAndText)
     // A toolkit's controls take no click message under X11.
     EXPECT_EQ(window->ClickElementByClassName("Button", 1), 0);
     // A window without children: one line, identifier 0.
-    EXPECT_EQ(modWindow::ControlsInfo(*system, lines[1].handle), ControlListing::Line(lines[1].handle, 0, "Edit", "first"));
+    EXPECT_EQ(modWindow::ControlsInfo(*system, lines[1].handle),
+              ControlListing::Line(lines[1].handle, 0, "Edit", "first"));
 }
 
 TEST_F(AutomationX11, DebugMeTracesCallsAndWritesTheListing)
@@ -146,10 +147,13 @@ TEST_F(AutomationX11, DebugMeTracesCallsAndWritesTheListing)
     std::filesystem::remove_all(folder);
     ASSERT_NE(main, 0);
     EXPECT_NE(second, 0);
-    EXPECT_NE(trace.find(" 函数GetWindowHwndByTitle被调用\r\n参数为 strTitle：Zarv traced\t intWaitSeconds：20\r\n"),
+    EXPECT_NE(trace.find(
+                  " 函数GetWindowHwndByTitle被调用\r\n参数为 strTitle：Zarv traced\t intWaitSeconds：20\r\n"),
               std::string::npos);
-    EXPECT_NE(trace.find(" 函数GetElementHwndByClassName中调用函数getMatchHwndFromWindow\r\n"), std::string::npos);
-    EXPECT_NE(trace.find("参数为 Pattern：^(\\d+)\\s+\\d+\\sEdit\\s.*?$\t intIndex：2\r\n"), std::string::npos);
+    EXPECT_NE(trace.find(" 函数GetElementHwndByClassName中调用函数getMatchHwndFromWindow\r\n"),
+              std::string::npos);
+    EXPECT_NE(trace.find("参数为 Pattern：^(\\d+)\\s+\\d+\\sEdit\\s.*?$\t intIndex：2\r\n"),
+              std::string::npos);
     EXPECT_NE(trace.find("匹配数量为：2\r\n"), std::string::npos);
     EXPECT_EQ(controls, modWindow::ControlsInfo(*system, main) + "\r\n");
 }

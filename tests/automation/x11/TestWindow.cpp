@@ -18,9 +18,10 @@ void Name(Display *display, Window window, const std::string &name, const char *
 {
     const auto *bytes = reinterpret_cast<const unsigned char *>(name.data());
     const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
-    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), utf8, 8, PropModeReplace, bytes,
+    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), utf8, 8, PropModeReplace,
+                    bytes, static_cast<int>(name.size()));
+    XChangeProperty(display, window, XA_WM_NAME, utf8, 8, PropModeReplace, bytes,
                     static_cast<int>(name.size()));
-    XChangeProperty(display, window, XA_WM_NAME, utf8, 8, PropModeReplace, bytes, static_cast<int>(name.size()));
     XClassHint hint{const_cast<char *>("zarvtest"), const_cast<char *>(className)};
     XSetClassHint(display, window, &hint);
 }
@@ -40,8 +41,8 @@ int main(int argc, char **argv)
     const Window window = XCreateSimpleWindow(display, root, 30, 40, 320, 240, 0, 0, 0xffffff);
     Name(display, window, title, "ZarvTestWindow");
     const long pid = getpid();
-    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char *>(&pid), 1);
+    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char *>(&pid), 1);
     Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display, window, &deleteWindow, 1);
     const char *names[] = {"first", "second", "确定"};

@@ -27,7 +27,8 @@ TEST(RestarterCloseWatch, EndsTheWatchedWindowAndOnlyAsksAWindowThatMentionsIt)
     Installation install;
     QProcess watched, mentioning;
     startWindow(watched, {QStringLiteral("Zarv 监视 窗口")});
-    startWindow(mentioning, {QStringLiteral("文件夹 - zarv 监视 窗口 - 文件管理"), QStringLiteral("--refuse-close")});
+    startWindow(mentioning,
+                {QStringLiteral("文件夹 - zarv 监视 窗口 - 文件管理"), QStringLiteral("--refuse-close")});
     QProcess restarter;
     install.start(restarter, {QStringLiteral("close\tZarvCloseTest\tZarv 监视 窗口")});
 
