@@ -4,6 +4,7 @@
 #include "app/library/MediaPatterns.h"
 #include "app/library/MediaProber.h"
 #include "app/window/MainControls.h"
+#include "app/window/ProgressPercent.h"
 #include "app/window/SourceGrid.h"
 #include "app/window/SourceListOps.h"
 #include "app/window/WindowState.h"
@@ -11,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -70,6 +72,9 @@ void FileAdding::AddFiles()
         request.filter = QStringLiteral("常用图片|") + MediaPatterns::picturePatternText();
         break;
     }
+    // Where the list's own folder was chosen, else at home.
+    const QString listFolder = folderLabel(chosenTarget)->text();
+    request.initialFolder = QFileInfo(listFolder).isDir() ? listFolder : QDir::homePath();
     const QStringList paths = m_dialogs.openFiles(request);
     if (paths.isEmpty() || paths.first().isEmpty())
         return;
@@ -86,7 +91,7 @@ void FileAdding::AddFiles()
         const QFileInfo file(paths.at(i - 1));
         addFile(*kind, file.absolutePath(), file.fileName());
         setStatus(addingStatus() + QString::number(i) + QLatin1Char('/') + QString::number(fileCount));
-        m_controls.PB->setValue(i * 100 / fileCount);
+        ProgressPercent::set(m_controls.PB, i * 100.0 / fileCount);
         m_lists.refreshMaxListCount();
         pumpEvents();
         if (m_state.stopRequested)
@@ -117,7 +122,8 @@ void FileAdding::ChooseFolder()
     const NewFolderButton newFolder = chosenTarget == CmdObjectTarget::OutputFolder
                                           ? NewFolderButton::Shown
                                           : NewFolderButton::Hidden;
-    const QString folder = BrowseForFolder(title, FolderPathText::rootOf(m_state.programFolder), newFolder);
+    const QString folder =
+        BrowseForFolder(title, FolderPathText::folderPickerStart(m_state.programFolder, QDir::homePath()), newFolder);
     if (!folder.isEmpty())
         folderLabel(chosenTarget)->setText(folder);
 }
@@ -302,7 +308,7 @@ void FileAdding::finishAdding(QPushButton *ownButton)
 {
     m_lists.RewindLists();
     setStatus(QStringLiteral("状态：文件添加完毕！"));
-    m_controls.PB->setValue(0);
+    ProgressPercent::set(m_controls.PB, 0);
     m_lists.refreshMaxListCount();
     m_controls.Frame1->setEnabled(true);
     ownButton->setEnabled(true);

@@ -11,6 +11,7 @@
 #include "app/window/FFmain.h"
 #include "app/window/FileAdding.h"
 #include "app/window/OptionRules.h"
+#include "app/window/ProgressPercent.h"
 #include "app/window/SourceGrid.h"
 #include "app/window/WindowRunContext.h"
 #include "platform/DialogService.h"
@@ -27,7 +28,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QSet>
 
@@ -79,9 +79,7 @@ bool RunDriver::confirmClose()
 
 void RunDriver::setProgress(double percent)
 {
-    QProgressBar *bar = m_window.controls().PB;
-    bar->setProperty("exactValue", percent);
-    bar->setValue(int(percent));
+    ProgressPercent::set(m_window.controls().PB, percent);
 }
 
 bool RunDriver::refuseOutputOverSource(const RunSettings &settings)
@@ -230,7 +228,7 @@ void RunDriver::RunClick()
 
     const double outputCount = LeadingNumber(settings.maxText);
     for (int n = 1; n <= int(outputCount); ++n) {
-        setProgress(float(n * 100.0 / outputCount));
+        setProgress(n * 100.0 / outputCount);
         const QDateTime outputStart = QDateTime::currentDateTime();
         OutputResult result = OutputResult::Failed;
         switch (settings.composeMode) {

@@ -129,6 +129,28 @@ TEST_F(BatchModeTest, CheckPrintsControlsAndRowsWithoutMakingOutputs)
     EXPECT_TRUE(QDir(outputFolder()).entryList(QDir::Files).isEmpty());
 }
 
+TEST_F(BatchModeTest, JobTypesWithTheFocusInTheFieldAndPicksTheShownEntry)
+{
+    // Typed into the field that has the focus, the slide count is only
+    // rounded when the field is left: 12 stays 12, a quarter of 12 slides
+    // of 3 seconds is 9 seconds. The second value is typed after the focus
+    // left the field.
+    Result r = run({"--batch", writeJob("ChPPT=1\nTVedio=16\nTVedio=12\n"), "--check"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    EXPECT_TRUE(lines.contains("TVedio\t12\tenabled\tvisible")) << r.out.toStdString();
+    EXPECT_TRUE(lines.contains("TLen\t9\tenabled\tvisible"));
+    r = run({"--batch", writeJob("ChPPT=1\nTVedio=45\n"), "--check"});
+    EXPECT_TRUE(r.out.split('\n').contains("TVedio\t28\tenabled\tvisible")) << r.out.toStdString();
+
+    // Picture+Picture shows the first audio entry, which pictures cannot
+    // have; the job's pick of it selects the chosen file.
+    r = run({"--batch", writeJob("OptPP=1\nCmbAudio=0\n"), "--check"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    lines = r.out.split('\n', Qt::SkipEmptyParts);
+    EXPECT_TRUE(lines.contains("CmbAudio\t4:基于指定的音频\tenabled\tvisible")) << r.out.toStdString();
+}
+
 TEST_F(BatchModeTest, MakesSameVideoOutputsWithAFixedTrack)
 {
     const Result r = run({"--batch", writeJob("videos=" + videos() + "\nChSame=1\nLNewAu=" +

@@ -1,6 +1,7 @@
 #include "MediaFactory.h"
 #include "WindowHarness.h"
 #include "app/run/Workspace.h"
+#include "app/window/ProgressPercent.h"
 #include "app/window/RunDriver.h"
 #include "app/window/SourceListOps.h"
 #include "platform/ProcessTable.h"
@@ -111,7 +112,7 @@ TEST_F(RunDriverTest, MakesFourUpOutputsAndCleansUp)
     prepareRun(2);
     QList<double> progress;
     QObject::connect(h.window.get(), &FFmain::statusTextChanged, h.window.get(), [&] {
-        const double p = h.c().PB->property("exactValue").toDouble();
+        const double p = ProgressPercent::of(h.c().PB);
         if (progress.isEmpty() || progress.last() != p)
             progress.append(p);
         if (h.window->statusText().startsWith("状态：视频")) {
@@ -181,18 +182,25 @@ TEST_F(RunDriverTest, StopDuringTheSecondOutputEndsTheRun)
 TEST_F(RunDriverTest, MissingToolReportsFailuresNotOk)
 {
     addClips(5);
-    prepareRun(2);
+    prepareRun(3);
     QTemporaryDir emptyProgramFolder;
     h.window->state().programFolder = emptyProgramFolder.path();
     QStringList statuses;
-    QObject::connect(h.window.get(), &FFmain::statusTextChanged, h.window.get(),
-                     [&](const QString &text) { statuses.append(text); });
+    QList<double> progress;
+    QObject::connect(h.window.get(), &FFmain::statusTextChanged, h.window.get(), [&](const QString &text) {
+        statuses.append(text);
+        const double p = ProgressPercent::of(h.c().PB);
+        if (progress.isEmpty() || progress.last() != p)
+            progress.append(p);
+    });
     h.c().CmdDo->click();
-    EXPECT_EQ(h.window->runDriver().lastSummary().failed, 2);
+    EXPECT_EQ(h.window->runDriver().lastSummary().failed, 3);
     for (const QString &s : statuses)
         EXPECT_FALSE(s.startsWith("状态：视频生成Ok！")) << s.toStdString();
-    EXPECT_TRUE(h.dialogs.messageTexts().last().contains("其中2个视频生成失败！"));
+    EXPECT_TRUE(h.dialogs.messageTexts().last().contains("其中3个视频生成失败！"));
     EXPECT_FALSE(QFileInfo::exists(output(1)));
+    // The share of outputs started, to the hundredth of a percent.
+    EXPECT_EQ(progress, (QList<double>{0, 33.33, 66.67, 100}));
 }
 
 TEST_F(RunDriverTest, RefusesAnOutputThatWouldOverwriteASource)
