@@ -25,6 +25,8 @@ struct WindowState;
 // (toggled, stateChanged, currentIndexChanged, textChanged), so one rule may
 // set other controls and their rules follow. A rule that is already running
 // is not entered again; it reads the controls afresh after it set its own.
+// A user's pick in a combo box runs the box's rule even when the picked entry
+// is the one already shown.
 class OptionRules : public QObject {
     Q_OBJECT
 public:
