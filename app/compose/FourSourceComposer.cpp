@@ -109,7 +109,8 @@ OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outp
         QStringList arguments = input + QStringList{QStringLiteral("-y"), QStringLiteral("-q:v"), QStringLiteral("0"),
                                                     QStringLiteral("-q:a"), QStringLiteral("0")};
         if (reEncode)
-            arguments << MediaExtensions::pixelFormatFor(extension) << clip;
+            arguments << MediaExtensions::evenFrameFor(extension) << MediaExtensions::pixelFormatFor(extension)
+                      << clip;
         else
             arguments << QStringLiteral("-c") << QStringLiteral("copy") << clip;
         m_env.runner.startTool(arguments);
