@@ -31,7 +31,7 @@ OutputResult RunFinalComposition(ComposeEnvironment &environment, OutputStatus &
                                  const QStringList &arguments)
 {
     const auto generating = [&status] { return status.generating(); };
-    if (environment.runner.runTool(arguments, generating, PauseFirst::Yes) == ToolRunResult::Stopped)
+    if (environment.runner.runTool(arguments, generating) == ToolRunResult::Stopped)
         return OutputResult::Stopped;
     // The tool's exit code is not known here: the file itself tells.
     if (!outputWritten(environment, status)) {

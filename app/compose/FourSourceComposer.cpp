@@ -118,7 +118,7 @@ OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outp
     const auto cutStatus = [&status, reEncode] {
         return reEncode ? Normalising + status.timesText() : Normalising;
     };
-    if (m_env.runner.waitForTool(cutStatus, PauseFirst::No) == ToolRunResult::Stopped)
+    if (m_env.runner.waitForTool(cutStatus) == ToolRunResult::Stopped)
         return OutputResult::Stopped;
 
     SoundTrackStep::Variant variant;

@@ -17,7 +17,6 @@ public:
     struct Variant {
         // Extra arguments of the cut of a long audio ({"-acodec", "copy"}).
         QStringList cutCodec;
-        PauseFirst cutPause = PauseFirst::No;
         // A video whose own sound fills up a shorter audio when ChAddAudio is
         // ticked; empty: a shorter audio plays as it is.
         QString fillUpVideo;
