@@ -54,7 +54,7 @@ protected:
         text += QStringLiteral(" -y -q:v 0 -q:a 0");
         if (outputType == QLatin1String("mp4"))
             text += QStringLiteral(" -pix_fmt yuv420p");
-        return (text + QLatin1Char(' ') + bench.output(1)).simplified();
+        return (text + QLatin1Char(' ') + bench.writing(1)).simplified();
     }
 
     QStringList copyCutsOfTheUsualDraws() const
@@ -131,7 +131,7 @@ TEST_F(VideoVideoFourSourceTest, PreciseCutReEncodesAndAddsThePixelFormatToH264C
     final += QStringLiteral(" -filter_complex [1:v]pad=320:240[a];[a][2:v]overlay=160[b];"
                             "[b][3:v]overlay=0:120[c];[c][4:v]overlay=160:120 -map 0:a"
                             " -y -q:v 0 -q:a 0 -pix_fmt yuv420p ")
-             + bench.output(1);
+             + bench.writing(1);
     final = final.simplified();
     const QStringList expected{
         QStringLiteral("-ss 0.5 -t 2 -i ") + a + QStringLiteral(" -y -q:v 0 -q:a 0") + evenFrame
@@ -295,7 +295,7 @@ TEST_F(VideoVideoFourSourceTest, AviOutputGetsNoPixelFormat)
     bench.compose(1);
     ASSERT_EQ(bench.runner.arguments.size(), 5);
     EXPECT_EQ(bench.runner.arguments[4], equalFinal({}, QStringLiteral("avi")));
-    EXPECT_TRUE(bench.runner.arguments[4].endsWith(QStringLiteral("/Out/0001.avi")));
+    EXPECT_TRUE(bench.runner.arguments[4].endsWith(QStringLiteral("/Out/0001.zarv-unfinished.avi")));
 }
 
 TEST_F(VideoVideoFourSourceTest, ThePreciseFourSplitOptionCutsLikeTheOrdinaryVariantForNow)
@@ -411,15 +411,18 @@ TEST_F(VideoVideoFourSourceTest, TheSlideShowOptionSkipsTheOutput)
 TEST_F(VideoVideoFourSourceTest, AnOutputWrittenDuringTheOutputIsDoneWithItsSize)
 {
     bench.setDraws({0, 0, 0, 0, 0.125, 0.5});
-    const QString out = bench.output(1);
-    bench.runner.onStart = [out](const QStringList &arguments) {
-        if (arguments.last() != out)
+    const QString writing = bench.writing(1);
+    bench.runner.onStart = [writing](const QStringList &arguments) {
+        if (arguments.last() != writing)
             return;
-        QFile file(out);
+        QFile file(writing);
         file.open(QIODevice::WriteOnly);
         file.write(QByteArray(2048, 'x'));
     };
     EXPECT_EQ(bench.compose(1), OutputResult::Done);
+    // Complete, it took the output's name.
+    EXPECT_EQ(QFileInfo(bench.output(1)).size(), 2048);
+    EXPECT_FALSE(QFileInfo::exists(writing));
     // 2048 bytes are 0.00195 MB: 0.002mb.
     EXPECT_TRUE(matches(bench.runner.waits.last().status,
                         QStringLiteral("状态：视频生成中...0\\.002mb；1/10；") + Times))
@@ -428,29 +431,30 @@ TEST_F(VideoVideoFourSourceTest, AnOutputWrittenDuringTheOutputIsDoneWithItsSize
         << bench.context.statuses.last().toStdString();
 }
 
-TEST_F(VideoVideoFourSourceTest, AnOldOrEmptyOutputFileIsNotDone)
+TEST_F(VideoVideoFourSourceTest, AnEarlierOutputIsNoOutputOfThisRunAndStaysWhenNothingIsWritten)
 {
     const QString out = bench.output(1);
     {
         QFile file(out);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(QByteArray(4096, 'x'));
-        file.close();
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
-                                     QFileDevice::FileModificationTime));
     }
     bench.setDraws({0, 0, 0, 0, 0.125, 0.5});
     EXPECT_EQ(bench.compose(1), OutputResult::Failed);
-    EXPECT_TRUE(matches(bench.context.statuses.last(), QStringLiteral("状态：视频生成失败！0\\.004mb；1/10；") + Times))
+    EXPECT_TRUE(matches(bench.context.statuses.last(), QStringLiteral("状态：视频生成失败！；1/10；") + Times))
         << bench.context.statuses.last().toStdString();
+    EXPECT_EQ(QFileInfo(out).size(), 4096);
 
-    bench.runner.onStart = [out](const QStringList &arguments) {
-        if (arguments.last() == out)
-            QFile(out).resize(0);
+    // An empty file is no output either.
+    const QString writing = bench.writing(1);
+    bench.runner.onStart = [writing](const QStringList &arguments) {
+        if (arguments.last() == writing)
+            QFile(writing).open(QIODevice::WriteOnly);
     };
     bench.setDraws({0, 0, 0, 0, 0.125, 0.5});
     EXPECT_EQ(bench.compose(1), OutputResult::Failed);
+    EXPECT_EQ(QFileInfo(out).size(), 4096);
+    EXPECT_FALSE(QFileInfo::exists(writing));
 }
 
 // ---- layout ---------------------------------------------------------------------------
@@ -543,7 +547,7 @@ protected:
         text += QStringLiteral(" -y -q:v 0 -q:a 0");
         if (outputType == QLatin1String("mp4"))
             text += QStringLiteral(" -pix_fmt yuv420p");
-        return (text + QLatin1Char(' ') + bench.output(2)).simplified();
+        return (text + QLatin1Char(' ') + bench.writing(2)).simplified();
     }
     static QString input(const QString &track) { return QStringLiteral("-i ") + track + QLatin1Char(' '); }
 

@@ -455,16 +455,17 @@ TEST_F(VideoVideoEndToEndTest, AHalfWrittenOutputIsAFailureAndIsRemoved)
         bench.addVideo(name, 160, 120, QStringLiteral("3"));
     MediaInfoProber prober;
     bench.environment.outputProber = &prober;
-    const QString output = bench.output(1);
-    bench.runner.onStart = [output](const QStringList &arguments) {
-        if (arguments.last() == output) {
-            QFile file(output);
+    const QString writing = bench.writing(1);
+    bench.runner.onStart = [writing](const QStringList &arguments) {
+        if (arguments.last() == writing) {
+            QFile file(writing);
             file.open(QIODevice::WriteOnly);
             file.write(QByteArray(4096, 'z'));
         }
     };
     EXPECT_EQ(bench.compose(1), OutputResult::Failed);
-    EXPECT_FALSE(QFileInfo::exists(output));
+    EXPECT_FALSE(QFileInfo::exists(bench.output(1)));
+    EXPECT_FALSE(QFileInfo::exists(writing));
     EXPECT_TRUE(bench.context.statuses.last().startsWith(QStringLiteral("状态：视频生成失败！")));
 }
 

@@ -151,32 +151,60 @@ TEST_F(RunDriverTest, StopDuringTheSecondOutputEndsTheRun)
     addClips(5);
     prepareRun(5);
     h.dialogs.answers.enqueue(DialogAnswer::Ok);  // the stop question
-    QTimer stopper;
-    QObject::connect(&stopper, &QTimer::timeout, h.window.get(), [&] {
-        // Output 1 is written and output 2 is cutting its sources.
-        if (QFileInfo::exists(output(1)) && h.window->statusText().startsWith("状态：视频时长归一化中")) {
-            stopper.stop();
-            h.window->runDriver().StopClick();
-        }
-    });
-    stopper.start(20);
+    // The stop button is pressed once output 1 reports done (its file alone
+    // tells nothing: the tool creates it when it starts) and output 2 is
+    // cutting its sources; each status text is shown before its wait.
+    bool firstDone = false;
     QStringList statuses;
-    QObject::connect(h.window.get(), &FFmain::statusTextChanged, h.window.get(),
-                     [&](const QString &text) { statuses.append(text); });
+    QObject::connect(h.window.get(), &FFmain::statusTextChanged, h.window.get(), [&](const QString &text) {
+        statuses.append(text);
+        if (text.startsWith("状态：视频生成Ok！") && text.contains("；1/5；"))
+            firstDone = true;
+        else if (firstDone && text.startsWith("状态：视频时长归一化中") && !h.window->state().stopRequested)
+            h.window->runDriver().StopClick();
+    });
     h.c().CmdDo->click();
     SCOPED_TRACE(statuses.join('\n').toStdString());
     const RunDriver::Summary summary = h.window->runDriver().lastSummary();
     EXPECT_TRUE(summary.stopped);
-    // Output 2 may still finish when its tool ends before the next look at
-    // the stop flag; nothing after it is started.
-    EXPECT_GE(summary.done, 1);
-    EXPECT_LE(summary.done, 2);
+    EXPECT_EQ(summary.done, 1);
     EXPECT_TRUE(h.dialogs.messageTexts().contains("终止当前操作？"));
     EXPECT_TRUE(h.dialogs.messageTexts().last().startsWith("处理完毕！"));
-    EXPECT_FALSE(QFileInfo::exists(output(3)));
+    EXPECT_EQ(QDir(outputFolder).entryList(QDir::Files), QStringList{"0001.mp4"});
+    EXPECT_TRUE(MediaFactory::probe(output(1)).hasVideo);
     EXPECT_FALSE(ProcessExists(toolName));
     EXPECT_FALSE(QFileInfo::exists(workspaceFolder()));
     EXPECT_FALSE(h.window->state().stopRequested);
+}
+
+TEST_F(RunDriverTest, AStopDuringTheFinalStepKeepsTheEarlierCompleteOutput)
+{
+    addClips(5);
+    prepareRun(3);
+    // A complete 0002.mp4 from an earlier run.
+    ASSERT_TRUE(MediaFactory::makeVideo(output(2), 96, 64, 1.0));
+    QFile earlier(output(2));
+    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+    const QByteArray earlierContent = earlier.readAll();
+    earlier.close();
+
+    h.dialogs.answers.enqueue(DialogAnswer::Ok);  // the stop question
+    QObject::connect(h.window.get(), &FFmain::statusTextChanged, h.window.get(), [&](const QString &text) {
+        // Output 2's final step is writing.
+        if (text.startsWith("状态：视频生成中") && text.contains("；2/3；") && !h.window->state().stopRequested)
+            h.window->runDriver().StopClick();
+    });
+    h.c().CmdDo->click();
+    const RunDriver::Summary summary = h.window->runDriver().lastSummary();
+    EXPECT_TRUE(summary.stopped);
+    EXPECT_EQ(summary.done, 1);
+
+    // Only complete outputs: the new 0001.mp4 and the earlier 0002.mp4, untouched.
+    EXPECT_EQ(QDir(outputFolder).entryList(QDir::Files | QDir::Hidden), (QStringList{"0001.mp4", "0002.mp4"}));
+    EXPECT_TRUE(MediaFactory::probe(output(1)).hasVideo);
+    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+    EXPECT_EQ(earlier.readAll(), earlierContent);
+    EXPECT_FALSE(ProcessExists(toolName));
 }
 
 TEST_F(RunDriverTest, RefusesAnOutputThatWouldOverwriteASource)
