@@ -15,6 +15,7 @@ QMessageBox::StandardButton toButton(DialogAnswer answer)
     case DialogAnswer::Cancel: return QMessageBox::Cancel;
     case DialogAnswer::Yes: return QMessageBox::Yes;
     case DialogAnswer::No: return QMessageBox::No;
+    case DialogAnswer::Retry: return QMessageBox::Retry;
     }
     return QMessageBox::Ok;
 }
@@ -40,6 +41,7 @@ DialogAnswer QtDialogService::showMessage(const MessageRequest &request)
     case MessageButtons::YesNoCancel:
         buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
         break;
+    case MessageButtons::RetryCancel: buttons = QMessageBox::Retry | QMessageBox::Cancel; break;
     }
     box.setStandardButtons(buttons);
     box.setDefaultButton(toButton(request.defaultAnswer));
@@ -50,7 +52,8 @@ DialogAnswer QtDialogService::showMessage(const MessageRequest &request)
         {QMessageBox::Yes, QStringLiteral("是(&Y)")},
         {QMessageBox::No, QStringLiteral("否(&N)")},
         {QMessageBox::Ok, QStringLiteral("确定")},
-        {QMessageBox::Cancel, QStringLiteral("取消")}};
+        {QMessageBox::Cancel, QStringLiteral("取消")},
+        {QMessageBox::Retry, QStringLiteral("重试(&R)")}};
     for (const auto &[button, caption] : captions) {
         if (QAbstractButton *b = box.button(button))
             b->setText(caption);
@@ -61,6 +64,7 @@ DialogAnswer QtDialogService::showMessage(const MessageRequest &request)
     case QMessageBox::No: return DialogAnswer::No;
     case QMessageBox::Ok: return DialogAnswer::Ok;
     case QMessageBox::Cancel: return DialogAnswer::Cancel;
+    case QMessageBox::Retry: return DialogAnswer::Retry;
     default: break;
     }
     return request.defaultAnswer;

@@ -44,6 +44,9 @@ public:
     // The executable name of the media tool in the workspace; tests running
     // side by side give each run its own name.
     void setToolName(const QString &name) { m_toolName = name; }
+    // Called before the update test of a make press, so that a version check
+    // still on its way is answered first.
+    void setVersionCheckWait(std::function<void()> wait) { m_awaitVersionCheck = std::move(wait); }
 
     struct Summary {
         int done = 0;
@@ -69,6 +72,7 @@ private:
     FileAdding &m_adding;
     ImageLibrary &m_images;
     StatusSink m_showStatus;
+    std::function<void()> m_awaitVersionCheck;
     QString m_toolName = QStringLiteral("CutMedia.exe");
     bool m_running = false;
     bool m_askCompletion = true;

@@ -7,6 +7,7 @@
 #include "app/window/QtChineseTranslation.h"
 #include "app/window/QtDialogService.h"
 #include "app/compose/SystemRandom.h"
+#include "app/update/UpdateServer.h"
 #include "platform/AppFolders.h"
 #include "platform/Utf8Locale.h"
 
@@ -55,8 +56,10 @@ int runBatch(const QString &jobPath, bool checkOnly, const AppFolders &folders)
     MediaInfoProber prober;
     SystemRandom random;
     WindowServices services{&dialogs, &prober, &random, folders.programFolder, folders.workRoot,
-                            folders.dataFolder};
+                            folders.dataFolder, UpdateServer::baseUrl()};
     FFmain window(services);
+    // The job and a run see the version check's answer, as a user would.
+    window.awaitVersionCheck();
     QObject::connect(&window, &FFmain::statusTextChanged, &window,
                      [&dialogs](const QString &text) { dialogs.printLine(text); });
 
@@ -121,9 +124,10 @@ int main(int argc, char **argv)
     MediaInfoProber prober;
     SystemRandom random;
     WindowServices services{&dialogs, &prober, &random, folders.programFolder, folders.workRoot,
-                            folders.dataFolder};
+                            folders.dataFolder, UpdateServer::baseUrl()};
     FFmain window(services);
     dialogs.setOwner(&window);
+    QObject::connect(&window, &FFmain::programEndRequested, &app, [] { QCoreApplication::exit(0); });
     window.show();
     return app.exec();
 }
