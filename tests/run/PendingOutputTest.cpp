@@ -44,33 +44,20 @@ TEST_F(PendingOutputTest, WritesBesideTheOutputKeepingItsExtension)
     EXPECT_EQ(read(path("0001.zarv-unfinished.mp4")), "someone's");
 }
 
-TEST_F(PendingOutputTest, ACompleteFileReplacesTheEarlierOne)
-{
-    write(path("0001.mp4"), "earlier run");
-    PendingOutput pending(path("0001.mp4"));
-    write(pending.writingPath(), "this run");
-    ASSERT_TRUE(pending.complete());
-    EXPECT_EQ(read(path("0001.mp4")), "this run");
-    EXPECT_EQ(names(), QStringList{"0001.mp4"});
-}
-
-TEST_F(PendingOutputTest, AnUnfinishedFileIsDiscardedAndTheEarlierOneKept)
+TEST_F(PendingOutputTest, OnlyACompleteFileReplacesTheEarlierOne)
 {
     write(path("0001.mp4"), "earlier run");
     PendingOutput stopped(path("0001.mp4"));
     write(stopped.writingPath(), "half");
     stopped.discard();
+    PendingOutput nothingWritten(path("0001.mp4"));
+    EXPECT_FALSE(nothingWritten.complete());
     EXPECT_EQ(read(path("0001.mp4")), "earlier run");
-    EXPECT_EQ(names(), QStringList{"0001.mp4"});
 
-    // Nothing written: nothing to put in place.
-    PendingOutput failed(path("0001.mp4"));
-    EXPECT_FALSE(failed.complete());
-    EXPECT_EQ(read(path("0001.mp4")), "earlier run");
-    failed.discard();
-    PendingOutput first(path("0002.mp4"));
-    write(first.writingPath(), "half");
-    first.discard();
+    PendingOutput complete(path("0001.mp4"));
+    write(complete.writingPath(), "this run");
+    ASSERT_TRUE(complete.complete());
+    EXPECT_EQ(read(path("0001.mp4")), "this run");
     EXPECT_EQ(names(), QStringList{"0001.mp4"});
 }
 

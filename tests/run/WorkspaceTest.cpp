@@ -95,17 +95,4 @@ TEST(WorkspaceTest, TheNextRunRemovesWhatAnInstanceNoLongerRunningLeft)
     EXPECT_TRUE(next.remove());
 }
 
-TEST(WorkspaceTest, AFolderOfTheNameWithoutTheMarkerIsLeftAlone)
-{
-    QTemporaryDir root;
-    QDir().mkpath(root.filePath("Tmp"));
-    writeFile(root.filePath("Tmp/keep.txt"));
-    Workspace workspace(root.path());
-    ASSERT_TRUE(workspace.rebuild());
-    EXPECT_EQ(workspace.folder(), root.filePath("Tmp1"));
-    EXPECT_TRUE(workspace.remove());
-    EXPECT_TRUE(QFileInfo::exists(root.filePath("Tmp/keep.txt")));
-    EXPECT_FALSE(QFileInfo::exists(root.filePath("Tmp.lock")));
-}
-
 }  // namespace

@@ -238,27 +238,6 @@ TEST_F(BatchModeTest, TwoRunsAtTheSameTimeEachMakeTheirOutputs)
                     .isEmpty());
 }
 
-TEST_F(BatchModeTest, ARunRemovesTheWorkspaceOfAnInstanceThatWasKilled)
-{
-    QProcess killed;
-    start(killed, {"--batch", writeJob("videos=" + videos() + "\nTMax=5\nTLen=3\noutput=" + outputFolder() + "\n")});
-    QString err;
-    for (int i = 0; i < 600 && !err.contains("状态：视频时长归一化中"); ++i) {
-        killed.waitForReadyRead(50);
-        err += QString::fromUtf8(killed.readAllStandardError());
-    }
-    ASSERT_TRUE(err.contains("状态：视频时长归一化中")) << err.toStdString();
-    killed.kill();  // no chance to clean up
-    ASSERT_TRUE(killed.waitForFinished(60000));
-    ASSERT_TRUE(QFileInfo::exists(workspace() + "/CutMedia.exe"));
-
-    const Result r = run({"--batch", writeJob("videos=" + videos() + "\nTMax=1\nTLen=2\noutput=" + outputFolder() + "\n")});
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_TRUE(QDir(home.filePath("cache/ZarvMulVideoEditor"))
-                    .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
-                    .isEmpty());
-}
-
 // Every file under a folder with its size and time, to see what a run changed.
 QMap<QString, QPair<qint64, QDateTime>> filesUnder(const QString &folder)
 {

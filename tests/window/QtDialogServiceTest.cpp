@@ -3,7 +3,6 @@
 #include "app/window/QtDialogService.h"
 
 #include <QApplication>
-#include <QAbstractButton>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -69,24 +68,6 @@ TEST(QtDialogServiceTest, EscapeOrClosingTakesTheDefaultButtonsAnswer)
             EXPECT_EQ(dismissed(request, how), k.defaultAnswer);
         }
     }
-}
-
-TEST(QtDialogServiceTest, AButtonPressGivesItsOwnAnswer)
-{
-    QtDialogService dialogs;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        watch.stop();
-        EXPECT_EQ(box->button(QMessageBox::No)->text(), QStringLiteral("否(&N)"));
-        box->button(QMessageBox::No)->click();
-    });
-    watch.start(10);
-    EXPECT_EQ(dialogs.showMessage({QStringLiteral("问题"), MessageIcon::Question, MessageButtons::YesNo,
-                                   DialogAnswer::Yes}),
-              DialogAnswer::No);
 }
 
 }  // namespace
