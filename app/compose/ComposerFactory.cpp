@@ -2,6 +2,7 @@
 
 #include "app/compose/ComposeEnvironment.h"
 #include "app/compose/FourSourceComposer.h"
+#include "app/compose/PreciseFourSplitComposer.h"
 #include "app/compose/SameVideoComposer.h"
 #include "app/compose/UnavailableComposer.h"
 #include "app/compose/VideoSlideShowComposer.h"
@@ -16,7 +17,8 @@ std::unique_ptr<Composer> MakeComposer(ComposeEnvironment &environment)
             return std::make_unique<VideoSlideShowComposer>(environment);
         if (s.reuse)
             return std::make_unique<SameVideoComposer>(environment);
-        // The precise four-split (ChAcc) cuts like the four-source composer for now.
+        if (s.preciseQuad)
+            return std::make_unique<PreciseFourSplitComposer>(environment);
         return std::make_unique<FourSourceComposer>(environment);
     case ComposeMode::PicturePicture:
         return std::make_unique<UnavailableComposer>(

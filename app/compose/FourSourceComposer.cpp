@@ -1,15 +1,14 @@
 #include "app/compose/FourSourceComposer.h"
 
-#include "app/compose/CommonLength.h"
 #include "app/compose/ComposeEnvironment.h"
+#include "app/compose/CutStarts.h"
 #include "app/compose/FinalComposition.h"
+#include "app/compose/FourSourcePlan.h"
 #include "app/compose/FourUpLayout.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
 #include "app/compose/RandomSource.h"
-#include "app/compose/RandomStart.h"
 #include "app/compose/SoundTrackStep.h"
-#include "app/compose/SourceDraw.h"
 #include "app/run/NumberText.h"
 #include "app/run/OutputPath.h"
 #include "app/run/RunContext.h"
@@ -55,48 +54,28 @@ OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outp
                         settings.maxText, outputStart, m_env.runStartTime);
     m_env.random.reseed();
 
-    const std::optional<DrawnSources> drawn = DrawSources(m_env.videos, 4, m_env.random, m_env.context);
-    if (!drawn)
+    const std::optional<FourSourcePlan> plan = PlanFourSources(m_env, status);
+    if (!plan)
         return status.fail();
-    FourSources sources;
-    std::copy(drawn->sources.begin(), drawn->sources.end(), sources.begin());
-    status.show(QStringLiteral("状态：已抽取视频源预处理中..."));
-    for (const ChosenSource &source : sources) {
-        // A source that is gone would fail its cut and leave the clip of an
-        // earlier output in its place.
-        if (!QFileInfo(source.path).isFile())
-            return status.fail();
-    }
-
-    FourUpLayout::orderByWidth(sources, settings.lengthRule);
-    const QSize canvas = FourUpLayout::canvasSize(sources);
-    const std::optional<double> target =
-        CommonLength(settings, sources, drawn->longestSeconds, drawn->shortestSeconds, m_env.random);
-    if (!target)
-        return status.fail();
-    const QString lengthText = NumberText(*target);
+    const FourSources &sources = plan->sources;
+    const QSize canvas = plan->canvas;
+    const double length = plan->lengthSeconds;
+    const QString lengthText = NumberText(length);
 
     // Cut each source to the common length; the four cuts run side by side.
     // The sound for the longest-video rule is that of the first source longer
     // than the length, cut like its picture, or else of the longest source.
     const bool reEncode = settings.preciseCut;
     const QString extractedAudio = m_env.workspacePath(QStringLiteral("Audio.mp3"));
-    double longestSoFar = 0;
-    bool cutFound = false;
+    const CutStarts starts = DrawCutStarts(sources, length, m_env.random);
     QStringList soundExtraction;
     QStringList clips;
     for (int k = 0; k < 4; ++k) {
         const ChosenSource &source = sources[k];
         status.show(Normalising + QString::number(k + 1) + QStringLiteral("/4"));
-        QString start = QStringLiteral("0");
-        const bool longer = source.durationSeconds > *target;
-        if (longer)
-            start = RandomStartText(source.durationSeconds - *target, m_env.random);
-        const QStringList input = MediaExtensions::inputSeek(start, source.path)
+        const QStringList input = MediaExtensions::inputSeek(starts.startTexts[k], source.path)
                                   + QStringList{QStringLiteral("-t"), lengthText, QStringLiteral("-i"), source.path};
-        if ((longer && !cutFound) || (!longer && !cutFound && source.durationSeconds > longestSoFar)) {
-            cutFound = longer;
-            longestSoFar = source.durationSeconds;
+        if (k == starts.soundSource) {
             // Re-encoded in both cut modes: a stream copy of a sound that is
             // not MP3 cannot be written into Audio.mp3.
             soundExtraction = input + QStringList{QStringLiteral("-y"), QStringLiteral("-q:a"), QStringLiteral("0"),
@@ -123,7 +102,7 @@ OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outp
 
     SoundTrackStep::Variant variant;
     variant.videoSoundExtraction = soundExtraction;
-    const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(*target, variant);
+    const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(length, variant);
     if (sound.outcome == SoundTrackStep::Outcome::Stopped)
         return OutputResult::Stopped;
     if (sound.outcome == SoundTrackStep::Outcome::Failed)

@@ -10,7 +10,7 @@ BatchDialogs::BatchDialogs() : m_err(stderr)
 void BatchDialogs::printLine(const QString &text)
 {
     QString oneLine = text;
-    oneLine.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    oneLine.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
     m_err << oneLine << '\n';
     m_err.flush();
 }
