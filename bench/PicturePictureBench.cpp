@@ -33,11 +33,11 @@ public:
         ++starts;
         return run;
     }
-    ToolRunResult waitForTool(const StatusText &statusText, PauseFirst pause) override
+    ToolRunResult waitForTool(const StatusText &statusText) override
     {
         QElapsedTimer timer;
         timer.start();
-        const ToolRunResult result = m_inner.waitForTool(statusText, pause);
+        const ToolRunResult result = m_inner.waitForTool(statusText);
         toolNanoseconds += timer.nsecsElapsed();
         return result;
     }

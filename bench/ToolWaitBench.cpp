@@ -65,7 +65,7 @@ int main(int argc, char **argv)
     const double cpuBefore = processorSeconds();
     wall.start();
     const ToolRunResult result = runner.runTool(
-        {toolSeconds}, [&pass] { return QStringLiteral("状态：等待 %1").arg(++pass); }, PauseFirst::Yes);
+        {toolSeconds}, [&pass] { return QStringLiteral("状态：等待 %1").arg(++pass); });
     const double wallSeconds = double(wall.nsecsElapsed()) / 1e9;
     const double cpuSeconds = processorSeconds() - cpuBefore;
 

@@ -25,6 +25,7 @@ struct FileDialogRequest {
     QString title;
     QString filter;  // "caption|*.a;*.b|caption2|*.*"
     FileSelection selection = FileSelection::Single;
+    QString initialFolder;  // empty: the dialog's own choice
 };
 
 struct FolderDialogRequest {

@@ -3,26 +3,19 @@
 #include "app/compose/ComposeEnvironment.h"
 #include "app/compose/OutputStatus.h"
 #include "app/library/MediaProber.h"
+#include "app/run/PendingOutput.h"
 #include "app/run/ToolRunner.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace {
 
-bool writtenSince(const QString &path, const QDateTime &start)
+bool outputWritten(const ComposeEnvironment &environment, const QString &path)
 {
-    // Compared in whole seconds, as file times may be stored that coarsely.
-    return QFileInfo(path).lastModified().toSecsSinceEpoch() >= start.toSecsSinceEpoch();
-}
-
-bool outputWritten(const ComposeEnvironment &environment, const OutputStatus &status)
-{
-    const QFileInfo info(status.outputPath());
-    if (!info.isFile() || info.size() <= 0 || !writtenSince(status.outputPath(), status.outputStart()))
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() <= 0)
         return false;
-    return !environment.outputProber
-           || environment.outputProber->probeFrameSize(status.outputPath()).has_value();
+    return !environment.outputProber || environment.outputProber->probeFrameSize(path).has_value();
 }
 
 }  // namespace
@@ -30,15 +23,28 @@ bool outputWritten(const ComposeEnvironment &environment, const OutputStatus &st
 OutputResult RunFinalComposition(ComposeEnvironment &environment, OutputStatus &status,
                                  const QStringList &arguments)
 {
+    // The tool writes beside the output's name; the output takes that name
+    // only once it is complete, so a stop or a failure never costs a
+    // complete file of the same name from an earlier run.
+    PendingOutput pending(status.outputPath());
+    QStringList writing = arguments;
+    if (!writing.isEmpty() && writing.last() == status.outputPath())
+        writing.last() = pending.writingPath();
+    status.setWritingPath(pending.writingPath());
+
     const auto generating = [&status] { return status.generating(); };
-    if (environment.runner.runTool(arguments, generating, PauseFirst::Yes) == ToolRunResult::Stopped)
+    if (environment.runner.runTool(writing, generating) == ToolRunResult::Stopped) {
+        // The run ends its tools after a stop anyway; this one goes now, so
+        // that its unfinished file can go with it.
+        environment.runner.terminateStartedTools();
+        pending.discard();
         return OutputResult::Stopped;
+    }
     // The tool's exit code is not known here: the file itself tells.
-    if (!outputWritten(environment, status)) {
-        // A file this output wrote but could not finish is of no use to anyone.
-        if (QFileInfo(status.outputPath()).isFile() && writtenSince(status.outputPath(), status.outputStart()))
-            QFile::remove(status.outputPath());
-        return status.fail();
+    if (!outputWritten(environment, pending.writingPath()) || !pending.complete()) {
+        const OutputResult failed = status.fail();
+        pending.discard();
+        return failed;
     }
     status.showDone();
     return OutputResult::Done;

@@ -7,10 +7,13 @@
 struct ComposeEnvironment;
 class OutputStatus;
 
-// Runs the last step of an output, the one that writes the output file, and
-// decides whether the output was made: only a file written during this
-// output, not empty and (when the environment has a prober) readable as a
-// video counts. A file this output began but could not finish is removed.
-// Shows the generating text while the tool runs, then the done or failed text.
+// Runs the last step of an output, the one that writes the output file (the
+// last argument), and decides whether the output was made: only a file that
+// is not empty and (when the environment has a prober) reads as a video
+// counts. The tool writes under a name of its own beside the output's
+// (PendingOutput), which the file takes only once it is complete; a file
+// that was stopped or failed is removed, and an earlier file of the output's
+// name stays. Shows the generating text while the tool runs, then the done
+// or failed text.
 OutputResult RunFinalComposition(ComposeEnvironment &environment, OutputStatus &status,
                                  const QStringList &arguments);

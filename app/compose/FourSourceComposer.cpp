@@ -88,7 +88,8 @@ OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outp
         QStringList arguments = input + QStringList{QStringLiteral("-y"), QStringLiteral("-q:v"), QStringLiteral("0"),
                                                     QStringLiteral("-q:a"), QStringLiteral("0")};
         if (reEncode)
-            arguments << MediaExtensions::pixelFormatFor(extension) << clip;
+            arguments << MediaExtensions::evenFrameFor(extension) << MediaExtensions::pixelFormatFor(extension)
+                      << clip;
         else
             arguments << QStringLiteral("-c") << QStringLiteral("copy") << clip;
         m_env.runner.startTool(arguments);
@@ -96,7 +97,7 @@ OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outp
     const auto cutStatus = [&status, reEncode] {
         return reEncode ? Normalising + status.timesText() : Normalising;
     };
-    if (m_env.runner.waitForTool(cutStatus, PauseFirst::No) == ToolRunResult::Stopped)
+    if (m_env.runner.waitForTool(cutStatus) == ToolRunResult::Stopped)
         return OutputResult::Stopped;
 
     SoundTrackStep::Variant variant;

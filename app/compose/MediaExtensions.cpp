@@ -69,6 +69,13 @@ QStringList MediaExtensions::inputSeek(const QString &startText, const QString &
     return {QStringLiteral("-ss"), startText};
 }
 
+QStringList MediaExtensions::evenFrameFor(const QString &extension)
+{
+    if (!encodesH264(extension))
+        return {};
+    return {QStringLiteral("-vf"), QStringLiteral("pad=ceil(iw/2)*2:ceil(ih/2)*2")};
+}
+
 QStringList MediaExtensions::pixelFormatFor(const QString &extension)
 {
     if (!encodesH264(extension))

@@ -21,4 +21,9 @@ public:
     // "-pix_fmt yuv420p" for an H.264 output (which takes no other format
     // from every source), nothing otherwise.
     static QStringList pixelFormatFor(const QString &extension);
+    // For a plain re-encode of one source into an H.264 file: a filter that
+    // pads an odd width or height by one black column or line at the right or
+    // bottom, as H.264 in 4:2:0 takes only even sizes; nothing otherwise.
+    // (Compositions pad their canvas to an even size in their own filter.)
+    static QStringList evenFrameFor(const QString &extension);
 };

@@ -134,7 +134,7 @@ OutputResult MixedComposer::composeMixed(const QDateTime &outputStart, int outpu
         return QStringLiteral("状态：视频预处理中...") + QString::number(outputNumber) + QLatin1Char('/')
                + settings.maxText + QStringLiteral("；") + status.timesText();
     };
-    if (m_env.runner.waitForTool(preparing, PauseFirst::No) == ToolRunResult::Stopped)
+    if (m_env.runner.waitForTool(preparing) == ToolRunResult::Stopped)
         return OutputResult::Stopped;
     for (const QuadrantClip &clip : clips) {
         if (!hasContent(clip.path))

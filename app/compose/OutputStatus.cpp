@@ -9,7 +9,8 @@
 
 OutputStatus::OutputStatus(RunContext &context, QString outputPath, int outputNumber,
                            QString outputCountText, QDateTime outputStart, QDateTime runStart)
-    : m_context(context), m_outputPath(std::move(outputPath)), m_outputNumber(outputNumber),
+    : m_context(context), m_outputPath(std::move(outputPath)), m_writingPath(m_outputPath),
+      m_outputNumber(outputNumber),
       m_outputCountText(std::move(outputCountText)), m_outputStart(std::move(outputStart)),
       m_runStart(std::move(runStart))
 {
@@ -54,7 +55,7 @@ QString OutputStatus::tailText() const
 
 QString OutputStatus::generating()
 {
-    m_sizeText = sizeText(m_outputPath, m_sizeText);
+    m_sizeText = sizeText(m_writingPath, m_sizeText);
     return QStringLiteral("状态：视频生成中...") + m_sizeText + tailText();
 }
 
@@ -71,7 +72,7 @@ void OutputStatus::showDone()
 
 OutputResult OutputStatus::fail()
 {
-    m_sizeText = sizeText(m_outputPath, m_sizeText);
+    m_sizeText = sizeText(m_writingPath, m_sizeText);
     show(QStringLiteral("状态：视频生成失败！") + m_sizeText + tailText());
     return OutputResult::Failed;
 }

@@ -36,12 +36,16 @@ public:
     OutputResult fail();
 
     const QString &outputPath() const { return m_outputPath; }
+    // The file whose growing size the generating and failed texts show while
+    // the output is written under another name; the output's own by default.
+    void setWritingPath(const QString &path) { m_writingPath = path; }
     int outputNumber() const { return m_outputNumber; }
     const QDateTime &outputStart() const { return m_outputStart; }
 
 private:
     RunContext &m_context;
     QString m_outputPath;
+    QString m_writingPath;
     int m_outputNumber;
     QString m_outputCountText;
     QDateTime m_outputStart;

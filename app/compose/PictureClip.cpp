@@ -101,7 +101,7 @@ PictureClip::Outcome PictureClip::make(int pictureCount, int framesPerPicture, d
 
     const QStringList arguments =
         encodeArguments(m_frames.pattern(), lengthSeconds, QuadrantCanvasSize(m_output), clipPath);
-    if (m_env.runner.runTool(arguments, texts.encoding, PauseFirst::No) == ToolRunResult::Stopped)
+    if (m_env.runner.runTool(arguments, texts.encoding) == ToolRunResult::Stopped)
         return Outcome::Stopped;
     const QFileInfo clip(clipPath);
     return clip.isFile() && clip.size() > 0 ? Outcome::Made : Outcome::Failed;

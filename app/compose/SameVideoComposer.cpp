@@ -40,7 +40,6 @@ OutputResult SameVideoComposer::compose(int outputNumber, const QDateTime &outpu
             return status.fail();
         SoundTrackStep::Variant variant;
         variant.cutCodec = {QStringLiteral("-acodec"), QStringLiteral("copy")};
-        variant.cutPause = PauseFirst::Yes;
         variant.fillUpVideo = source;
         const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(*videoSeconds, variant);
         if (sound.outcome == SoundTrackStep::Outcome::Stopped)

@@ -97,7 +97,7 @@ SoundTrackStep::Result SoundTrackStep::chosenAudio(double lengthSeconds, const V
                                               NumberText(lengthSeconds), QStringLiteral("-i"), audio,
                                               QStringLiteral("-y"), QStringLiteral("-q:a"), QStringLiteral("0")}
                                   + variant.cutCodec + QStringList{track};
-    if (m_env.runner.runTool(arguments, AudioPreparing, variant.cutPause) == ToolRunResult::Stopped)
+    if (m_env.runner.runTool(arguments, AudioPreparing) == ToolRunResult::Stopped)
         return {Outcome::Stopped, {}};
     return {Outcome::Track, track};
 }
@@ -119,7 +119,7 @@ SoundTrackStep::Result SoundTrackStep::fillUp(double audioSeconds, const QString
                            + encode + QStringList{rest});
     m_env.runner.startTool(QStringList{QStringLiteral("-i"), audio} + encode + QStringList{head});
     const auto status = [this] { return AudioPreparing + QStringLiteral("；") + m_status.timesText(); };
-    if (m_env.runner.waitForTool(status, PauseFirst::Yes) == ToolRunResult::Stopped)
+    if (m_env.runner.waitForTool(status) == ToolRunResult::Stopped)
         return {Outcome::Stopped, {}};
     // A list that cannot be written leaves M.mp3 missing; the audio then
     // plays as it is.
@@ -128,7 +128,7 @@ SoundTrackStep::Result SoundTrackStep::fillUp(double audioSeconds, const QString
                            QStringLiteral("0"),  QStringLiteral("-i"),     list,
                            QStringLiteral("-y"), QStringLiteral("-q:a"),   QStringLiteral("0"),
                            QStringLiteral("-acodec"), QStringLiteral("copy"), joined};
-    if (m_env.runner.runTool(join, AudioPreparing, PauseFirst::No) == ToolRunResult::Stopped)
+    if (m_env.runner.runTool(join, AudioPreparing) == ToolRunResult::Stopped)
         return {Outcome::Stopped, {}};
     // A video without sound of its own (or none left after the audio's
     // length) has nothing to fill up with: the audio plays as it is.
@@ -156,13 +156,13 @@ SoundTrackStep::Result SoundTrackStep::repeat(double audioSeconds, double length
                            QStringLiteral("0"),  QStringLiteral("-i"),     list,
                            QStringLiteral("-y"), QStringLiteral("-q:a"),   QStringLiteral("0"),
                            QStringLiteral("-c"), QStringLiteral("copy"),   joined};
-    if (m_env.runner.runTool(join, AudioPreparing, PauseFirst::No) == ToolRunResult::Stopped)
+    if (m_env.runner.runTool(join, AudioPreparing) == ToolRunResult::Stopped)
         return {Outcome::Stopped, {}};
     const QStringList cut{QStringLiteral("-ss"),     QStringLiteral("0"),    QStringLiteral("-t"),
                           NumberText(lengthSeconds), QStringLiteral("-i"),   joined,
                           QStringLiteral("-y"),      QStringLiteral("-q:a"), QStringLiteral("0"),
                           QStringLiteral("-c"),      QStringLiteral("copy"), track};
-    if (m_env.runner.runTool(cut, AudioPreparing, PauseFirst::No) == ToolRunResult::Stopped)
+    if (m_env.runner.runTool(cut, AudioPreparing) == ToolRunResult::Stopped)
         return {Outcome::Stopped, {}};
     if (!hasContent(track))
         return {Outcome::Failed, {}};
@@ -187,7 +187,7 @@ SoundTrackStep::Result SoundTrackStep::extractVideoSound(const QStringList &extr
 {
     const QString extracted = extraction.last();
     removeStale(extracted);
-    if (m_env.runner.runTool(extraction, statusText, PauseFirst::No)
+    if (m_env.runner.runTool(extraction, statusText)
         == ToolRunResult::Stopped)
         return {Outcome::Stopped, {}};
     // A silent source gives no sound to extract: the output is then made

@@ -22,7 +22,6 @@ public:
         VideoRules videoRules = VideoRules::VideoSound;
         // Extra arguments of the cut of a long audio ({"-acodec", "copy"}).
         QStringList cutCodec;
-        PauseFirst cutPause = PauseFirst::No;
         // The cut's file name in the workspace, before its extension.
         QString cutName = QStringLiteral("Tmp");
         // With ChAddAudio a shorter audio is repeated up to the length

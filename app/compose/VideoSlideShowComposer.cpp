@@ -265,7 +265,7 @@ bool VideoSlideShowComposer::grabFrames(int video, const QString &path, double d
                                + QLatin1Char('/') + QString::number(slides.framesPerVideo)
                                + QStringLiteral("之") + QString::number(video) + QLatin1Char('/')
                                + QString::number(slides.videoCount) + slideStatusTail();
-        if (m_env.runner.runTool(arguments, status, PauseFirst::No) == ToolRunResult::Stopped)
+        if (m_env.runner.runTool(arguments, status) == ToolRunResult::Stopped)
             return false;
         (perVideo ? slides.perVideo[video - 1] : slides.grabbed).append(frame);
     }

@@ -14,10 +14,10 @@ QString FolderPathText::asFolderCaption(const QString &path)
     return caption;
 }
 
-QString FolderPathText::rootOf(const QString &path)
+QString FolderPathText::folderPickerStart(const QString &programFolder, const QString &homeFolder)
 {
     static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:"));
-    if (drive.match(path).hasMatch())
-        return path.left(2) + QLatin1Char('/');
-    return QStringLiteral("/");
+    if (drive.match(programFolder).hasMatch())
+        return programFolder.left(2) + QLatin1Char('/');
+    return homeFolder;
 }

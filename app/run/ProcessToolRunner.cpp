@@ -1,6 +1,5 @@
 #include "app/run/ProcessToolRunner.h"
 
-#include "app/run/PauseSeconds.h"
 #include "app/run/RunContext.h"
 #include "platform/ProcessTable.h"
 
@@ -67,10 +66,8 @@ ToolRun ProcessToolRunner::startTool(const QStringList &arguments)
     return m_lastRun;
 }
 
-ToolRunResult ProcessToolRunner::waitForTool(const StatusText &statusText, PauseFirst pause)
+ToolRunResult ProcessToolRunner::waitForTool(const StatusText &statusText)
 {
-    if (pause == PauseFirst::Yes)
-        PauseSeconds(1.0, m_context);
     for (forgetEnded(); !m_liveRuns.isEmpty(); forgetEnded()) {
         if (m_context.stopRequested())
             return ToolRunResult::Stopped;

@@ -27,9 +27,10 @@ public:
     // leaves no trace (its run counts as ended); the next step's missing
     // input shows it.
     ToolRun startTool(const QStringList &arguments) override;
-    // With PauseFirst::Yes waits one second first. Returns Stopped as soon as
-    // the stop flag is seen while a run still goes on; the tool is left running.
-    ToolRunResult waitForTool(const StatusText &statusText, PauseFirst pause) override;
+    // Follows the runs it started by their process ids, so a run just started
+    // needs no time to show up anywhere first. Returns Stopped as soon as the
+    // stop flag is seen while a run still goes on; the tool is left running.
+    ToolRunResult waitForTool(const StatusText &statusText) override;
     bool hasEnded(ToolRun run) override;
     int terminateStartedTools() override;
 

@@ -6,7 +6,6 @@
 #include <functional>
 
 enum class ToolRunResult { Finished, Stopped };
-enum class PauseFirst { No, Yes };
 
 // Identifies one start of the media tool; 0 is a start that never ran.
 using ToolRun = qint64;
@@ -24,21 +23,19 @@ public:
     virtual ToolRun startTool(const QStringList &arguments) = 0;
     // Waits until no run started by this runner is left (runs of the same
     // tool started by anybody else are not waited for).
-    virtual ToolRunResult waitForTool(const StatusText &statusText, PauseFirst pause) = 0;
+    virtual ToolRunResult waitForTool(const StatusText &statusText) = 0;
     // True once the given run has ended (or never started).
     virtual bool hasEnded(ToolRun run) = 0;
     // Ends every run of this runner that still runs; returns how many.
     virtual int terminateStartedTools() = 0;
 
-    ToolRunResult runTool(const QStringList &arguments, const StatusText &statusText,
-                          PauseFirst pause = PauseFirst::Yes)
+    ToolRunResult runTool(const QStringList &arguments, const StatusText &statusText)
     {
         startTool(arguments);
-        return waitForTool(statusText, pause);
+        return waitForTool(statusText);
     }
-    ToolRunResult runTool(const QStringList &arguments, const QString &statusText,
-                          PauseFirst pause = PauseFirst::Yes)
+    ToolRunResult runTool(const QStringList &arguments, const QString &statusText)
     {
-        return runTool(arguments, [statusText] { return statusText; }, pause);
+        return runTool(arguments, [statusText] { return statusText; });
     }
 };

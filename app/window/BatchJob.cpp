@@ -5,6 +5,7 @@
 #include "app/window/FFmain.h"
 #include "app/window/FileAdding.h"
 #include "app/window/OptionRules.h"
+#include "app/window/ProgressPercent.h"
 #include "app/window/RunDriver.h"
 #include "app/window/SourceGrid.h"
 #include "app/window/SourceListOps.h"
@@ -120,8 +121,10 @@ bool BatchJob::typeInto(QWidget *field, const QString &text, QString *error)
         *error = field->objectName() + QStringLiteral("不能输入文字");
         return false;
     }
-    // Typed as a user would: select everything, then one key press per
-    // character, so the field's key filter sees every character.
+    // Typed as a user would: the focus into the field, select everything,
+    // then one key press per character, so the field's key filter sees every
+    // character and the field's rules know the user is typing into it.
+    field->setFocus(Qt::TabFocusReason);
     edit->selectAll();
     QKeyEvent erase(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, QStringLiteral("\b"));
     QCoreApplication::sendEvent(edit, &erase);
@@ -138,7 +141,8 @@ bool BatchJob::typeInto(QWidget *field, const QString &text, QString *error)
         *error = field->objectName() + QStringLiteral("不接受值“") + text + QStringLiteral("”");
         return false;
     }
-    // Leaving the field runs its validation.
+    // Leaving the field runs its validation; the focus has moved on by then.
+    field->clearFocus();
     QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
     QCoreApplication::sendEvent(field, &leave);
     if (field != edit) {
@@ -253,7 +257,7 @@ bool BatchJob::applyLine(const QString &key, const QString &value, QString *erro
                 *error = key + QStringLiteral("没有第%1项").arg(value);
                 return false;
             }
-            combo->setCurrentIndex(number);  // the box's rule runs on the change
+            m_window.options().pickEntry(combo, number);
             return true;
         }
         return typeInto(combo, value, error);
@@ -314,7 +318,7 @@ QString BatchJob::stateReport() const
         else if (auto *button = qobject_cast<QPushButton *>(w))
             value = button->text();
         else if (auto *bar = qobject_cast<QProgressBar *>(w))
-            value = QString::number(bar->value());
+            value = QString::number(ProgressPercent::of(bar));
         else if (auto *grid = qobject_cast<SourceGrid *>(w))
             value = QString::number(grid->entryCount());
         else if (auto *group = qobject_cast<QGroupBox *>(w))

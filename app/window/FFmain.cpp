@@ -5,6 +5,7 @@
 #include "app/window/ClickableLabel.h"
 #include "app/window/FileAdding.h"
 #include "app/window/OptionRules.h"
+#include "app/window/ProgressPercent.h"
 #include "app/window/RunDriver.h"
 #include "app/window/SourceGrid.h"
 #include "app/window/SourceListOps.h"
@@ -417,8 +418,7 @@ void FFmain::buildUi()
 
     // ---- progress and status ------------------------------------------------------
     c.PB = named(new QProgressBar(central), "PB");
-    c.PB->setRange(0, 100);
-    c.PB->setValue(0);
+    ProgressPercent::setUp(c.PB);
     c.PB->setTextVisible(false);
     c.PB->setMaximumHeight(14);
     root->addWidget(c.PB);

@@ -5,6 +5,7 @@
 #include "app/library/MediaProber.h"
 #include "app/library/ProbeQueue.h"
 #include "app/window/MainControls.h"
+#include "app/window/ProgressPercent.h"
 #include "app/window/RepaintThrottle.h"
 #include "app/window/SourceGrid.h"
 #include "app/window/SourceListOps.h"
@@ -13,6 +14,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -78,6 +80,9 @@ void FileAdding::AddFiles()
         request.filter = QStringLiteral("常用图片|") + MediaPatterns::picturePatternText();
         break;
     }
+    // Where the list's own folder was chosen, else at home.
+    const QString listFolder = folderLabel(chosenTarget)->text();
+    request.initialFolder = QFileInfo(listFolder).isDir() ? listFolder : QDir::homePath();
     const QStringList paths = m_dialogs.openFiles(request);
     if (paths.isEmpty() || paths.first().isEmpty())
         return;
@@ -102,7 +107,7 @@ void FileAdding::AddFiles()
             if (!appendNextRow(filling))
                 break;
             setStatus(addingStatus() + QString::number(i) + QLatin1Char('/') + QString::number(fileCount));
-            m_controls.PB->setValue(i * 100 / fileCount);
+            ProgressPercent::set(m_controls.PB, i * 100.0 / fileCount);
             m_lists.refreshMaxListCount();
             pumpAfterRow(filling);
             if (m_state.stopRequested)
@@ -136,7 +141,8 @@ void FileAdding::ChooseFolder()
     const NewFolderButton newFolder = chosenTarget == CmdObjectTarget::OutputFolder
                                           ? NewFolderButton::Shown
                                           : NewFolderButton::Hidden;
-    const QString folder = BrowseForFolder(title, FolderPathText::rootOf(m_state.programFolder), newFolder);
+    const QString folder =
+        BrowseForFolder(title, FolderPathText::folderPickerStart(m_state.programFolder, QDir::homePath()), newFolder);
     if (!folder.isEmpty())
         folderLabel(chosenTarget)->setText(folder);
 }
@@ -357,7 +363,7 @@ void FileAdding::finishAdding(QPushButton *ownButton)
 {
     m_lists.RewindLists();
     setStatus(QStringLiteral("状态：文件添加完毕！"));
-    m_controls.PB->setValue(0);
+    ProgressPercent::set(m_controls.PB, 0);
     m_lists.refreshMaxListCount();
     m_controls.Frame1->setEnabled(true);
     ownButton->setEnabled(true);

@@ -174,8 +174,17 @@ void OptionRules::connectRules()
         {c.CmbEffect, &OptionRules::onEffect}};
     for (const auto &[box, rule] : combos) {
         m_comboRules.insert(box, rule);
-        connect(box, &QComboBox::currentIndexChanged, this, [this, rule = rule](int index) {
-            if (index >= 0)
+        connect(box, &QComboBox::currentIndexChanged, this, [this, box = box, rule = rule](int index) {
+            if (index < 0)
+                return;
+            noteIndexChange(box);
+            (this->*rule)();
+        });
+        // A user's pick runs the rule even when it is the entry already
+        // shown; a pick that changed the entry ran it above already.
+        connect(box, &QComboBox::activated, this, [this, box = box, rule = rule](int index) {
+            const bool ranForThisPick = m_changedBoxes.remove(box);
+            if (index >= 0 && !ranForThisPick)
                 (this->*rule)();
         });
     }
@@ -183,6 +192,21 @@ void OptionRules::connectRules()
     connect(c.TPlay, &QLineEdit::textChanged, this, &OptionRules::onSlideSecondsText);
     connect(c.TVedio, &QLineEdit::textChanged, this, &OptionRules::onVideoDrawText);
     connect(c.TLen, &QLineEdit::textChanged, this, &OptionRules::onLengthText);
+}
+
+// Marks a box whose entry changed. A pick changes the entry and reports the
+// pick at once, in one go; a change made by code is followed by no pick, so
+// its mark is dropped when control returns to the event loop.
+void OptionRules::noteIndexChange(QComboBox *box)
+{
+    if (m_changedBoxes.isEmpty())
+        QMetaObject::invokeMethod(this, [this] { m_changedBoxes.clear(); }, Qt::QueuedConnection);
+    m_changedBoxes.insert(box);
+}
+
+void OptionRules::pickEntry(QComboBox *box, int index)
+{
+    select(box, index, SameEntry::RunRule);
 }
 
 void OptionRules::applyStartState()
@@ -231,6 +255,11 @@ void OptionRules::onModeChosen(ComposeMode mode)
 
     // In this order: unticking a box runs its rule against the new mode.
     m_state.composeMode = mode;
+    // The slide show and the precise four-split rules enable their companions
+    // when unticked, so they run before the mode's own states are set: at the
+    // end of the click the mode's states hold, whatever was ticked before.
+    c.ChPPT->setChecked(false);
+    c.ChAcc->setChecked(false);
     c.ChSame->setChecked(false);
     c.ChSame->setText(videoVideo ? videoReuseCaption() : pictureReuseCaption());
     c.ChSame->setEnabled(!mixed);
@@ -269,9 +298,7 @@ void OptionRules::onModeChosen(ComposeMode mode)
 
     c.ChCut->setChecked(false);
     c.ChCut->setEnabled(!picturePicture);
-    c.ChAcc->setChecked(false);
     c.ChAcc->setEnabled(videoVideo);
-    c.ChPPT->setChecked(false);
     c.ChPPT->setEnabled(videoVideo);
 
     refreshAddButtons();
@@ -662,7 +689,9 @@ void OptionRules::onLengthText()
 // a list's shown text, a grid's current cell.
 QString OptionRules::focusedControlValue() const
 {
-    QWidget *focused = QApplication::focusWidget();
+    // The window's own focus control: a message box in front or a window that
+    // is not shown (the batch mode) does not take it away.
+    QWidget *focused = m_controls.TVedio->window()->focusWidget();
     if (!focused)
         return QString();
     if (auto *spinner = qobject_cast<UpDown *>(focused))

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QSet>
 
 #include <array>
 
@@ -24,6 +25,8 @@ struct WindowState;
 // (toggled, stateChanged, currentIndexChanged, textChanged), so one rule may
 // set other controls and their rules follow. A rule that is already running
 // is not entered again; it reads the controls afresh after it set its own.
+// A user's pick in a combo box runs the box's rule even when the picked entry
+// is the one already shown.
 class OptionRules : public QObject {
     Q_OBJECT
 public:
@@ -33,6 +36,10 @@ public:
     // Brings the controls into their start state: batch on with 200 outputs,
     // then the first entry of each combo box with its rule run.
     void applyStartState();
+
+    // A user's pick of an entry: the box's rule runs even when the entry is
+    // the one already shown.
+    void pickEntry(QComboBox *box, int index);
 
     // Reads the controls into the snapshot a run uses.
     RunSettings readSettings() const;
@@ -73,6 +80,7 @@ private:
     // SameEntry::RunRule also when the entry is already shown.
     enum class SameEntry { Skip, RunRule };
     void select(QComboBox *box, int index, SameEntry same = SameEntry::Skip);
+    void noteIndexChange(QComboBox *box);
 
     void onModeChosen(ComposeMode mode);
     void onBatch();
@@ -110,5 +118,6 @@ private:
     KeyFilter *m_keys = nullptr;
     QHash<QObject *, RuleHandler> m_validators;  // field -> its focus-out check
     QHash<QObject *, RuleHandler> m_comboRules;
+    QSet<QComboBox *> m_changedBoxes;  // entry changed, pick not yet reported
     std::array<bool, size_t(Rule::Count)> m_running{};
 };

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QAbstractButton>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -44,6 +45,9 @@ DialogAnswer QtDialogService::showMessage(const MessageRequest &request)
     }
     box.setStandardButtons(buttons);
     box.setDefaultButton(toButton(request.defaultAnswer));
+    // Escape or closing the box takes the default button's answer: a box
+    // pushed away never answers No to a question whose default is Yes.
+    box.setEscapeButton(box.defaultButton());
     const std::pair<QMessageBox::StandardButton, QString> captions[] = {
         {QMessageBox::Yes, QStringLiteral("是(&Y)")},
         {QMessageBox::No, QStringLiteral("否(&N)")},
@@ -54,16 +58,16 @@ DialogAnswer QtDialogService::showMessage(const MessageRequest &request)
         if (QAbstractButton *b = box.button(button))
             b->setText(caption);
     }
-    switch (box.exec()) {
+    box.exec();
+    switch (box.standardButton(box.clickedButton())) {
     case QMessageBox::Yes: return DialogAnswer::Yes;
     case QMessageBox::No: return DialogAnswer::No;
     case QMessageBox::Ok: return DialogAnswer::Ok;
+    case QMessageBox::Cancel: return DialogAnswer::Cancel;
     case QMessageBox::Retry: return DialogAnswer::Retry;
     default: break;
     }
-    // Closing the box with Escape or its title bar counts as Cancel, or No
-    // where there is no Cancel button.
-    return request.buttons == MessageButtons::YesNo ? DialogAnswer::No : DialogAnswer::Cancel;
+    return request.defaultAnswer;
 }
 
 QString QtDialogService::qtFilter(const QString &filter)
@@ -81,8 +85,10 @@ QString QtDialogService::qtFilter(const QString &filter)
 QStringList QtDialogService::openFiles(const FileDialogRequest &request)
 {
     if (request.selection == FileSelection::Multiple)
-        return QFileDialog::getOpenFileNames(m_owner, request.title, QString(), qtFilter(request.filter));
-    const QString file = QFileDialog::getOpenFileName(m_owner, request.title, QString(), qtFilter(request.filter));
+        return QFileDialog::getOpenFileNames(m_owner, request.title, request.initialFolder,
+                                             qtFilter(request.filter));
+    const QString file =
+        QFileDialog::getOpenFileName(m_owner, request.title, request.initialFolder, qtFilter(request.filter));
     return file.isEmpty() ? QStringList() : QStringList{file};
 }
 

@@ -8,6 +8,7 @@
 #include "app/window/FileAdding.h"
 #include "app/window/MainControls.h"
 #include "app/window/OptionRules.h"
+#include "app/window/ProgressPercent.h"
 #include "app/window/SourceGrid.h"
 #include "app/window/WindowRunContext.h"
 #include "app/window/WindowServices.h"
@@ -22,7 +23,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QSet>
 
@@ -134,8 +134,7 @@ void RunDriver::restoreWindow()
     MainControls &c = m_controls;
     WindowState &state = m_state;
     c.CmbObject->setEnabled(true);
-    c.PB->setProperty("exactValue", 0.0);
-    c.PB->setValue(0);
+    ProgressPercent::set(c.PB, 0);
     state.stopRequested = false;
     c.Frame1->setEnabled(true);
     c.Frame2->setEnabled(true);

@@ -1,5 +1,6 @@
 #include "app/window/SourceListOps.h"
 
+#include "app/library/MediaPatterns.h"
 #include "app/library/MediaProber.h"
 #include "app/run/NumberText.h"
 #include "app/window/ClickableLabel.h"
@@ -8,6 +9,7 @@
 #include "app/window/WindowState.h"
 #include "platform/DialogService.h"
 
+#include <QDir>
 #include <QLineEdit>
 
 SourceListOps::SourceListOps(MainControls &controls, WindowState &state, DialogService &dialogs,
@@ -114,7 +116,8 @@ void SourceListOps::ChooseFixedAudio()
 {
     const QStringList chosen = m_dialogs.openFiles(
         {QStringLiteral("添加音频文件"),
-         QStringLiteral("常用音频|*.mp3;*.mp2;*.wav;*.wma;*.m4a;*.acc;*.wav"), FileSelection::Single});
+         QStringLiteral("常用音频|") + MediaPatterns::audioPatternText(), FileSelection::Single,
+         QDir::homePath()});
     if (chosen.isEmpty() || chosen.first().isEmpty())
         return;
     const QString path = chosen.first();

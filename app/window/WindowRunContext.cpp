@@ -1,12 +1,12 @@
 #include "app/window/WindowRunContext.h"
 
 #include "app/window/MainControls.h"
+#include "app/window/ProgressPercent.h"
 #include "app/window/SourceGrid.h"
 #include "app/window/SourceListOps.h"
 #include "app/window/WindowState.h"
 
 #include <QCoreApplication>
-#include <QProgressBar>
 
 void WindowRunContext::setStatus(const QString &text)
 {
@@ -37,7 +37,5 @@ void WindowRunContext::showVideoEntry(int entry)
 
 void WindowRunContext::setProgress(double percent)
 {
-    // The bar shows whole percent; the exact share is kept for tests.
-    m_controls.PB->setProperty("exactValue", percent);
-    m_controls.PB->setValue(int(percent));
+    ProgressPercent::set(m_controls.PB, percent);
 }

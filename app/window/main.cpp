@@ -4,6 +4,7 @@
 #include "app/window/BatchJob.h"
 #include "app/window/FFmain.h"
 #include "app/window/RunDriver.h"
+#include "app/window/QtChineseTranslation.h"
 #include "app/window/QtDialogService.h"
 #include "app/compose/SystemRandom.h"
 #include "app/update/UpdateServer.h"
@@ -117,6 +118,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZarvMulVideoEditor"));
     const AppFolders folders = AppFolders::forCurrentUser(QCoreApplication::applicationDirPath());
+    QtChineseTranslation::install(app, folders.programFolder);
     if (batch)
         return runBatch(arguments.at(1), arguments.contains(QStringLiteral("--check")), folders);
     QtDialogService dialogs;

@@ -75,6 +75,12 @@ bool ComposeBench::addPictureSet()
     return !made.isEmpty();
 }
 
+QString ComposeBench::writing(int number) const
+{
+    return outputFolder + QStringLiteral("/%1.zarv-unfinished.").arg(number, 4, 10, QLatin1Char('0'))
+           + settings.outputType;
+}
+
 QString ComposeBench::output(int number) const
 {
     return outputFolder + QStringLiteral("/%1.").arg(number, 4, 10, QLatin1Char('0'))

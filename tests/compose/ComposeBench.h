@@ -29,6 +29,8 @@ public:
     QString source(const QString &name) const { return sourceFolder + QLatin1Char('/') + name; }
     QString work(const QString &name) const { return workspace + QLatin1Char('/') + name; }
     QString output(int number) const;
+    // Where the tool writes an output until it is complete.
+    QString writing(int number) const;
     OutputResult compose(int outputNumber);
     void setDraws(QVector<double> values) { random = FixedRandom(std::move(values)); }
 

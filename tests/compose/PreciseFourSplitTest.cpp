@@ -207,7 +207,7 @@ TEST_F(PreciseFourSplitRun, EqualSourcesFillTheFourQuartersAndAShortOneHoldsItsL
     expected << soundCut << soundCut
              << QStringLiteral("> -i %1/Audio.wav -f image2 -i %1/Tmp/Images/%06d.jpg -q:v 0 -q:a 0 -y -r 25 "
                                "-pix_fmt yuv420p %2")
-                    .arg(work, out);
+                    .arg(work, request.settings.outputFolderText + QStringLiteral("/0001.zarv-unfinished.mp4"));
     QFile logFile(log);
     ASSERT_TRUE(logFile.open(QIODevice::ReadOnly));
     const QStringList started =

@@ -13,6 +13,8 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
+#include <QDir>
 
 #include <gtest/gtest.h>
 
@@ -303,6 +305,50 @@ TEST_F(VideoVideoEndToEndTest, AnOddCanvasStillMakesAnH264Output)
     EXPECT_EQ(facts.pixelFormat, QStringLiteral("yuv420p"));
 }
 
+TEST_F(VideoVideoEndToEndTest, OddSizedSourcesCutPreciselyIntoH264Clips)
+{
+    // MPEG-4 part 2 keeps odd sizes (old cameras and phones); a precise cut
+    // re-encodes into H.264, which takes only even ones.
+    ComposeBench bench(Execution::RunForReal);
+    const std::pair<QString, QSize> sources[] = {{QStringLiteral("odd 一.mp4"), {321, 241}},
+                                                 {QStringLiteral("odd 二.mkv"), {161, 120}},
+                                                 {QStringLiteral("odd height.mov"), {160, 121}},
+                                                 {QStringLiteral("plain.avi"), {160, 120}}};
+    for (const auto &[name, size] : sources) {
+        const QString path = bench.source(name);
+        ASSERT_TRUE(MediaFactory::runFfmpeg(
+            {"-f", "lavfi", "-i",
+             QStringLiteral("testsrc=size=%1x%2:rate=25:duration=3").arg(size.width()).arg(size.height()), "-f",
+             "lavfi", "-i", "sine=duration=3", "-c:v", "mpeg4", "-c:a", "aac", path}));
+        ASSERT_EQ(MediaFactory::probe(path).width, size.width());
+        bench.addVideo(name, size.width(), size.height(), durationCell(path));
+    }
+    bench.settings.preciseCut = true;
+    bench.settings.lengthText = QStringLiteral("2");
+    bench.settings.audioRule = AudioRule::LongestVideo;
+    bench.setDraws({0, 0, 0, 0, 0.5, 0.5, 0.5, 0.5});
+    ASSERT_EQ(bench.compose(1), OutputResult::Done) << bench.runner.toolOutput.join('\n').toStdString();
+    EXPECT_TRUE(bench.runner.failedRuns.isEmpty()) << bench.runner.failedRuns.join('\n').toStdString();
+
+    // Each H.264 clip is its source padded by one black column or line where
+    // a side is odd; the AVI clip keeps its size.
+    QSet<QString> expectedSizes{QStringLiteral("322x242 .mp4"), QStringLiteral("162x120 .mkv"),
+                                QStringLiteral("160x122 .mov"), QStringLiteral("160x120 .avi")};
+    QSet<QString> clipSizes;
+    for (const QString &clip : QDir(bench.workspace).entryList({"?.mp4", "?.mkv", "?.mov", "?.avi"})) {
+        const MediaFactory::StreamFacts clipFacts = MediaFactory::probe(bench.work(clip));
+        EXPECT_NEAR(clipFacts.durationSeconds, 2.0, 0.1) << clip.toStdString();
+        clipSizes.insert(QStringLiteral("%1x%2 ").arg(clipFacts.width).arg(clipFacts.height)
+                         + MediaExtensions::extensionOf(clip));
+    }
+    EXPECT_EQ(clipSizes, expectedSizes);
+    const MediaFactory::StreamFacts facts = MediaFactory::probe(bench.output(1));
+    EXPECT_TRUE(facts.hasVideo && facts.hasAudio);
+    EXPECT_EQ(facts.width % 2, 0);
+    EXPECT_EQ(facts.height % 2, 0);
+    EXPECT_NEAR(facts.durationSeconds, 2.0, 0.15);
+}
+
 TEST_F(VideoVideoEndToEndTest, WithoutAToolTheOutputFails)
 {
     // The sources exist; the tool that would read them does not run.
@@ -409,16 +455,17 @@ TEST_F(VideoVideoEndToEndTest, AHalfWrittenOutputIsAFailureAndIsRemoved)
         bench.addVideo(name, 160, 120, QStringLiteral("3"));
     MediaInfoProber prober;
     bench.environment.outputProber = &prober;
-    const QString output = bench.output(1);
-    bench.runner.onStart = [output](const QStringList &arguments) {
-        if (arguments.last() == output) {
-            QFile file(output);
+    const QString writing = bench.writing(1);
+    bench.runner.onStart = [writing](const QStringList &arguments) {
+        if (arguments.last() == writing) {
+            QFile file(writing);
             file.open(QIODevice::WriteOnly);
             file.write(QByteArray(4096, 'z'));
         }
     };
     EXPECT_EQ(bench.compose(1), OutputResult::Failed);
-    EXPECT_FALSE(QFileInfo::exists(output));
+    EXPECT_FALSE(QFileInfo::exists(bench.output(1)));
+    EXPECT_FALSE(QFileInfo::exists(writing));
     EXPECT_TRUE(bench.context.statuses.last().startsWith(QStringLiteral("状态：视频生成失败！")));
 }
 

@@ -35,8 +35,9 @@ TEST(FolderPathText, EmptyStaysEmpty)
     EXPECT_EQ(FolderPathText::asFolderCaption(QString()), QString());
 }
 
-TEST(FolderPathText, RootOfAPath)
+TEST(FolderPathText, FolderPickerStartsAtTheDriveRootOrHome)
 {
-    EXPECT_EQ(FolderPathText::rootOf(QStringLiteral("/opt/tool/bin")), QStringLiteral("/"));
-    EXPECT_EQ(FolderPathText::rootOf(QStringLiteral("D:/Tools/Editor")), QStringLiteral("D:/"));
+    const QString home = QStringLiteral("/home/me");
+    EXPECT_EQ(FolderPathText::folderPickerStart(QStringLiteral("/opt/tool/bin"), home), home);
+    EXPECT_EQ(FolderPathText::folderPickerStart(QStringLiteral("D:/Tools/Editor"), home), QStringLiteral("D:/"));
 }

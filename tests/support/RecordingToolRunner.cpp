@@ -39,10 +39,10 @@ void RecordingToolRunner::runForReal(const QStringList &argumentList)
     }
 }
 
-ToolRunResult RecordingToolRunner::waitForTool(const StatusText &statusText, PauseFirst pause)
+ToolRunResult RecordingToolRunner::waitForTool(const StatusText &statusText)
 {
     const QString text = statusText();
-    waits.append({pause, text, int(arguments.size())});
+    waits.append({text, int(arguments.size())});
     m_context.setStatus(text);
     m_context.pumpEvents();
     return m_context.stopRequested() ? ToolRunResult::Stopped : ToolRunResult::Finished;

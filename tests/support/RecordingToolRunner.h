@@ -20,7 +20,6 @@ public:
     enum class Execution { RecordOnly, RunForReal };
 
     struct Wait {
-        PauseFirst pause = PauseFirst::Yes;
         QString status;      // the status text as shown during the wait
         int startsBefore = 0;  // tool starts recorded before this wait
     };
@@ -28,7 +27,7 @@ public:
     RecordingToolRunner(QString workspaceFolder, RunContext &context, Execution execution);
 
     ToolRun startTool(const QStringList &arguments) override;
-    ToolRunResult waitForTool(const StatusText &statusText, PauseFirst pause) override;
+    ToolRunResult waitForTool(const StatusText &statusText) override;
     // Every run has ended: real runs are synchronous.
     bool hasEnded(ToolRun) override { return true; }
     int terminateStartedTools() override

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -135,6 +136,28 @@ TEST_F(BatchModeTest, CheckPrintsControlsAndRowsWithoutMakingOutputs)
     EXPECT_TRUE(QDir(outputFolder()).entryList(QDir::Files).isEmpty());
 }
 
+TEST_F(BatchModeTest, JobTypesWithTheFocusInTheFieldAndPicksTheShownEntry)
+{
+    // Typed into the field that has the focus, the slide count is only
+    // rounded when the field is left: 12 stays 12, a quarter of 12 slides
+    // of 3 seconds is 9 seconds. The second value is typed after the focus
+    // left the field.
+    Result r = run({"--batch", writeJob("ChPPT=1\nTVedio=16\nTVedio=12\n"), "--check"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    EXPECT_TRUE(lines.contains("TVedio\t12\tenabled\tvisible")) << r.out.toStdString();
+    EXPECT_TRUE(lines.contains("TLen\t9\tenabled\tvisible"));
+    r = run({"--batch", writeJob("ChPPT=1\nTVedio=45\n"), "--check"});
+    EXPECT_TRUE(r.out.split('\n').contains("TVedio\t28\tenabled\tvisible")) << r.out.toStdString();
+
+    // Picture+Picture shows the first audio entry, which pictures cannot
+    // have; the job's pick of it selects the chosen file.
+    r = run({"--batch", writeJob("OptPP=1\nCmbAudio=0\n"), "--check"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    lines = r.out.split('\n', Qt::SkipEmptyParts);
+    EXPECT_TRUE(lines.contains("CmbAudio\t4:基于指定的音频\tenabled\tvisible")) << r.out.toStdString();
+}
+
 TEST_F(BatchModeTest, MakesSameVideoOutputsWithAFixedTrack)
 {
     const Result r = run({"--batch", writeJob("videos=" + videos() + "\nChSame=1\nLNewAu=" +
@@ -156,23 +179,63 @@ TEST_F(BatchModeTest, InterruptEndsToolsAndDeletesTheWorkspace)
 {
     QProcess process;
     start(process, {"--batch", writeJob("videos=" + videos() + "\nTMax=5\nTLen=3\noutput=" + outputFolder() + "\n")});
-    // Wait until the run works in its workspace, then interrupt it.
-    bool working = false;
-    for (int i = 0; i < 400 && !working; ++i) {
+    // Wait until an output file is being written, then interrupt the run.
+    QString err;
+    for (int i = 0; i < 600 && !err.contains("状态：视频生成中"); ++i) {
         process.waitForReadyRead(50);
-        working = QFileInfo::exists(workspace() + "/CutMedia.exe");
+        err += QString::fromUtf8(process.readAllStandardError());
     }
-    ASSERT_TRUE(working);
+    ASSERT_TRUE(err.contains("状态：视频生成中")) << err.toStdString();
     ::kill(pid_t(process.processId()), SIGINT);
     ASSERT_TRUE(process.waitForFinished(60000));
     EXPECT_NE(process.exitCode(), 2);
-    EXPECT_LT(QDir(outputFolder()).entryList(QDir::Files).size(), 5);
+    // Only complete outputs are left, none half-written.
+    const QStringList outputs = QDir(outputFolder()).entryList(QDir::Files | QDir::Hidden);
+    EXPECT_LT(outputs.size(), 5);
+    for (const QString &name : outputs) {
+        EXPECT_TRUE(QRegularExpression("^000[1-5]\\.mp4$").match(name).hasMatch()) << name.toStdString();
+        EXPECT_GE(MediaFactory::probe(QDir(outputFolder()).filePath(name)).durationSeconds, 1.9);
+    }
     EXPECT_FALSE(QFileInfo::exists(workspace()));
     // No process runs a program from this test's folders any more.
     for (const QString &pid : QDir("/proc").entryList(QDir::Dirs)) {
         const QString exe = QFileInfo("/proc/" + pid + "/exe").symLinkTarget();
         EXPECT_FALSE(!exe.isEmpty() && exe.startsWith(home.path())) << exe.toStdString();
     }
+}
+
+TEST_F(BatchModeTest, TwoRunsAtTheSameTimeEachMakeTheirOutputs)
+{
+    // Two jobs started together by a script, sharing the user's cache folder.
+    QProcess first;
+    QProcess second;
+    const QString otherOutput = home.filePath("输出 二");
+    QDir().mkpath(otherOutput);
+    const QString job = "videos=" + videos() + "\nTMax=2\nTLen=2\n";
+    start(first, {"--batch", writeJob(job + "output=" + outputFolder() + "\n")});
+    const QString secondJob = home.filePath("job 2.txt");
+    QFile file(secondJob);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write((job + "output=" + otherOutput + "\n").toUtf8());
+    file.close();
+    start(second, {"--batch", secondJob});
+    for (QProcess *process : {&first, &second}) {
+        ASSERT_TRUE(process->waitForFinished(300000));
+        EXPECT_EQ(process->exitCode(), 0) << process->readAllStandardError().toStdString();
+    }
+    for (const QString &folder : {outputFolder(), otherOutput}) {
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), (QStringList{"0001.mp4", "0002.mp4"}));
+        for (const char *name : {"0001.mp4", "0002.mp4"}) {
+            const MediaFactory::StreamFacts facts = MediaFactory::probe(QDir(folder).filePath(name));
+            EXPECT_TRUE(facts.hasVideo && facts.hasAudio) << name;
+            // Cut by stream copy, a clip is only as exact as its key frames.
+            EXPECT_GE(facts.durationSeconds, 1.9) << name;
+        }
+    }
+    // Both workspaces and their claims are gone.
+    EXPECT_TRUE(QDir(home.filePath("cache/ZarvMulVideoEditor"))
+                    .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
+                    .isEmpty());
 }
 
 // Every file under a folder with its size and time, to see what a run changed.

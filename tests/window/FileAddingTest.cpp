@@ -10,6 +10,7 @@
 #include "app/window/ClickableLabel.h"
 #include "app/window/FFmain.h"
 #include "app/window/FileAdding.h"
+#include "app/window/ProgressPercent.h"
 #include "app/window/SourceGrid.h"
 #include "app/window/SourceListOps.h"
 
@@ -59,7 +60,7 @@ using AddingHarness = BasicWindowHarness<HookedProber>;
 // What the window shows at the event pump that follows a probe.
 struct PumpSnapshot {
     QString status;
-    int progress = -1;
+    double progress = -1;
     bool frame1Enabled = false;
     bool frame2Enabled = false;
     bool ownButtonEnabled = false;
@@ -132,7 +133,7 @@ protected:
     {
         auto record = [this, ownButton](const QString &) {
             QTimer::singleShot(0, h.window.get(), [this, ownButton] {
-                snapshots.append({h.c().StbPanel[3]->text(), h.c().PB->value(), h.c().Frame1->isEnabled(),
+                snapshots.append({h.c().StbPanel[3]->text(), ProgressPercent::of(h.c().PB), h.c().Frame1->isEnabled(),
                                   h.c().Frame2->isEnabled(), ownButton->isEnabled(), h.c().CmdStop->isVisible()});
             });
         };
@@ -186,7 +187,7 @@ TEST_F(FileAddingTest, OneFileShowsOneOfOneAndAFullBar)
 
     ASSERT_EQ(snapshots.size(), 1);
     EXPECT_EQ(snapshots[0].status, QStringLiteral("状态：文件添加中...1/1"));
-    EXPECT_EQ(snapshots[0].progress, 100);
+    EXPECT_DOUBLE_EQ(snapshots[0].progress, 100);
     // One file is no long job: the window stays as it is.
     EXPECT_TRUE(snapshots[0].frame1Enabled);
     EXPECT_TRUE(snapshots[0].ownButtonEnabled);
@@ -223,10 +224,10 @@ TEST_F(FileAddingTest, SeveralFilesFillTheRowsInDialogOrder)
 
     ASSERT_EQ(snapshots.size(), 3);
     const QString expectedStatus[] = {"状态：文件添加中...1/3", "状态：文件添加中...2/3", "状态：文件添加中...3/3"};
-    const int expectedProgress[] = {33, 66, 100};
+    const double expectedProgress[] = {33.33, 66.67, 100};
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(snapshots[i].status, expectedStatus[i]);
-        EXPECT_EQ(snapshots[i].progress, expectedProgress[i]);
+        EXPECT_DOUBLE_EQ(snapshots[i].progress, expectedProgress[i]);
         EXPECT_FALSE(snapshots[i].frame1Enabled);
         EXPECT_FALSE(snapshots[i].frame2Enabled);
         EXPECT_FALSE(snapshots[i].ownButtonEnabled);
@@ -276,6 +277,24 @@ TEST_F(FileAddingTest, DialogTitleAndFilterFollowTheTarget)
     EXPECT_TRUE(h.dialogs.messages.isEmpty());
     EXPECT_EQ(h.c().StbPanel[3]->text(), statusBefore);
     EXPECT_EQ(h.c().MSFV->entryCount() + h.c().MSFA->entryCount() + h.c().MSFP->entryCount(), 0);
+}
+
+TEST_F(FileAddingTest, AddFilesDialogStartsInTheListsFolderElseAtHome)
+{
+    QDir().mkpath(pathOf("片段 一"));
+    QDir().mkpath(pathOf("gone"));
+    chooseFolder(VideoTarget, pathOf("片段 一"));
+    chooseFolder(AudioTarget, pathOf("gone"));
+    ASSERT_TRUE(QDir(pathOf("gone")).removeRecursively());  // removed since
+    h.dialogs.clear();
+    for (Target t : {VideoTarget, AudioTarget, PictureTarget}) {
+        target(t);
+        h.c().CmdAddFiles->click();
+    }
+    ASSERT_EQ(h.dialogs.fileRequests.size(), 3);
+    EXPECT_EQ(h.dialogs.fileRequests[0].initialFolder, pathOf("片段 一/"));
+    EXPECT_EQ(h.dialogs.fileRequests[1].initialFolder, QDir::homePath());
+    EXPECT_EQ(h.dialogs.fileRequests[2].initialFolder, QDir::homePath());
 }
 
 TEST_F(FileAddingTest, TheOutputTargetOnlyBeeps)
@@ -416,7 +435,8 @@ TEST_F(FileAddingTest, ChooseFolderTitlesAndTheNewFolderButton)
     ASSERT_EQ(h.dialogs.folderRequests.size(), 4);
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(h.dialogs.folderRequests[i].title, titles[i]);
-        EXPECT_EQ(h.dialogs.folderRequests[i].initialFolder, QStringLiteral("/"));
+        // At home: the file system's root holds no media.
+        EXPECT_EQ(h.dialogs.folderRequests[i].initialFolder, QDir::homePath() + "/");
         EXPECT_EQ(h.dialogs.folderRequests[i].newFolderButton,
                   i == 3 ? NewFolderButton::Shown : NewFolderButton::Hidden);
     }

@@ -8,6 +8,7 @@
 #include "app/window/SourceListOps.h"
 #include "app/window/UpDown.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -20,6 +21,8 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -84,6 +87,19 @@ protected:
     }
 
     void answerNext(DialogAnswer answer) { h->dialogs.answers.enqueue(answer); }
+
+    // The user opens the list and clicks an entry.
+    void pick(QComboBox *box, int index)
+    {
+        box->showPopup();
+        QAbstractItemView *view = box->view();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window()));
+        const QModelIndex item = view->model()->index(index, box->modelColumn());
+        view->scrollTo(item);
+        const QRect entry = view->visualRect(item);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, entry.center());
+        ASSERT_FALSE(view->isVisible()) << "the click picked no entry";
+    }
 
     // Every effect of a mode button, as the buttons leave the controls.
     void expectModeEffects(ComposeMode mode)
@@ -704,39 +720,59 @@ TEST_F(OptionRulesTest, ModeChangeUnticksReuseAndItsRuleFollows)
     EXPECT_TRUE(c().ChNoSpace->isChecked());
 }
 
-TEST_F(OptionRulesTest, LeavingTheSlideShowByAModeButtonRunsTheSlideShowRule)
+TEST_F(OptionRulesTest, AfterAModeClickTheModesStatesHoldWhateverWasTickedBefore)
 {
-    // Unticking the slide show from a mode button enables the precise
-    // four-split box again, after its own row disabled it.
-    c().ChPPT->click();
-    clickMode(c().OptPP);
-    EXPECT_FALSE(c().ChPPT->isChecked());
-    EXPECT_FALSE(c().ChPPT->isEnabled());
-    EXPECT_EQ(c().Label11->text(), QStringLiteral("图片参数："));
-    EXPECT_FALSE(c().TPlay->isEnabled());
-    EXPECT_FALSE(c().TVedio->isEnabled());
-    EXPECT_TRUE(c().ChAcc->isEnabled());
-    EXPECT_FALSE(c().CmbLen->isEnabled());
-
-    clickMode(c().OptVV);
-    c().ChPPT->click();
-    clickMode(c().OptMix);
-    EXPECT_TRUE(c().ChAcc->isEnabled());
-    EXPECT_TRUE(c().ChSame->isEnabled());
-    EXPECT_TRUE(c().CmbLen->isEnabled());
-}
-
-TEST_F(OptionRulesTest, LeavingPreciseQuadByTheMixedModeEnablesReuseAgain)
-{
-    answerNext(DialogAnswer::Yes);
-    c().ChAcc->click();
-    ASSERT_FALSE(c().ChSame->isEnabled());
-    clickMode(c().OptMix);
-    EXPECT_FALSE(c().ChAcc->isChecked());
-    EXPECT_FALSE(c().ChAcc->isEnabled());
-    EXPECT_TRUE(c().ChSame->isEnabled()) << "the precise four-split rule runs after the reuse row";
-    EXPECT_TRUE(c().ChNoSpace->isEnabled());
-    EXPECT_TRUE(c().ChCut->isEnabled());
+    // The slide show and the precise four-split enable their companions when
+    // unticked; the mode's own states still hold at the end of the click.
+    struct Case {
+        const char *before;
+        std::function<void()> prepare;
+        QRadioButton *MainControls::*mode;
+        ComposeMode expected;
+    };
+    const auto slideShow = [this] { c().ChPPT->click(); };
+    const auto fourSplitSlideShow = [this] {
+        c().ChPPT->click();
+        c().ChSingle->click();
+    };
+    const auto preciseQuad = [this] {
+        answerNext(DialogAnswer::Yes);
+        c().ChAcc->click();
+    };
+    const auto videoReuse = [this] { c().ChSame->click(); };
+    const auto pictureReuse = [this] {
+        clickMode(c().OptPP);
+        c().ChSame->click();
+    };
+    const auto mixedWithPreciseCut = [this] {
+        clickMode(c().OptMix);
+        c().ChCut->click();
+    };
+    const Case cases[] = {
+        {"slide show", slideShow, &MainControls::OptMix, ComposeMode::Mixed},
+        {"slide show", slideShow, &MainControls::OptPP, ComposeMode::PicturePicture},
+        {"four-split slide show", fourSplitSlideShow, &MainControls::OptMix, ComposeMode::Mixed},
+        {"precise four-split", preciseQuad, &MainControls::OptMix, ComposeMode::Mixed},
+        {"precise four-split", preciseQuad, &MainControls::OptPP, ComposeMode::PicturePicture},
+        {"video reuse", videoReuse, &MainControls::OptMix, ComposeMode::Mixed},
+        {"video reuse", videoReuse, &MainControls::OptPP, ComposeMode::PicturePicture},
+        {"picture reuse", pictureReuse, &MainControls::OptVV, ComposeMode::VideoVideo},
+        {"picture reuse", pictureReuse, &MainControls::OptMix, ComposeMode::Mixed},
+        {"mixed with precise cut", mixedWithPreciseCut, &MainControls::OptVV, ComposeMode::VideoVideo},
+    };
+    for (const Case &k : cases) {
+        SCOPED_TRACE(std::string(k.before) + " then mode " + std::to_string(int(k.expected)));
+        h = std::make_unique<WindowHarness>();
+        k.prepare();
+        clickMode(c().*k.mode);
+        expectModeEffects(k.expected);
+        // Nothing of the slide show is left.
+        EXPECT_FALSE(c().ChSingle->isChecked());
+        EXPECT_FALSE(c().ChSingle->isEnabled());
+        EXPECT_EQ(c().Label11->text(), QStringLiteral("图片参数："));
+        // Every composition places its clips by it.
+        EXPECT_TRUE(c().ChNoSpace->isEnabled());
+    }
 }
 
 // ---- check boxes --------------------------------------------------------------------
@@ -944,6 +980,37 @@ TEST_F(OptionRulesTest, AudioOfAVideoInPicturePictureSelectsTheChosenFile)
     c().CmbAudio->setCurrentIndex(1);
     EXPECT_EQ(c().CmbAudio->currentIndex(), 4);
     EXPECT_EQ(beeps(), 2);
+}
+
+TEST_F(OptionRulesTest, PickingTheShownEntryRunsTheRuleAndAChangedPickRunsItOnce)
+{
+    // Picture+Picture keeps the audio rule at its first entry, which pictures
+    // cannot have: picking that shown entry moves to the chosen file.
+    clickMode(c().OptPP);
+    ASSERT_EQ(c().CmbAudio->currentIndex(), 0);
+    ASSERT_EQ(beeps(), 0);
+    pick(c().CmbAudio, 0);
+    EXPECT_EQ(c().CmbAudio->currentIndex(), 4);
+    EXPECT_EQ(beeps(), 1);
+    // A pick that changes the entry runs the rule once: one beep for a size
+    // without an "x".
+    pick(c().CmbSize, c().CmbSize->count() - 1);
+    EXPECT_EQ(c().CmbSize->currentText(), QStringLiteral("自定义"));
+    EXPECT_EQ(beeps(), 2);
+
+    // The fixed-length rule picked again resets the typed length.
+    clickMode(c().OptVV);
+    typeInto(c().TLen, QStringLiteral("45"));
+    leaveField();
+    pick(c().CmbLen, 0);
+    EXPECT_EQ(c().TLen->text(), QStringLiteral("30"));
+
+    // A rule's own selections are no picks: the target box is left alone
+    // when nothing is picked, and follows a pick of the shown audio entry.
+    c().CmbObject->setCurrentIndex(0);
+    QApplication::processEvents();
+    pick(c().CmbAudio, c().CmbAudio->currentIndex());
+    EXPECT_EQ(c().CmbObject->currentIndex(), 1);
 }
 
 TEST_F(OptionRulesTest, SlideShowTick)

@@ -1,6 +1,7 @@
 #include "MediaFactory.h"
 #include "WindowHarness.h"
 #include "app/run/Workspace.h"
+#include "app/window/ProgressPercent.h"
 #include "app/window/RunDriver.h"
 #include "app/window/SourceListOps.h"
 #include "platform/ProcessTable.h"
@@ -15,7 +16,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -111,7 +111,7 @@ TEST_F(RunDriverTest, MakesFourUpOutputsAndCleansUp)
     prepareRun(2);
     QList<double> progress;
     QObject::connect(h.window.get(), &FFmain::statusTextChanged, h.window.get(), [&] {
-        const double p = h.c().PB->property("exactValue").toDouble();
+        const double p = ProgressPercent::of(h.c().PB);
         if (progress.isEmpty() || progress.last() != p)
             progress.append(p);
         if (h.window->statusText().startsWith("状态：视频")) {
@@ -150,32 +150,60 @@ TEST_F(RunDriverTest, StopDuringTheSecondOutputEndsTheRun)
     addClips(5);
     prepareRun(5);
     h.dialogs.answers.enqueue(DialogAnswer::Ok);  // the stop question
-    QTimer stopper;
-    QObject::connect(&stopper, &QTimer::timeout, h.window.get(), [&] {
-        // Output 1 is written and output 2 is cutting its sources.
-        if (QFileInfo::exists(output(1)) && h.window->statusText().startsWith("状态：视频时长归一化中")) {
-            stopper.stop();
-            h.window->runDriver().StopClick();
-        }
-    });
-    stopper.start(20);
+    // The stop button is pressed once output 1 reports done (its file alone
+    // tells nothing: the tool creates it when it starts) and output 2 is
+    // cutting its sources; each status text is shown before its wait.
+    bool firstDone = false;
     QStringList statuses;
-    QObject::connect(h.window.get(), &FFmain::statusTextChanged, h.window.get(),
-                     [&](const QString &text) { statuses.append(text); });
+    QObject::connect(h.window.get(), &FFmain::statusTextChanged, h.window.get(), [&](const QString &text) {
+        statuses.append(text);
+        if (text.startsWith("状态：视频生成Ok！") && text.contains("；1/5；"))
+            firstDone = true;
+        else if (firstDone && text.startsWith("状态：视频时长归一化中") && !h.window->state().stopRequested)
+            h.window->runDriver().StopClick();
+    });
     h.c().CmdDo->click();
     SCOPED_TRACE(statuses.join('\n').toStdString());
     const RunDriver::Summary summary = h.window->runDriver().lastSummary();
     EXPECT_TRUE(summary.stopped);
-    // Output 2 may still finish when its tool ends before the next look at
-    // the stop flag; nothing after it is started.
-    EXPECT_GE(summary.done, 1);
-    EXPECT_LE(summary.done, 2);
+    EXPECT_EQ(summary.done, 1);
     EXPECT_TRUE(h.dialogs.messageTexts().contains("终止当前操作？"));
     EXPECT_TRUE(h.dialogs.messageTexts().last().startsWith("处理完毕！"));
-    EXPECT_FALSE(QFileInfo::exists(output(3)));
+    EXPECT_EQ(QDir(outputFolder).entryList(QDir::Files), QStringList{"0001.mp4"});
+    EXPECT_TRUE(MediaFactory::probe(output(1)).hasVideo);
     EXPECT_FALSE(ProcessExists(toolName));
     EXPECT_FALSE(QFileInfo::exists(workspaceFolder()));
     EXPECT_FALSE(h.window->state().stopRequested);
+}
+
+TEST_F(RunDriverTest, AStopDuringTheFinalStepKeepsTheEarlierCompleteOutput)
+{
+    addClips(5);
+    prepareRun(3);
+    // A complete 0002.mp4 from an earlier run.
+    ASSERT_TRUE(MediaFactory::makeVideo(output(2), 96, 64, 1.0));
+    QFile earlier(output(2));
+    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+    const QByteArray earlierContent = earlier.readAll();
+    earlier.close();
+
+    h.dialogs.answers.enqueue(DialogAnswer::Ok);  // the stop question
+    QObject::connect(h.window.get(), &FFmain::statusTextChanged, h.window.get(), [&](const QString &text) {
+        // Output 2's final step is writing.
+        if (text.startsWith("状态：视频生成中") && text.contains("；2/3；") && !h.window->state().stopRequested)
+            h.window->runDriver().StopClick();
+    });
+    h.c().CmdDo->click();
+    const RunDriver::Summary summary = h.window->runDriver().lastSummary();
+    EXPECT_TRUE(summary.stopped);
+    EXPECT_EQ(summary.done, 1);
+
+    // Only complete outputs: the new 0001.mp4 and the earlier 0002.mp4, untouched.
+    EXPECT_EQ(QDir(outputFolder).entryList(QDir::Files | QDir::Hidden), (QStringList{"0001.mp4", "0002.mp4"}));
+    EXPECT_TRUE(MediaFactory::probe(output(1)).hasVideo);
+    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+    EXPECT_EQ(earlier.readAll(), earlierContent);
+    EXPECT_FALSE(ProcessExists(toolName));
 }
 
 TEST_F(RunDriverTest, RefusesAnOutputThatWouldOverwriteASource)
@@ -203,14 +231,12 @@ TEST_F(RunDriverTest, ClosingTheWindowDuringARunStopsItCleanly)
     addClips(5);
     prepareRun(5);
     h.dialogs.answers.enqueue(DialogAnswer::Ok);  // "关闭程序"
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, h.window.get(), [&] {
-        if (h.window->statusText().startsWith("状态：视频时长归一化中")) {
-            closer.stop();
+    // Closed while output 1 cuts its sources (the status is shown before its
+    // wait, so the close is seen by that wait).
+    QObject::connect(h.window.get(), &FFmain::statusTextChanged, h.window.get(), [&](const QString &text) {
+        if (text.startsWith("状态：视频时长归一化中") && h.window->isVisible())
             h.window->close();
-        }
     });
-    closer.start(20);
     h.c().CmdDo->click();
     EXPECT_FALSE(h.window->isVisible());
     EXPECT_TRUE(h.window->runDriver().lastSummary().stopped);
@@ -225,14 +251,16 @@ TEST_F(RunDriverTest, ClosingCancelledDuringARunLeavesItsToolsAlone)
     addClips(5);
     prepareRun(2);
     h.dialogs.answers.enqueue(DialogAnswer::Cancel);  // "关闭程序"
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, h.window.get(), [&] {
-        if (ProcessExists(toolName)) {
-            closer.stop();
+    // Closed while output 1's final step runs: that status is shown by the
+    // wait for the tool, after the tool started (a poll for the tool's
+    // process could miss a short run).
+    bool closed = false;
+    QObject::connect(h.window.get(), &FFmain::statusTextChanged, h.window.get(), [&](const QString &text) {
+        if (!closed && text.startsWith("状态：视频生成中")) {
+            closed = true;
             h.window->close();
         }
     });
-    closer.start(5);
     h.c().CmdDo->click();
     EXPECT_TRUE(h.dialogs.messageTexts().contains("关闭程序"));
     EXPECT_TRUE(h.window->isVisible());

@@ -138,7 +138,7 @@ TEST_F(SourceListOpsTest, ChoosingTheFixedAudioProbesItsDuration)
     ASSERT_EQ(h.dialogs.fileRequests.size(), 1);
     EXPECT_EQ(h.dialogs.fileRequests.first().title, "添加音频文件");
     EXPECT_EQ(h.dialogs.fileRequests.first().filter,
-              "常用音频|*.mp3;*.mp2;*.wav;*.wma;*.m4a;*.acc;*.wav");
+              "常用音频|*.mp3;*.mp2;*.wav;*.wma;*.m4a;*.acc;*.wav;*.aac;*.flac;*.ogg;*.opus");
     EXPECT_EQ(h.dialogs.fileRequests.first().selection, FileSelection::Single);
     EXPECT_EQ(h.c().LNewAu->text(), "/music/long.mp3");
     EXPECT_EQ(h.c().LAuLen->text(), "125.5秒");
