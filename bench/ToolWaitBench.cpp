@@ -28,6 +28,7 @@ public:
     void pumpEvents() override { QCoreApplication::processEvents(); }
     void setFixedAudio(const QString &, const QString &) override {}
     void showVideoEntry(int) override {}
+    void setProgress(double) override {}
 
     int statusUpdates = 0;
     QString lastStatus;
@@ -64,7 +65,7 @@ int main(int argc, char **argv)
     const double cpuBefore = processorSeconds();
     wall.start();
     const ToolRunResult result = runner.runTool(
-        toolSeconds, [&pass] { return QStringLiteral("状态：等待 %1").arg(++pass); }, PauseFirst::Yes);
+        {toolSeconds}, [&pass] { return QStringLiteral("状态：等待 %1").arg(++pass); }, PauseFirst::Yes);
     const double wallSeconds = double(wall.nsecsElapsed()) / 1e9;
     const double cpuSeconds = processorSeconds() - cpuBefore;
 

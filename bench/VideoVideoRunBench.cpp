@@ -8,7 +8,7 @@
 #include "ScriptedDialogs.h"
 #include "ScriptedProber.h"
 #include "app/compose/ComposeEnvironment.h"
-#include "app/compose/VideoVideoComposer.h"
+#include "app/compose/ComposerFactory.h"
 #include "app/library/SourceTable.h"
 #include "app/window/FFmain.h"
 #include "app/window/OptionRules.h"
@@ -78,9 +78,10 @@ int main(int argc, char **argv)
     FixedRandom sameDraws(draws);
     ComposeEnvironment environment{settings, videos, none, none, recorder, context, sameDraws,
                                    shellWorkspace.path(), QDateTime::currentDateTime()};
-    VideoVideoComposer composer(environment);
+    settings.readNumbers();
+    const std::unique_ptr<Composer> composer = MakeComposer(environment);
     timer.restart();
-    composer.composeVideoVideo(QDateTime::currentDateTime(), 1);
+    composer->compose(1, QDateTime::currentDateTime());
     const double shellSeconds = timer.nsecsElapsed() / 1e9;
 
     std::printf("output made: %s; tool commands: %lld\n", made ? "yes" : "NO",

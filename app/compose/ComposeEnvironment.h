@@ -7,14 +7,15 @@
 #include <QDir>
 #include <QString>
 
+class ImageLibrary;
 class MediaProber;
 class ToolRunner;
 class RunContext;
 class RandomSource;
 
-// Everything a composition operation works with for one run. The settings are
-// mutable because a random audio pick rewrites the fixed-audio captions, which
-// later outputs of the run then see.
+// Everything a composer works with for one run. The settings are mutable
+// because a random audio pick rewrites the fixed-audio captions, which later
+// outputs of the run then see.
 struct ComposeEnvironment {
     RunSettings &settings;
     const SourceTable &videos;
@@ -30,6 +31,10 @@ struct ComposeEnvironment {
     // When given, a finished output must also read as a video (a tool that
     // failed half-way leaves a file that does not).
     MediaProber *outputProber = nullptr;
+    // The picture work and the canvas of the painting modes.
+    ImageLibrary *images = nullptr;
+    // Holds the files shipped beside the program (Black.dll).
+    QString programFolder = {};
 
     // A file or folder inside the workspace; name may hold "/"-separated
     // subfolders ("Tmp/Images").

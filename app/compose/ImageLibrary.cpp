@@ -4,18 +4,7 @@
 #include <QPainter>
 #include <QSaveFile>
 
-#include <limits>
-
 namespace {
-
-QImage readImage(const QString &path)
-{
-    QImageReader reader(path);
-    // Picture files of the lists carry their own extension, which may be wrong.
-    reader.setDecideFormatFromContent(true);
-    reader.setAutoTransform(false);
-    return reader.read();
-}
 
 bool writeImage(const QImage &image, const QString &path, const char *format, int quality)
 {
@@ -35,81 +24,53 @@ bool writeImage(const QImage &image, const QString &path, const char *format, in
 
 }  // namespace
 
-void ImageLibrary::shutDown()
+QImage ImageLibrary::load(const QString &path)
 {
-    m_images.clear();
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    reader.setAutoTransform(false);
+    return reader.read();
 }
 
-ImageLibrary::Handle ImageLibrary::loadImageFromFile(const QString &path)
+QSize ImageLibrary::sizeOf(const QString &path)
 {
-    const QImage picture = readImage(path);
-    if (picture.isNull())
-        return 0;
-    return createImageFromCanvas(picture);
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    reader.setAutoTransform(false);
+    const QSize size = reader.size();
+    if (size.isValid())
+        return size;
+    // Formats without a size in their header are decoded.
+    const QImage picture = load(path);
+    return picture.isNull() ? QSize() : picture.size();
 }
 
-ImageLibrary::Handle ImageLibrary::createImageFromCanvas(const QImage &canvas)
+QImage ImageLibrary::stretched(const QImage &picture, QSize size)
 {
-    if (canvas.isNull())
-        return 0;
-    do {
-        m_lastHandle = m_lastHandle == std::numeric_limits<Handle>::max() ? 1 : m_lastHandle + 1;
-    } while (m_images.contains(m_lastHandle));
-    m_images.insert(m_lastHandle, canvas.copy());
-    return m_lastHandle;
+    if (picture.isNull() || size.isEmpty())
+        return QImage();
+    return picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
-int ImageLibrary::getImageWidth(Handle handle) const
+bool ImageLibrary::paint(QImage &canvas, const QImage &picture, const QRect &destination)
 {
-    return m_images.value(handle).width();
-}
-
-int ImageLibrary::getImageHeight(Handle handle) const
-{
-    return m_images.value(handle).height();
-}
-
-QImage ImageLibrary::image(Handle handle) const
-{
-    return m_images.value(handle);
-}
-
-bool ImageLibrary::resampleImage(Handle handle, int width, int height)
-{
-    auto found = m_images.find(handle);
-    if (found == m_images.end() || width <= 0 || height <= 0)
-        return false;
-    *found = found->scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return !found->isNull();
-}
-
-bool ImageLibrary::drawImageToCanvas(Handle handle, QImage &canvas, const QRect &destination,
-                                     const QRect &source) const
-{
-    const auto found = m_images.constFind(handle);
-    if (found == m_images.constEnd() || canvas.isNull())
+    if (canvas.isNull() || picture.isNull())
         return false;
     QPainter painter(&canvas);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(destination, *found, source);
+    painter.drawImage(destination, picture);
     return painter.end();
 }
 
-bool ImageLibrary::saveImageToJpgFile(Handle handle, const QString &path, int quality) const
+bool ImageLibrary::saveJpeg(const QImage &picture, const QString &path, int quality)
 {
-    const auto found = m_images.constFind(handle);
-    if (found == m_images.constEnd())
-        return false;
     // JPEG keeps no alpha channel.
-    return writeImage(found->convertToFormat(QImage::Format_RGB32), path, "JPG", quality);
+    return !picture.isNull() && writeImage(picture.convertToFormat(QImage::Format_RGB32), path, "JPG", quality);
 }
 
-void ImageLibrary::disposeImage(Handle &handle)
+bool ImageLibrary::saveBmp(const QImage &picture, const QString &path)
 {
-    if (handle == 0)
-        return;
-    m_images.remove(handle);
-    handle = 0;
+    return !picture.isNull() && writeImage(picture.convertToFormat(QImage::Format_RGB32), path, "BMP", -1);
 }
 
 QImage ImageLibrary::newCanvas(QSize size)
@@ -119,39 +80,14 @@ QImage ImageLibrary::newCanvas(QSize size)
     return canvas;
 }
 
-bool ImageLibrary::zoomPic(const QString &sourcePath, const QString &destinationPath, int width,
-                           int height)
+bool ImageLibrary::zoomPic(const QString &sourcePath, const QString &destinationPath, int width, int height)
 {
-    if (width <= 0 || height <= 0)
-        return false;
     // The source is decoded completely before the destination is written, so
     // both may name the same file.
-    const QImage source = readImage(sourcePath);
-    if (source.isNull())
-        return false;
-    const QImage zoomed = source.scaled(width, height, Qt::IgnoreAspectRatio,
-                                        Qt::SmoothTransformation)
-                              .convertToFormat(QImage::Format_RGB32);
-    return writeImage(zoomed, destinationPath, "BMP", -1);
+    return saveBmp(stretched(load(sourcePath), QSize(width, height)), destinationPath);
 }
 
 bool ImageLibrary::bmpToJpg(const QString &bmpPath, const QString &jpgPath, int quality)
 {
-    const QImage picture = readImage(bmpPath);
-    if (picture.isNull())
-        return false;
-    return writeImage(picture.convertToFormat(QImage::Format_RGB32), jpgPath, "JPG", quality);
-}
-
-QSize ImageLibrary::getWidHeight(const QString &path)
-{
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    reader.setAutoTransform(false);
-    const QSize size = reader.size();
-    if (size.isValid())
-        return size;
-    // Formats without a size in their header are decoded.
-    const QImage picture = readImage(path);
-    return picture.isNull() ? QSize() : picture.size();
+    return saveJpeg(load(bmpPath), jpgPath, quality);
 }

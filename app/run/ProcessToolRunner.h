@@ -2,15 +2,15 @@
 
 #include "app/run/ToolRunner.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
 class RunContext;
 
 // Runs the media tool as a separate, detached process inside the workspace
-// and waits for it by watching the process list: the wait lasts while any
-// process of the tool's name exists, so runs started back to back are all
-// waited for together.
+// and waits for the processes it started itself, by their ids: another
+// program's process of the same name never prolongs a wait.
 class ProcessToolRunner : public ToolRunner {
 public:
     static QString defaultToolName() { return QStringLiteral("CutMedia.exe"); }
@@ -23,20 +23,15 @@ public:
     ProcessToolRunner(const QString &workspaceFolder, RunContext &context,
                       const QString &toolName = defaultToolName());
 
-    // Starts the tool and returns at once. The argument string is split like a
-    // command line: blanks separate, double quotes group and are removed.
-    // A tool that cannot be started leaves no trace; the next step's missing
+    // Starts the tool and returns at once. A tool that cannot be started
+    // leaves no trace (its run counts as ended); the next step's missing
     // input shows it.
-    void startTool(const QString &arguments) override;
-    // With PauseFirst::Yes waits one second first, so that a tool just started
-    // is surely in the process list. Returns Stopped as soon as the stop flag
-    // is seen while a tool still runs; the tool is left running.
+    ToolRun startTool(const QStringList &arguments) override;
+    // With PauseFirst::Yes waits one second first. Returns Stopped as soon as
+    // the stop flag is seen while a run still goes on; the tool is left running.
     ToolRunResult waitForTool(const StatusText &statusText, PauseFirst pause) override;
-
-    // Ends every process started by this runner that still runs (and only
-    // those: a process of the same name from elsewhere is left alone).
-    // Returns how many were ended.
-    int terminateStartedTools();
+    bool hasEnded(ToolRun run) override;
+    int terminateStartedTools() override;
 
     QString toolName() const { return m_toolName; }
     QString toolPath() const;
@@ -45,12 +40,14 @@ public:
     QList<qint64> runningStartedTools() const;
 
 private:
-    // True while any process of the tool's name runs.
-    bool toolProcessExists();
     bool isOurLiveTool(qint64 pid) const;
+    // Forgets the runs that have ended, so that their process ids, once
+    // reused by the system, are never mistaken for a tool.
+    void forgetEnded();
 
     QString m_workspaceFolder;
     RunContext &m_context;
     QString m_toolName;
-    QList<qint64> m_startedPids;
+    QHash<ToolRun, qint64> m_liveRuns;  // run -> process id
+    ToolRun m_lastRun = 0;
 };

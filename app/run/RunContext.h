@@ -3,7 +3,8 @@
 #include <QString>
 
 // What long-running core code needs from the window while it works: the status
-// line, the stop flag, event pumping and the few captions a run rewrites.
+// line, the stop flag, event pumping, the progress and the few captions a run
+// rewrites.
 class RunContext {
 public:
     virtual ~RunContext() = default;
@@ -16,4 +17,6 @@ public:
     virtual void setFixedAudio(const QString &path, const QString &lengthCaption) = 0;
     // Makes an entry (1-based) of the video list current and visible.
     virtual void showVideoEntry(int entry) = 0;
+    // The share of outputs started, 0 to 100 (the progress bar).
+    virtual void setProgress(double percent) = 0;
 };

@@ -170,7 +170,7 @@ private:
             refuse(QStringLiteral("请先载入图片文件列表！"));
         } else if (n.pictures < 4) {
             refuse(QStringLiteral("图片文件列表数过少，至少4张，请再加添图片文件列表！"));
-        } else if (n.audios == 0 && s.audioRule == 3) {
+        } else if (n.audios == 0 && s.audioRule == AudioRule::RandomAudio) {
             refuse(QStringLiteral("请先载入音频文件列表！"));
         } else if (!fixedAudioExists) {
             refuse(QStringLiteral("请先指定配音文件！"));
@@ -188,9 +188,9 @@ private:
             refuse(QStringLiteral("请先载入图片文件列表！"));
         if (n.videos == 0)
             refuse(QStringLiteral("请先载入视频文件列表！"));
-        if (s.audioRule == 4 && !fixedAudioExists) {
+        if (s.audioRule == AudioRule::FixedAudio && !fixedAudioExists) {
             refuse(QStringLiteral("请先指定音频文件！"));
-        } else if (n.audios == 0 && !fixedAudioExists && (s.audioRule == 2 || s.audioRule == 3)) {
+        } else if (n.audios == 0 && !fixedAudioExists && (s.audioRule == AudioRule::ChosenAudio || s.audioRule == AudioRule::RandomAudio)) {
             refuse(QStringLiteral("请先载入音频文件列表！"));
         }
         if (n.pictures == 0)
@@ -202,9 +202,9 @@ private:
     {
         if (n.videos == 0) {
             refuse(QStringLiteral("请先载入视频文件列表！"));
-        } else if ((s.audioRule == 2 || s.audioRule == 4) && !fixedAudioExists) {
+        } else if ((s.audioRule == AudioRule::ChosenAudio || s.audioRule == AudioRule::FixedAudio) && !fixedAudioExists) {
             refuse(QStringLiteral("请指定音频来源！"));
-        } else if (s.audioRule == 3 && n.audios == 0) {
+        } else if (s.audioRule == AudioRule::RandomAudio && n.audios == 0) {
             refuse(QStringLiteral("请先载入音频文件列表！"));
         }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/compose/ImageLibrary.h"
 #include "app/window/MainControls.h"
 #include "app/window/WindowServices.h"
 #include "app/window/WindowState.h"
@@ -28,6 +29,8 @@ public:
     OptionRules &options() { return *m_options; }
     FileAdding &adding() { return *m_adding; }
     RunDriver &runDriver() { return *m_run; }
+    // The picture work of the painting modes, from start-up to close.
+    ImageLibrary &images() { return m_images; }
 
     void setStatusText(const QString &text);
     QString statusText() const;
@@ -45,6 +48,7 @@ private:
     WindowServices m_services;
     MainControls m_controls;
     WindowState m_state;
+    ImageLibrary m_images;
     SourceListOps *m_lists = nullptr;
     OptionRules *m_options = nullptr;
     FileAdding *m_adding = nullptr;

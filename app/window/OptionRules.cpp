@@ -780,8 +780,8 @@ RunSettings OptionRules::readSettings() const
     s.videoDrawText = c.TVedio->text();
     s.slideSecondsText = c.TPlay->text();
     s.pictureRangeText = c.TPics->text();
-    s.lengthRule = c.CmbLen->currentIndex();
-    s.audioRule = c.CmbAudio->currentIndex();
+    s.lengthRule = LengthRule(c.CmbLen->currentIndex());
+    s.audioRule = AudioRule(c.CmbAudio->currentIndex());
     s.sizeIndex = c.CmbSize->currentIndex();
     s.sizeText = c.CmbSize->currentText();
     s.outputType = c.CmbOutType->currentText();
@@ -802,5 +802,6 @@ RunSettings OptionRules::readSettings() const
     s.outputFolderText = c.LOutDir->text();
     s.outputWidth = m_state.outputWidth;
     s.outputHeight = m_state.outputHeight;
+    s.readNumbers();
     return s;
 }

@@ -1,28 +1,23 @@
 #include "app/window/RunDriver.h"
 
-#include "app/compose/ComposeEnvironment.h"
-#include "app/compose/ImageLibrary.h"
-#include "app/compose/VideoVideoComposer.h"
+#include "app/compose/ComposerFactory.h"
+#include "app/run/BatchRun.h"
 #include "app/library/SourceTable.h"
-#include "app/run/NumberText.h"
-#include "app/run/ProcessToolRunner.h"
+#include "app/run/OutputPath.h"
 #include "app/run/RunValidator.h"
-#include "app/run/Workspace.h"
-#include "app/window/FFmain.h"
 #include "app/window/FileAdding.h"
+#include "app/window/MainControls.h"
 #include "app/window/OptionRules.h"
 #include "app/window/SourceGrid.h"
 #include "app/window/WindowRunContext.h"
+#include "app/window/WindowServices.h"
+#include "app/window/WindowState.h"
 #include "platform/DialogService.h"
 #include "platform/FolderOpener.h"
-#include "platform/ProcessTable.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDateTime>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -42,64 +37,60 @@ QString canonicalOrAbsolute(const QString &path)
 
 }  // namespace
 
-RunDriver::RunDriver(FFmain &window, QObject *parent) : QObject(parent), m_window(window)
+RunDriver::RunDriver(MainControls &controls, WindowState &state, const WindowServices &services,
+                     OptionRules &options, SourceListOps &lists, FileAdding &adding, ImageLibrary &images,
+                     StatusSink showStatus, QObject *parent)
+    : QObject(parent), m_controls(controls), m_state(state), m_services(services), m_options(options),
+      m_lists(lists), m_adding(adding), m_images(images), m_showStatus(std::move(showStatus))
 {
-    connect(m_window.controls().CmdDo, &QPushButton::clicked, this, &RunDriver::RunClick);
-    connect(m_window.controls().CmdStop, &QPushButton::clicked, this, &RunDriver::StopClick);
+    connect(m_controls.CmdDo, &QPushButton::clicked, this, &RunDriver::RunClick);
+    connect(m_controls.CmdStop, &QPushButton::clicked, this, &RunDriver::StopClick);
 }
 
 void RunDriver::StopClick()
 {
-    const DialogAnswer answer = m_window.services().dialogs->showMessage(
+    const DialogAnswer answer = m_services.dialogs->showMessage(
         {QStringLiteral("终止当前操作？"), MessageIcon::Warning, MessageButtons::OkCancel,
          DialogAnswer::Cancel});
     if (answer == DialogAnswer::Ok)
-        m_window.state().stopRequested = true;
+        m_state.stopRequested = true;
 }
 
 void RunDriver::stopWithoutQuestion()
 {
     m_askCompletion = false;
-    m_window.state().stopRequested = true;
+    m_state.stopRequested = true;
 }
 
 bool RunDriver::confirmClose()
 {
-    const DialogAnswer answer = m_window.services().dialogs->showMessage(
+    const DialogAnswer answer = m_services.dialogs->showMessage(
         {QStringLiteral("关闭程序"), MessageIcon::Information, MessageButtons::OkCancel,
          DialogAnswer::Ok});
     if (answer != DialogAnswer::Ok)
         return false;
     if (m_running)
         stopWithoutQuestion();  // the run loop ends its own tools and workspace
-    else if (m_window.adding().isBusy())
-        m_window.state().stopRequested = true;  // a long add or load ends after its current file
+    else if (m_adding.isBusy())
+        m_state.stopRequested = true;  // a long add or load ends after its current file
     return true;
-}
-
-void RunDriver::setProgress(double percent)
-{
-    QProgressBar *bar = m_window.controls().PB;
-    bar->setProperty("exactValue", percent);
-    bar->setValue(int(percent));
 }
 
 bool RunDriver::refuseOutputOverSource(const RunSettings &settings)
 {
-    MainControls &c = m_window.controls();
+    MainControls &c = m_controls;
     QSet<QString> sources;
     for (SourceGrid *grid : {c.MSFV, c.MSFA, c.MSFP}) {
         const SourceTable table = grid->table();
         for (int entry = 1; entry <= table.entryCount(); ++entry)
             sources.insert(canonicalOrAbsolute(table.fullPath(entry)));
     }
-    const int outputs = int(LeadingNumber(settings.maxText));
-    for (int n = 1; n <= outputs; ++n) {
-        if (sources.contains(canonicalOrAbsolute(VideoVideoComposer::outputPath(settings, n)))) {
-            m_window.services().dialogs->inform(
-                QStringLiteral("输出文件") + QStringLiteral("%1").arg(n, 4, 10, QLatin1Char('0')) +
-                    QLatin1Char('.') + settings.outputType +
-                    QStringLiteral("与源文件同名，生成时会覆盖源文件！请另选输出目录。"),
+    for (int n = 1; n <= settings.outputCount; ++n) {
+        const QString output = OutputPath(settings, n);
+        if (sources.contains(canonicalOrAbsolute(output))) {
+            m_services.dialogs->inform(
+                QStringLiteral("输出文件") + QFileInfo(output).fileName()
+                    + QStringLiteral("与源文件同名，生成时会覆盖源文件！请另选输出目录。"),
                 MessageIcon::Error);
             return true;
         }
@@ -109,10 +100,10 @@ bool RunDriver::refuseOutputOverSource(const RunSettings &settings)
 
 bool RunDriver::validateRequest()
 {
-    MainControls &c = m_window.controls();
+    MainControls &c = m_controls;
     const SourceCounts counts{c.MSFV->entryCount(), c.MSFA->entryCount(), c.MSFP->entryCount()};
     const RunValidation validation =
-        ValidateRun(m_window.options().readSettings(), counts, *m_window.services().dialogs);
+        ValidateRun(m_options.readSettings(), counts, *m_services.dialogs);
     // The corrections stand even when the run is refused.
     if (validation.newMaxText)
         c.TMax->setText(*validation.newMaxText);
@@ -127,7 +118,7 @@ bool RunDriver::validateRequest()
 
 void RunDriver::lockWindow()
 {
-    MainControls &c = m_window.controls();
+    MainControls &c = m_controls;
     c.Frame1->setEnabled(false);
     c.Frame2->setEnabled(false);
     c.MSFV->setEnabled(false);
@@ -140,10 +131,11 @@ void RunDriver::lockWindow()
 
 void RunDriver::restoreWindow()
 {
-    MainControls &c = m_window.controls();
-    WindowState &state = m_window.state();
+    MainControls &c = m_controls;
+    WindowState &state = m_state;
     c.CmbObject->setEnabled(true);
-    setProgress(0);
+    c.PB->setProperty("exactValue", 0.0);
+    c.PB->setValue(0);
     state.stopRequested = false;
     c.Frame1->setEnabled(true);
     c.Frame2->setEnabled(true);
@@ -162,13 +154,13 @@ void RunDriver::RunClick()
 {
     // The make button stays clickable while a list is being filled; a run
     // then would read a half-filled list.
-    if (m_running || m_window.adding().isBusy()) {
-        m_window.services().dialogs->beep();
+    if (m_running || m_adding.isBusy()) {
+        m_services.dialogs->beep();
         return;
     }
-    MainControls &c = m_window.controls();
-    WindowState &state = m_window.state();
-    DialogService &dialogs = *m_window.services().dialogs;
+    MainControls &c = m_controls;
+    WindowState &state = m_state;
+    DialogService &dialogs = *m_services.dialogs;
     m_summary = Summary();
     m_askCompletion = true;
 
@@ -186,7 +178,7 @@ void RunDriver::RunClick()
     }
 
     m_running = true;
-    if (!validateRequest() || refuseOutputOverSource(m_window.options().readSettings())) {
+    if (!validateRequest() || refuseOutputOverSource(m_options.readSettings())) {
         restoreWindow();
         m_running = false;
         emit runFinished();
@@ -196,68 +188,28 @@ void RunDriver::RunClick()
 
     // The settings and the lists are read once: the window is locked while
     // the run lasts, so neither can change under it.
-    RunSettings settings = m_window.options().readSettings();
-    const SourceTable videos = c.MSFV->table();
-    const SourceTable audios = c.MSFA->table();
-    const SourceTable pictures = c.MSFP->table();
+    BatchRunRequest request;
+    request.settings = m_options.readSettings();
+    request.videos = c.MSFV->table();
+    request.audios = c.MSFA->table();
+    request.pictures = c.MSFP->table();
+    request.workRoot = state.workRoot;
+    request.programFolder = state.programFolder;
+    request.toolName = m_toolName;
+    request.random = m_services.random;
+    request.outputProber = m_services.prober;
+    request.images = &m_images;
 
     lockWindow();
     state.runStartTime = QDateTime::currentDateTime();
-    m_window.setStatusText(QStringLiteral("状态：临时文件清理中..."));
+    request.runStartTime = state.runStartTime;
     state.stopRequested = false;
 
-    Workspace workspace(state.workRoot);
-    workspace.rebuild();
-    const QString toolPath = workspace.folder() + QLatin1Char('/') + m_toolName;
-    QFile::remove(toolPath);
-    if (QFile::copy(state.programFolder + QStringLiteral("/CutMedia.dll"), toolPath))
-        QFile::setPermissions(toolPath, QFile::permissions(toolPath) | QFileDevice::ExeOwner |
-                                            QFileDevice::ExeUser | QFileDevice::ExeGroup);
-    if (settings.slideShow) {
-        workspace.createSlideShowFolders(settings.reuse ? SlideShowFolders::PerSource : SlideShowFolders::Shared,
-                                         int(LeadingNumber(settings.videoDrawText)));
-        const QString black = workspace.folder() + QStringLiteral("/Black.bmp");
-        QFile::copy(state.programFolder + QStringLiteral("/Black.dll"), black);
-        ImageLibrary::zoomPic(black, black, state.outputWidth, state.outputHeight);
-    }
-
-    WindowRunContext context(m_window);
-    ProcessToolRunner runner(workspace.folder(), context, m_toolName);
-    ComposeEnvironment environment{settings, videos, audios, pictures, runner, context,
-                                   *m_window.services().random, workspace.folder(),
-                                   state.runStartTime, m_window.services().prober};
-    VideoVideoComposer videoVideo(environment);
-
-    const double outputCount = LeadingNumber(settings.maxText);
-    for (int n = 1; n <= int(outputCount); ++n) {
-        setProgress(float(n * 100.0 / outputCount));
-        const QDateTime outputStart = QDateTime::currentDateTime();
-        OutputResult result = OutputResult::Failed;
-        switch (settings.composeMode) {
-        case ComposeMode::VideoVideo:
-            result = videoVideo.composeVideoVideo(outputStart, n);
-            break;
-        case ComposeMode::PicturePicture:
-        case ComposeMode::Mixed:
-            // Picture and mixed composition are not available yet.
-            context.setStatus(QStringLiteral("状态：此组合模式尚未提供，视频生成失败！"));
-            result = OutputResult::Failed;
-            break;
-        }
-        if (result == OutputResult::Done)
-            ++m_summary.done;
-        else if (result == OutputResult::Failed || result == OutputResult::Skipped)
-            ++m_summary.failed;
-        context.pumpEvents();
-        if (state.stopRequested)
-            break;
-    }
-
-    m_summary.stopped = state.stopRequested;
-    // Only the tools this run started are ended; other programs' processes of
-    // the same name are left alone.
-    runner.terminateStartedTools();
-    workspace.remove();
+    WindowRunContext context(m_controls, m_state, m_lists, m_showStatus);
+    const BatchRunSummary run = BatchRun(context, MakeComposer).run(std::move(request));
+    m_summary.done = run.done;
+    m_summary.failed = run.failed + run.skipped;
+    m_summary.stopped = run.stopped;
 
     if (m_askCompletion) {
         QString text = QStringLiteral("处理完毕！");

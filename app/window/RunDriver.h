@@ -1,20 +1,31 @@
 #pragma once
 
-#include "app/compose/OutputResult.h"
-
 #include <QObject>
 #include <QString>
 
-class FFmain;
-struct RunSettings;
-class SourceTable;
+#include <functional>
 
-// The make and stop buttons: checks a request, rebuilds the workspace, runs
-// the composition for every output and cleans up.
+class FileAdding;
+class ImageLibrary;
+class OptionRules;
+class SourceListOps;
+struct MainControls;
+struct RunSettings;
+struct WindowServices;
+struct WindowState;
+
+// The make and stop buttons' window side: refuses a request that cannot
+// start, validates it (applying the corrections), locks the window, hands the
+// run to the core's BatchRun, then asks the completion question and restores
+// the window.
 class RunDriver : public QObject {
     Q_OBJECT
 public:
-    explicit RunDriver(FFmain &window, QObject *parent = nullptr);
+    using StatusSink = std::function<void(const QString &text)>;
+
+    RunDriver(MainControls &controls, WindowState &state, const WindowServices &services,
+              OptionRules &options, SourceListOps &lists, FileAdding &adding, ImageLibrary &images,
+              StatusSink showStatus, QObject *parent = nullptr);
 
     void RunClick();
     void StopClick();
@@ -36,7 +47,7 @@ public:
 
     struct Summary {
         int done = 0;
-        int failed = 0;
+        int failed = 0;   // outputs not made: failed or skipped
         bool stopped = false;
         bool started = false;  // passed the refusals and the validation
     };
@@ -49,9 +60,15 @@ private:
     bool refuseOutputOverSource(const RunSettings &settings);
     void lockWindow();
     void restoreWindow();
-    void setProgress(double percent);
 
-    FFmain &m_window;
+    MainControls &m_controls;
+    WindowState &m_state;
+    const WindowServices &m_services;
+    OptionRules &m_options;
+    SourceListOps &m_lists;
+    FileAdding &m_adding;
+    ImageLibrary &m_images;
+    StatusSink m_showStatus;
     QString m_toolName = QStringLiteral("CutMedia.exe");
     bool m_running = false;
     bool m_askCompletion = true;

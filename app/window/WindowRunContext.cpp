@@ -1,19 +1,21 @@
 #include "app/window/WindowRunContext.h"
 
-#include "app/window/FFmain.h"
+#include "app/window/MainControls.h"
 #include "app/window/SourceGrid.h"
 #include "app/window/SourceListOps.h"
+#include "app/window/WindowState.h"
 
 #include <QCoreApplication>
+#include <QProgressBar>
 
 void WindowRunContext::setStatus(const QString &text)
 {
-    m_window.setStatusText(text);
+    m_showStatus(text);
 }
 
 bool WindowRunContext::stopRequested() const
 {
-    return m_window.state().stopRequested;
+    return m_state.stopRequested;
 }
 
 void WindowRunContext::pumpEvents()
@@ -23,12 +25,19 @@ void WindowRunContext::pumpEvents()
 
 void WindowRunContext::setFixedAudio(const QString &path, const QString &lengthCaption)
 {
-    m_window.lists().setFixedAudio(path, lengthCaption);
+    m_lists.setFixedAudio(path, lengthCaption);
 }
 
 void WindowRunContext::showVideoEntry(int entry)
 {
-    SourceGrid *grid = m_window.controls().MSFV;
+    SourceGrid *grid = m_controls.MSFV;
     grid->setCurrentEntry(entry);
     grid->setTopEntry(entry - 22);
+}
+
+void WindowRunContext::setProgress(double percent)
+{
+    // The bar shows whole percent; the exact share is kept for tests.
+    m_controls.PB->setProperty("exactValue", percent);
+    m_controls.PB->setValue(int(percent));
 }

@@ -2,19 +2,32 @@
 
 #include "app/run/RunContext.h"
 
-class FFmain;
+#include <functional>
 
-// The window's side of a run or a long add: status panel 4, the stop flag,
-// event pumping and the captions a run rewrites.
+struct MainControls;
+struct WindowState;
+class SourceListOps;
+
+// The window's side of a run: status panel 4, the stop flag, event pumping,
+// the progress bar and the captions a run rewrites.
 class WindowRunContext : public RunContext {
 public:
-    explicit WindowRunContext(FFmain &window) : m_window(window) {}
+    using StatusSink = std::function<void(const QString &text)>;
+
+    WindowRunContext(MainControls &controls, WindowState &state, SourceListOps &lists, StatusSink showStatus)
+        : m_controls(controls), m_state(state), m_lists(lists), m_showStatus(std::move(showStatus))
+    {
+    }
     void setStatus(const QString &text) override;
     bool stopRequested() const override;
     void pumpEvents() override;
     void setFixedAudio(const QString &path, const QString &lengthCaption) override;
     void showVideoEntry(int entry) override;
+    void setProgress(double percent) override;
 
 private:
-    FFmain &m_window;
+    MainControls &m_controls;
+    WindowState &m_state;
+    SourceListOps &m_lists;
+    StatusSink m_showStatus;
 };

@@ -1,8 +1,9 @@
 #include "ComposeBench.h"
 
+#include "app/compose/ComposerFactory.h"
+
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 
 namespace {
 QString makeFolder(const QString &path)
@@ -33,16 +34,14 @@ ComposeBench::ComposeBench(RecordingToolRunner::Execution execution)
       sourceFolder(makeFolder(folder.path() + QStringLiteral("/src"))),
       runner(workspace, context, execution),
       environment{settings, videos, audios, pictures, runner, context, random, workspace,
-                  QDateTime::currentDateTime()},
-      composer(environment)
+                  QDateTime::currentDateTime()}
 {
     settings.outputFolderText = outputFolder;
     settings.maxText = QStringLiteral("10");
     if (execution == RecordingToolRunner::Execution::RecordOnly) {
         // Play a tool that writes its workspace files (a track, a clip), so
         // the steps that look for them go on; outputs are never written.
-        runner.onStart = [this](const QString &arguments) {
-            const QStringList words = QProcess::splitCommand(arguments);
+        runner.onStart = [this](const QStringList &words) {
             if (!words.isEmpty() && words.constLast().startsWith(workspace))
                 writeNonEmpty(words.constLast());
         };
@@ -73,5 +72,6 @@ QString ComposeBench::output(int number) const
 
 OutputResult ComposeBench::compose(int outputNumber)
 {
-    return composer.composeVideoVideo(QDateTime::currentDateTime(), outputNumber);
+    settings.readNumbers();
+    return MakeComposer(environment)->compose(outputNumber, QDateTime::currentDateTime());
 }

@@ -3,7 +3,7 @@
 #include "RecordingRunContext.h"
 #include "RecordingToolRunner.h"
 #include "app/compose/ComposeEnvironment.h"
-#include "app/compose/VideoVideoComposer.h"
+#include "app/run/OutputResult.h"
 #include "tests/support/FixedRandom.h"
 
 #include <QDateTime>
@@ -11,7 +11,8 @@
 
 // One composition set-up in a temporary folder: a workspace "Tmp", an output
 // folder "Out", a source folder "src", the three lists, the recording
-// runner and context, scripted draws and a composer over all of them.
+// runner and context and scripted draws; compose() takes the settings'
+// numbers from their texts and asks the composer the run would choose.
 class ComposeBench {
 public:
     explicit ComposeBench(RecordingToolRunner::Execution execution =
@@ -42,5 +43,4 @@ public:
     RecordingToolRunner runner;
     FixedRandom random;
     ComposeEnvironment environment;
-    VideoVideoComposer composer;
 };

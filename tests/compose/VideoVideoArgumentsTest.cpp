@@ -19,11 +19,6 @@ bool matches(const QString &text, const QString &pattern)
     return QRegularExpression(QStringLiteral("^") + pattern + QStringLiteral("$")).match(text).hasMatch();
 }
 
-QString q(const QString &path)
-{
-    return QLatin1Char('"') + path + QLatin1Char('"');
-}
-
 class VideoVideoFourSourceTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -33,14 +28,14 @@ protected:
         b = bench.addVideo(QStringLiteral("b.mp4"), 160, 120, QStringLiteral("4"));
         c = bench.addVideo(QStringLiteral("c.mp4"), 160, 120, QStringLiteral("2"));
         d = bench.addVideo(QStringLiteral("d.mp4"), 160, 120, QStringLiteral("5"));
-        bench.settings.lengthRule = 1;  // length of the first video: 3
+        bench.settings.lengthRule = LengthRule::FirstVideo;  // length of the first video: 3
     }
 
     QString copyCut(const QString &start, const QString &length, const QString &path, int k,
                     const QString &extension = QStringLiteral(".mp4")) const
     {
         return QStringLiteral("-ss ") + start + QStringLiteral(" -t ") + length + QStringLiteral(" -i ")
-               + q(path) + QStringLiteral(" -y -q:v 0 -q:a 0 -c copy ")
+               + path + QStringLiteral(" -y -q:v 0 -q:a 0 -c copy ")
                + bench.work(QString::number(k) + extension);
     }
 
@@ -50,16 +45,16 @@ protected:
         const int f = audioInput.isEmpty() ? 0 : 1;
         QString text = audioInput;
         for (int k = 0; k < 4; ++k)
-            text += QStringLiteral(" -i ") + q(bench.work(QString::number(k) + QStringLiteral(".mp4")));
-        text += QStringLiteral(" -filter_complex \"[%1:v]pad=320:240[a];[a][%2:v]overlay=160[b];"
-                               "[b][%3:v]overlay=0:120[c];[c][%4:v]overlay=160:120\"")
+            text += QStringLiteral(" -i ") + bench.work(QString::number(k) + QStringLiteral(".mp4"));
+        text += QStringLiteral(" -filter_complex [%1:v]pad=320:240[a];[a][%2:v]overlay=160[b];"
+                               "[b][%3:v]overlay=0:120[c];[c][%4:v]overlay=160:120")
                     .arg(f).arg(f + 1).arg(f + 2).arg(f + 3);
         if (!audioInput.isEmpty())
             text += QStringLiteral(" -map 0:a");
         text += QStringLiteral(" -y -q:v 0 -q:a 0");
         if (outputType == QLatin1String("mp4"))
             text += QStringLiteral(" -pix_fmt yuv420p");
-        return text + QLatin1Char(' ') + q(bench.output(1));
+        return (text + QLatin1Char(' ') + bench.output(1)).simplified();
     }
 
     QStringList copyCutsOfTheUsualDraws() const
@@ -123,32 +118,33 @@ TEST_F(VideoVideoFourSourceTest, PreciseCutReEncodesAndAddsThePixelFormatToH264C
     c = bench.addVideo(QStringLiteral("c.mkv"), 160, 120, QStringLiteral("2"));
     d = bench.addVideo(QStringLiteral("d.rmvb"), 160, 120, QStringLiteral("5"));
     bench.settings.preciseCut = true;
-    bench.settings.lengthRule = 2;  // shortest: 2
-    bench.settings.audioRule = 1;   // sound of the longest video
+    bench.settings.lengthRule = LengthRule::ShortestVideo;  // shortest: 2
+    bench.settings.audioRule = AudioRule::LongestVideo;   // sound of the longest video
     bench.setDraws({0, 0, 0, 0, 0.5, 0.25, 0.1});
     bench.compose(1);
 
     const QString audio = bench.work(QStringLiteral("Audio.mp3"));
-    QString final = QStringLiteral("-i ") + q(audio) + QLatin1Char(' ');
+    QString final = QStringLiteral("-i ") + audio + QLatin1Char(' ');
     for (const QString &name : {QStringLiteral("0.mp4"), QStringLiteral("1.avi"), QStringLiteral("2.mkv"),
                                QStringLiteral("3.mkv")})
-        final += QStringLiteral(" -i ") + q(bench.work(name));
-    final += QStringLiteral(" -filter_complex \"[1:v]pad=320:240[a];[a][2:v]overlay=160[b];"
-                            "[b][3:v]overlay=0:120[c];[c][4:v]overlay=160:120\" -map 0:a"
+        final += QStringLiteral(" -i ") + bench.work(name);
+    final += QStringLiteral(" -filter_complex [1:v]pad=320:240[a];[a][2:v]overlay=160[b];"
+                            "[b][3:v]overlay=0:120[c];[c][4:v]overlay=160:120 -map 0:a"
                             " -y -q:v 0 -q:a 0 -pix_fmt yuv420p ")
-             + q(bench.output(1));
+             + bench.output(1);
+    final = final.simplified();
     const QStringList expected{
-        QStringLiteral("-ss 0.5 -t 2 -i ") + q(a) + QStringLiteral(" -y -q:v 0 -q:a 0 -pix_fmt yuv420p ")
+        QStringLiteral("-ss 0.5 -t 2 -i ") + a + QStringLiteral(" -y -q:v 0 -q:a 0 -pix_fmt yuv420p ")
             + bench.work(QStringLiteral("0.mp4")),
-        QStringLiteral("-ss 0.5 -t 2 -i ") + q(b) + QStringLiteral(" -y -q:v 0 -q:a 0 ")
+        QStringLiteral("-ss 0.5 -t 2 -i ") + b + QStringLiteral(" -y -q:v 0 -q:a 0 ")
             + bench.work(QStringLiteral("1.avi")),
-        QStringLiteral("-ss 0 -t 2 -i ") + q(c) + QStringLiteral(" -y -q:v 0 -q:a 0 -pix_fmt yuv420p ")
+        QStringLiteral("-ss 0 -t 2 -i ") + c + QStringLiteral(" -y -q:v 0 -q:a 0 -pix_fmt yuv420p ")
             + bench.work(QStringLiteral("2.mkv")),
         // .rmvb cannot be written: its cut becomes a Matroska clip.
-        QStringLiteral("-ss 0.3 -t 2 -i ") + q(d) + QStringLiteral(" -y -q:v 0 -q:a 0 -pix_fmt yuv420p ")
+        QStringLiteral("-ss 0.3 -t 2 -i ") + d + QStringLiteral(" -y -q:v 0 -q:a 0 -pix_fmt yuv420p ")
             + bench.work(QStringLiteral("3.mkv")),
         // The first source longer than the length gives the sound, cut like its picture.
-        QStringLiteral("-ss 0.5 -t 2 -i ") + q(a) + QStringLiteral(" -y  -q:a 0   ") + audio,
+        QStringLiteral("-ss 0.5 -t 2 -i ") + a + QStringLiteral(" -y -q:a 0 ") + audio,
         final};
     EXPECT_EQ(bench.runner.arguments, expected);
     ASSERT_EQ(bench.runner.waits.size(), 3);
@@ -161,7 +157,7 @@ TEST_F(VideoVideoFourSourceTest, PreciseCutReEncodesAndAddsThePixelFormatToH264C
 
 TEST_F(VideoVideoFourSourceTest, TheCopyModeSoundExtractionIsReEncodedToo)
 {
-    bench.settings.audioRule = 1;
+    bench.settings.audioRule = AudioRule::LongestVideo;
     bench.setDraws({0, 0, 0, 0, 0.125, 0.5});
     bench.compose(1);
     const QString audio = bench.work(QStringLiteral("Audio.mp3"));
@@ -169,8 +165,8 @@ TEST_F(VideoVideoFourSourceTest, TheCopyModeSoundExtractionIsReEncodedToo)
     EXPECT_EQ(bench.runner.arguments.mid(0, 4), copyCutsOfTheUsualDraws());
     // b is the first source longer than 3 s.
     EXPECT_EQ(bench.runner.arguments[4],
-              QStringLiteral("-ss 0.125 -t 3 -i ") + q(b) + QStringLiteral(" -y  -q:a 0   ") + audio);
-    EXPECT_EQ(bench.runner.arguments[5], equalFinal(QStringLiteral("-i ") + q(audio) + QLatin1Char(' ')));
+              QStringLiteral("-ss 0.125 -t 3 -i ") + b + QStringLiteral(" -y -q:a 0 ") + audio);
+    EXPECT_EQ(bench.runner.arguments[5], equalFinal(QStringLiteral("-i ") + audio + QLatin1Char(' ')));
 }
 
 TEST_F(VideoVideoFourSourceTest, WithoutALongerSourceTheLongestGivesTheSoundFirstOnTies)
@@ -180,8 +176,8 @@ TEST_F(VideoVideoFourSourceTest, WithoutALongerSourceTheLongestGivesTheSoundFirs
     b = bench.addVideo(QStringLiteral("b.mp4"), 160, 120, QStringLiteral("5"));
     c = bench.addVideo(QStringLiteral("c.mp4"), 160, 120, QStringLiteral("2"));
     d = bench.addVideo(QStringLiteral("d.mp4"), 160, 120, QStringLiteral("5"));
-    bench.settings.lengthRule = 3;  // longest: 5, and the first and last swap places
-    bench.settings.audioRule = 1;
+    bench.settings.lengthRule = LengthRule::LongestVideo;  // longest: 5, and the first and last swap places
+    bench.settings.audioRule = AudioRule::LongestVideo;
     bench.setDraws({0, 0, 0, 0});
     bench.compose(1);
     const QString audio = bench.work(QStringLiteral("Audio.mp3"));
@@ -190,8 +186,8 @@ TEST_F(VideoVideoFourSourceTest, WithoutALongerSourceTheLongestGivesTheSoundFirs
         copyCut(QStringLiteral("0"), QStringLiteral("5"), b, 1),
         copyCut(QStringLiteral("0"), QStringLiteral("5"), c, 2),
         copyCut(QStringLiteral("0"), QStringLiteral("5"), a, 3),
-        QStringLiteral("-ss 0 -t 5 -i ") + q(d) + QStringLiteral(" -y -q:a 0 ") + audio,
-        equalFinal(QStringLiteral("-i ") + q(audio) + QLatin1Char(' '))};
+        QStringLiteral("-ss 0 -t 5 -i ") + d + QStringLiteral(" -y -q:a 0 ") + audio,
+        equalFinal(QStringLiteral("-i ") + audio + QLatin1Char(' '))};
     EXPECT_EQ(bench.runner.arguments, expected);
     EXPECT_EQ(bench.random.draws(), 4);  // no start offsets to draw
 }
@@ -199,7 +195,7 @@ TEST_F(VideoVideoFourSourceTest, WithoutALongerSourceTheLongestGivesTheSoundFirs
 TEST_F(VideoVideoFourSourceTest, ALongChosenAudioIsCutAtARandomStart)
 {
     const QString song = bench.source(QStringLiteral("song.mp3"));
-    bench.settings.audioRule = 2;
+    bench.settings.audioRule = AudioRule::ChosenAudio;
     bench.settings.fixedAudioText = song;
     bench.settings.fixedAudioLengthText = QStringLiteral("12.5秒");
     bench.settings.audioRandomStart = true;
@@ -207,9 +203,9 @@ TEST_F(VideoVideoFourSourceTest, ALongChosenAudioIsCutAtARandomStart)
     bench.compose(1);
     const QString track = bench.work(QStringLiteral("Tmp.mp3"));
     const QStringList expected = copyCutsOfTheUsualDraws()
-                                 + QStringList{QStringLiteral("-ss 0.95 -t 3 -i ") + q(song)
-                                                   + QStringLiteral(" -y -q:a 0 ") + q(track),
-                                               equalFinal(QStringLiteral("-i ") + q(track) + QLatin1Char(' '))};
+                                 + QStringList{QStringLiteral("-ss 0.95 -t 3 -i ") + song
+                                                   + QStringLiteral(" -y -q:a 0 ") + track,
+                                               equalFinal(QStringLiteral("-i ") + track + QLatin1Char(' '))};
     EXPECT_EQ(bench.runner.arguments, expected);
     ASSERT_EQ(bench.runner.waits.size(), 3);
     EXPECT_EQ(bench.runner.waits[1].status, QStringLiteral("状态：音频预处理中..."));
@@ -219,7 +215,7 @@ TEST_F(VideoVideoFourSourceTest, ALongChosenAudioIsCutAtARandomStart)
 TEST_F(VideoVideoFourSourceTest, ALongChosenAudioStartsAtZeroWithoutRandomStart)
 {
     const QString song = bench.source(QStringLiteral("song.ape"));
-    bench.settings.audioRule = 4;  // the other chosen-audio entry behaves the same
+    bench.settings.audioRule = AudioRule::FixedAudio;  // the other chosen-audio entry behaves the same
     bench.settings.fixedAudioText = song;
     bench.settings.fixedAudioLengthText = QStringLiteral("12.5秒");
     bench.setDraws({0, 0, 0, 0, 0.125, 0.5});
@@ -228,22 +224,22 @@ TEST_F(VideoVideoFourSourceTest, ALongChosenAudioStartsAtZeroWithoutRandomStart)
     const QString track = bench.work(QStringLiteral("Tmp.mka"));
     ASSERT_EQ(bench.runner.arguments.size(), 6);
     EXPECT_EQ(bench.runner.arguments[4],
-              QStringLiteral("-ss 0 -t 3 -i ") + q(song) + QStringLiteral(" -y -q:a 0 ") + q(track));
-    EXPECT_EQ(bench.runner.arguments[5], equalFinal(QStringLiteral("-i ") + q(track) + QLatin1Char(' ')));
+              QStringLiteral("-ss 0 -t 3 -i ") + song + QStringLiteral(" -y -q:a 0 ") + track);
+    EXPECT_EQ(bench.runner.arguments[5], equalFinal(QStringLiteral("-i ") + track + QLatin1Char(' ')));
     EXPECT_EQ(bench.random.draws(), 6);
 }
 
 TEST_F(VideoVideoFourSourceTest, AShortChosenAudioIsUsedAsItIs)
 {
     const QString song = bench.source(QStringLiteral("song.mp3"));
-    bench.settings.audioRule = 2;
+    bench.settings.audioRule = AudioRule::ChosenAudio;
     bench.settings.fixedAudioText = song;
     bench.settings.fixedAudioLengthText = QStringLiteral("3秒");  // as long as the output
     bench.settings.addAudio = true;  // no fill-up in this variant
     bench.setDraws({0, 0, 0, 0, 0.125, 0.5});
     bench.compose(1);
     EXPECT_EQ(bench.runner.arguments,
-              copyCutsOfTheUsualDraws() + QStringList{equalFinal(QStringLiteral("-i ") + q(song) + QLatin1Char(' '))});
+              copyCutsOfTheUsualDraws() + QStringList{equalFinal(QStringLiteral("-i ") + song + QLatin1Char(' '))});
 }
 
 TEST_F(VideoVideoFourSourceTest, ARandomAudioRowBecomesTheChosenAudio)
@@ -251,19 +247,19 @@ TEST_F(VideoVideoFourSourceTest, ARandomAudioRowBecomesTheChosenAudio)
     const QString x = bench.addAudio(QStringLiteral("x.mp3"), QStringLiteral("10"));
     const QString y = bench.addAudio(QStringLiteral("y.wav"), QStringLiteral("2.5"));
     bench.addAudio(QStringLiteral("z.mp3"), QStringLiteral("7"));
-    bench.settings.audioRule = 3;
+    bench.settings.audioRule = AudioRule::RandomAudio;
     bench.settings.audioRandomStart = true;
     // 0.6 × 3 entries = 1.8, rounded to entry 2 (y, 2.5 s, shorter than 3 s: used as it is).
     bench.setDraws({0, 0, 0, 0, 0.125, 0.5, 0.6});
     bench.compose(1);
     EXPECT_EQ(bench.runner.arguments,
-              copyCutsOfTheUsualDraws() + QStringList{equalFinal(QStringLiteral("-i ") + q(y) + QLatin1Char(' '))});
+              copyCutsOfTheUsualDraws() + QStringList{equalFinal(QStringLiteral("-i ") + y + QLatin1Char(' '))});
     ASSERT_EQ(bench.context.fixedAudio.size(), 1);
     EXPECT_EQ(bench.context.fixedAudio[0].first, y);
     EXPECT_EQ(bench.context.fixedAudio[0].second, QStringLiteral("2.5秒"));
     EXPECT_EQ(bench.settings.fixedAudioText, y);
     EXPECT_EQ(bench.settings.fixedAudioLengthText, QStringLiteral("2.5秒"));
-    EXPECT_EQ(bench.settings.audioRule, 3);
+    EXPECT_EQ(bench.settings.audioRule, AudioRule::RandomAudio);
     Q_UNUSED(x);
 }
 
@@ -272,21 +268,21 @@ TEST_F(VideoVideoFourSourceTest, ARandomAudioDrawBelowTheFirstRowTakesTheFirst)
     const QString x = bench.addAudio(QStringLiteral("x.mp3"), QStringLiteral("10"));
     bench.addAudio(QStringLiteral("y.wav"), QStringLiteral("2.5"));
     bench.addAudio(QStringLiteral("z.mp3"), QStringLiteral("7"));
-    bench.settings.audioRule = 3;
+    bench.settings.audioRule = AudioRule::RandomAudio;
     // 0.1 × 3 = 0.3 rounds to 0, which becomes entry 1 (x, 10 s, cut from 0).
     bench.setDraws({0, 0, 0, 0, 0.125, 0.5, 0.1});
     bench.compose(1);
     const QString track = bench.work(QStringLiteral("Tmp.mp3"));
     ASSERT_EQ(bench.runner.arguments.size(), 6);
     EXPECT_EQ(bench.runner.arguments[4],
-              QStringLiteral("-ss 0 -t 3 -i ") + q(x) + QStringLiteral(" -y -q:a 0 ") + q(track));
+              QStringLiteral("-ss 0 -t 3 -i ") + x + QStringLiteral(" -y -q:a 0 ") + track);
     EXPECT_EQ(bench.settings.fixedAudioText, x);
     EXPECT_EQ(bench.settings.fixedAudioLengthText, QStringLiteral("10秒"));
 }
 
 TEST_F(VideoVideoFourSourceTest, ARandomAudioFromAnEmptyListFailsTheOutput)
 {
-    bench.settings.audioRule = 3;
+    bench.settings.audioRule = AudioRule::RandomAudio;
     bench.setDraws({0, 0, 0, 0, 0.125, 0.5, 0.5});
     EXPECT_EQ(bench.compose(1), OutputResult::Failed);
     EXPECT_EQ(bench.runner.arguments, copyCutsOfTheUsualDraws());  // no final run
@@ -301,7 +297,7 @@ TEST_F(VideoVideoFourSourceTest, AviOutputGetsNoPixelFormat)
     bench.compose(1);
     ASSERT_EQ(bench.runner.arguments.size(), 5);
     EXPECT_EQ(bench.runner.arguments[4], equalFinal({}, QStringLiteral("avi")));
-    EXPECT_TRUE(bench.runner.arguments[4].endsWith(QStringLiteral("/Out/0001.avi\"")));
+    EXPECT_TRUE(bench.runner.arguments[4].endsWith(QStringLiteral("/Out/0001.avi")));
 }
 
 TEST_F(VideoVideoFourSourceTest, ThePreciseFourSplitOptionCutsLikeTheOrdinaryVariantForNow)
@@ -316,18 +312,18 @@ TEST_F(VideoVideoFourSourceTest, DrawsTakeRandomTimesEntriesMinusOneRoundedAndNe
 {
     // 0.5 × 3 = 1.5 → 2 (ties to even): c; then 0.5 × 2 = 1: b; 0.9 × 1 = 0.9 → 1: d; a is left.
     bench.setDraws({0.5, 0.5, 0.9, 0.3, 0, 0, 0});
-    bench.settings.lengthRule = 2;  // shortest: 2
+    bench.settings.lengthRule = LengthRule::ShortestVideo;  // shortest: 2
     bench.compose(1);
     ASSERT_GE(bench.runner.arguments.size(), 4);
-    EXPECT_TRUE(bench.runner.arguments[0].contains(q(c)));
-    EXPECT_TRUE(bench.runner.arguments[1].contains(q(b)));
-    EXPECT_TRUE(bench.runner.arguments[2].contains(q(d)));
-    EXPECT_TRUE(bench.runner.arguments[3].contains(q(a)));
+    EXPECT_TRUE(bench.runner.arguments[0].contains(c));
+    EXPECT_TRUE(bench.runner.arguments[1].contains(b));
+    EXPECT_TRUE(bench.runner.arguments[2].contains(d));
+    EXPECT_TRUE(bench.runner.arguments[3].contains(a));
 }
 
 TEST_F(VideoVideoFourSourceTest, AFixedLengthAboveEveryDurationBecomesTheLongest)
 {
-    bench.settings.lengthRule = 0;
+    bench.settings.lengthRule = LengthRule::Fixed;
     bench.settings.lengthText = QStringLiteral("30");
     bench.setDraws({0, 0, 0, 0});
     bench.compose(1);
@@ -339,7 +335,7 @@ TEST_F(VideoVideoFourSourceTest, AFixedLengthAboveEveryDurationBecomesTheLongest
 
 TEST_F(VideoVideoFourSourceTest, ARandomFixedLengthIsDrawnFromTheRange)
 {
-    bench.settings.lengthRule = 0;
+    bench.settings.lengthRule = LengthRule::Fixed;
     bench.settings.randomLength = true;
     bench.settings.randomLengthRangeText = QStringLiteral("1-4");
     // 3 × 0.3337 = 1.0011 → 1.001, + 1 = 2.001; the three sources longer than that draw a start.
@@ -352,7 +348,7 @@ TEST_F(VideoVideoFourSourceTest, ARandomFixedLengthIsDrawnFromTheRange)
 
 TEST_F(VideoVideoFourSourceTest, ARangeWithoutADashFailsTheOutput)
 {
-    bench.settings.lengthRule = 0;
+    bench.settings.lengthRule = LengthRule::Fixed;
     bench.settings.randomLength = true;
     bench.settings.randomLengthRangeText = QStringLiteral("20");
     bench.setDraws({0});
@@ -418,8 +414,8 @@ TEST_F(VideoVideoFourSourceTest, AnOutputWrittenDuringTheOutputIsDoneWithItsSize
 {
     bench.setDraws({0, 0, 0, 0, 0.125, 0.5});
     const QString out = bench.output(1);
-    bench.runner.onStart = [out](const QString &arguments) {
-        if (!arguments.endsWith(q(out)))
+    bench.runner.onStart = [out](const QStringList &arguments) {
+        if (arguments.last() != out)
             return;
         QFile file(out);
         file.open(QIODevice::WriteOnly);
@@ -451,8 +447,8 @@ TEST_F(VideoVideoFourSourceTest, AnOldOrEmptyOutputFileIsNotDone)
     EXPECT_TRUE(matches(bench.context.statuses.last(), QStringLiteral("状态：视频生成失败！0\\.004mb；1/10；") + Times))
         << bench.context.statuses.last().toStdString();
 
-    bench.runner.onStart = [out](const QString &arguments) {
-        if (arguments.endsWith(q(out)))
+    bench.runner.onStart = [out](const QStringList &arguments) {
+        if (arguments.last() == out)
             QFile(out).resize(0);
     };
     bench.setDraws({0, 0, 0, 0, 0.125, 0.5});
@@ -471,9 +467,8 @@ protected:
     }
     QString finalFilter() const
     {
-        const QString last = bench.runner.arguments.last();
-        const qsizetype from = last.indexOf(QStringLiteral("-filter_complex \"")) + 17;
-        return last.mid(from, last.indexOf(QLatin1Char('"'), from) - from);
+        const QStringList &words = bench.runner.argumentLists.last();
+        return words.value(words.indexOf(QStringLiteral("-filter_complex")) + 1);
     }
     ComposeBench bench;
 };
@@ -481,7 +476,7 @@ protected:
 TEST_F(VideoVideoLayoutTest, TheExchangePassDecidesTheClipOrderAndTheCanvas)
 {
     addSized({400, 300, 200, 100});
-    bench.settings.lengthRule = 1;
+    bench.settings.lengthRule = LengthRule::FirstVideo;
     bench.setDraws({0});
     bench.compose(1);
     ASSERT_EQ(bench.runner.arguments.size(), 5);
@@ -499,7 +494,7 @@ TEST_F(VideoVideoLayoutTest, TheExchangePassDecidesTheClipOrderAndTheCanvas)
 TEST_F(VideoVideoLayoutTest, CornerPlacementPutsEachClipInItsCorner)
 {
     addSized({400, 300, 200, 100});
-    bench.settings.lengthRule = 1;
+    bench.settings.lengthRule = LengthRule::FirstVideo;
     bench.settings.noSpace = false;
     bench.setDraws({0});
     bench.compose(1);
@@ -513,7 +508,7 @@ TEST_F(VideoVideoLayoutTest, AnOddCanvasIsPaddedToEvenWithThePlacementsUnchanged
     bench.addVideo(QStringLiteral("odd.avi"), 161, 121, QStringLiteral("3"));
     bench.addVideo(QStringLiteral("c.mp4"), 160, 120, QStringLiteral("3"));
     bench.addVideo(QStringLiteral("d.mp4"), 160, 120, QStringLiteral("3"));
-    bench.settings.lengthRule = 1;
+    bench.settings.lengthRule = LengthRule::FirstVideo;
     bench.settings.noSpace = false;
     bench.setDraws({0});
     bench.compose(1);
@@ -541,18 +536,18 @@ protected:
         const int f = audioInput.isEmpty() ? 0 : 1;
         QString text = audioInput;
         for (int k = 0; k < 4; ++k)
-            text += QStringLiteral(" -i ") + q(v2);
-        text += QStringLiteral(" -filter_complex \"[%1:v]pad=iw*2:ih*2[a];[a][%2:v]overlay=w[b];"
-                               "[b][%3:v]overlay=0:h[c];[c][%4:v]overlay=w:h\"")
+            text += QStringLiteral(" -i ") + v2;
+        text += QStringLiteral(" -filter_complex [%1:v]pad=iw*2:ih*2[a];[a][%2:v]overlay=w[b];"
+                               "[b][%3:v]overlay=0:h[c];[c][%4:v]overlay=w:h")
                     .arg(f).arg(f + 1).arg(f + 2).arg(f + 3);
         if (!audioInput.isEmpty())
             text += QStringLiteral(" -map 0:a");
         text += QStringLiteral(" -y -q:v 0 -q:a 0");
         if (outputType == QLatin1String("mp4"))
             text += QStringLiteral(" -pix_fmt yuv420p");
-        return text + QLatin1Char(' ') + q(bench.output(2));
+        return (text + QLatin1Char(' ') + bench.output(2)).simplified();
     }
-    static QString input(const QString &track) { return QStringLiteral("-i ") + q(track) + QLatin1Char(' '); }
+    static QString input(const QString &track) { return QStringLiteral("-i ") + track + QLatin1Char(' '); }
 
     ComposeBench bench;
     QString v2, song;
@@ -563,7 +558,7 @@ TEST_F(VideoVideoSameVideoTest, TheVideosOwnSoundGivesFourInputs)
     for (int rule : {0, 1}) {
         bench.runner.arguments.clear();
         bench.runner.waits.clear();
-        bench.settings.audioRule = rule;
+        bench.settings.audioRule = AudioRule(rule);
         EXPECT_EQ(bench.compose(2), OutputResult::Failed);
         EXPECT_EQ(bench.runner.arguments, QStringList{final({})});
         ASSERT_EQ(bench.runner.waits.size(), 1);
@@ -584,14 +579,14 @@ TEST_F(VideoVideoSameVideoTest, AviOutputGetsNoPixelFormat)
 
 TEST_F(VideoVideoSameVideoTest, ALongAudioIsCutToTheVideoAtARandomStart)
 {
-    bench.settings.audioRule = 2;
+    bench.settings.audioRule = AudioRule::ChosenAudio;
     bench.settings.fixedAudioLengthText = QStringLiteral("10秒");
     bench.settings.audioRandomStart = true;
     bench.setDraws({0.125});  // (10 − 4) × 0.125 = 0.75
     bench.compose(2);
     const QString track = bench.work(QStringLiteral("Tmp.mp3"));
     const QStringList expected{
-        QStringLiteral("-ss 0.75 -t 4 -i ") + q(song) + QStringLiteral(" -y -q:a 0  -acodec copy ") + q(track),
+        QStringLiteral("-ss 0.75 -t 4 -i ") + song + QStringLiteral(" -y -q:a 0 -acodec copy ") + track,
         final(input(track))};
     EXPECT_EQ(bench.runner.arguments, expected);
     ASSERT_EQ(bench.runner.waits.size(), 2);
@@ -601,19 +596,19 @@ TEST_F(VideoVideoSameVideoTest, ALongAudioIsCutToTheVideoAtARandomStart)
 
 TEST_F(VideoVideoSameVideoTest, ALongAudioStartsAtZeroWithoutRandomStart)
 {
-    bench.settings.audioRule = 4;
+    bench.settings.audioRule = AudioRule::FixedAudio;
     bench.settings.fixedAudioLengthText = QStringLiteral("10秒");
     bench.compose(2);
     ASSERT_EQ(bench.runner.arguments.size(), 2);
-    EXPECT_EQ(bench.runner.arguments[0], QStringLiteral("-ss 0 -t 4 -i ") + q(song)
-                                             + QStringLiteral(" -y -q:a 0  -acodec copy ")
-                                             + q(bench.work(QStringLiteral("Tmp.mp3"))));
+    EXPECT_EQ(bench.runner.arguments[0], QStringLiteral("-ss 0 -t 4 -i ") + song
+                                             + QStringLiteral(" -y -q:a 0 -acodec copy ")
+                                             + bench.work(QStringLiteral("Tmp.mp3")));
     EXPECT_EQ(bench.random.draws(), 0);
 }
 
 TEST_F(VideoVideoSameVideoTest, AShortAudioIsUsedAsItIsWithoutFillUp)
 {
-    bench.settings.audioRule = 2;
+    bench.settings.audioRule = AudioRule::ChosenAudio;
     bench.settings.fixedAudioLengthText = QStringLiteral("2.5秒");
     bench.compose(2);
     EXPECT_EQ(bench.runner.arguments, QStringList{final(input(song))});
@@ -621,7 +616,7 @@ TEST_F(VideoVideoSameVideoTest, AShortAudioIsUsedAsItIsWithoutFillUp)
 
 TEST_F(VideoVideoSameVideoTest, FillUpJoinsTheAudioAndTheRestOfTheVideosSound)
 {
-    bench.settings.audioRule = 2;
+    bench.settings.audioRule = AudioRule::ChosenAudio;
     bench.settings.fixedAudioLengthText = QStringLiteral("2.5秒");
     bench.settings.addAudio = true;
     bench.compose(2);
@@ -630,8 +625,8 @@ TEST_F(VideoVideoSameVideoTest, FillUpJoinsTheAudioAndTheRestOfTheVideosSound)
     const QString list = bench.work(QStringLiteral("List.txt"));
     const QString joined = bench.work(QStringLiteral("M.mp3"));
     const QStringList expected{
-        QStringLiteral("-ss 2.5 -i ") + q(v2) + QStringLiteral(" -y -q:a 0 -ar 44100 -b:a 192k -ac 2 ") + rest,
-        QStringLiteral("-i ") + q(song) + QStringLiteral(" -y -q:a 0 -ar 44100 -b:a 192k -ac 2 ") + head,
+        QStringLiteral("-ss 2.5 -i ") + v2 + QStringLiteral(" -y -q:a 0 -ar 44100 -b:a 192k -ac 2 ") + rest,
+        QStringLiteral("-i ") + song + QStringLiteral(" -y -q:a 0 -ar 44100 -b:a 192k -ac 2 ") + head,
         QStringLiteral("-f concat -safe 0 -i ") + list + QStringLiteral(" -y -q:a 0 -acodec copy ") + joined,
         final(input(joined))};
     EXPECT_EQ(bench.runner.arguments, expected);
@@ -650,7 +645,7 @@ TEST_F(VideoVideoSameVideoTest, FillUpJoinsTheAudioAndTheRestOfTheVideosSound)
 
 TEST_F(VideoVideoSameVideoTest, AnAudioAsLongAsTheVideoIsFilledUpFromTheVideosEnd)
 {
-    bench.settings.audioRule = 2;
+    bench.settings.audioRule = AudioRule::ChosenAudio;
     bench.settings.fixedAudioLengthText = QStringLiteral("4秒");
     bench.settings.addAudio = true;
     bench.settings.audioRandomStart = true;
@@ -663,12 +658,12 @@ TEST_F(VideoVideoSameVideoTest, AnAudioAsLongAsTheVideoIsFilledUpFromTheVideosEn
 TEST_F(VideoVideoSameVideoTest, ARandomAudioRowIsPickedAndCut)
 {
     const QString x = bench.addAudio(QStringLiteral("x.mp3"), QStringLiteral("10"));
-    bench.settings.audioRule = 3;
+    bench.settings.audioRule = AudioRule::RandomAudio;
     bench.setDraws({0.9});  // one entry: 0.9 × 1 rounds to entry 1
     bench.compose(2);
     const QString track = bench.work(QStringLiteral("Tmp.mp3"));
     const QStringList expected{
-        QStringLiteral("-ss 0 -t 4 -i ") + q(x) + QStringLiteral(" -y -q:a 0  -acodec copy ") + q(track),
+        QStringLiteral("-ss 0 -t 4 -i ") + x + QStringLiteral(" -y -q:a 0 -acodec copy ") + track,
         final(input(track))};
     EXPECT_EQ(bench.runner.arguments, expected);
     ASSERT_EQ(bench.context.fixedAudio.size(), 1);
@@ -702,7 +697,7 @@ TEST_F(VideoVideoSameVideoTest, AnUnreadableDurationFailsAChosenAudioOutput)
     bench.addVideo(QStringLiteral("v1.mp4"), 200, 100, QStringLiteral("6"));
     bench.videos.append({QStringLiteral("v2.mp4"), bench.sourceFolder, QStringLiteral("320"),
                          QStringLiteral("240"), QString()});
-    bench.settings.audioRule = 2;
+    bench.settings.audioRule = AudioRule::ChosenAudio;
     bench.settings.fixedAudioLengthText = QStringLiteral("10秒");
     EXPECT_EQ(bench.compose(2), OutputResult::Failed);
     EXPECT_TRUE(bench.runner.arguments.isEmpty());

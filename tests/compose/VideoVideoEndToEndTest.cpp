@@ -1,6 +1,7 @@
 // Whole outputs of the Video+Video mode made by the real tool: the recording
 // runner runs every argument string with the system ffmpeg in the workspace.
 #include "ComposeBench.h"
+#include "app/compose/MediaExtensions.h"
 #include "app/library/MediaInfoProber.h"
 #include "QtPrinters.h"
 #include "tests/support/MediaFactory.h"
@@ -137,13 +138,11 @@ protected:
     }
 
     // The sources an output's cuts used, by file name.
-    static QStringList cutSources(const QStringList &cuts)
+    static QStringList cutSources(const QList<QStringList> &cuts)
     {
         QStringList names;
-        for (const QString &cut : cuts) {
-            const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("-i \"([^\"]+)\"")).match(cut);
-            names.append(QFileInfo(match.captured(1)).fileName());
-        }
+        for (const QStringList &cut : cuts)
+            names.append(QFileInfo(cut.value(cut.indexOf(QStringLiteral("-i")) + 1)).fileName());
         return names;
     }
 };
@@ -158,16 +157,16 @@ TEST_F(VideoVideoEndToEndTest, ABatchOfFourSourceOutputs)
     bench.setDraws({0.37, 0.81, 0.12, 0.66, 0.5, 0.93, 0.25, 0.71, 0.05});
 
     struct Plan {
-        int lengthRule;
+        LengthRule lengthRule;
         QString lengthText;
-        int audioRule;
+        AudioRule audioRule;
         bool preciseCut;
         QString outputType;
     };
     const QList<Plan> plans{
-        {0, QStringLiteral("1.5"), 0, false, QStringLiteral("mp4")},  // fixed length, a video's own sound
-        {2, QString(), 1, true, QStringLiteral("mp4")},               // shortest, longest video's sound
-        {0, QStringLiteral("1.8"), 3, false, QStringLiteral("avi")},  // random audio row, cut at random
+        {LengthRule::Fixed, QStringLiteral("1.5"), AudioRule::FirstVideo, false, QStringLiteral("mp4")},  // fixed length, a video's own sound
+        {LengthRule::ShortestVideo, QString(), AudioRule::LongestVideo, true, QStringLiteral("mp4")},               // shortest, longest video's sound
+        {LengthRule::Fixed, QStringLiteral("1.8"), AudioRule::RandomAudio, false, QStringLiteral("avi")},  // random audio row, cut at random
     };
     for (int n = 1; n <= plans.size(); ++n) {
         SCOPED_TRACE(n);
@@ -179,21 +178,19 @@ TEST_F(VideoVideoEndToEndTest, ABatchOfFourSourceOutputs)
         bench.settings.audioRandomStart = true;
         bench.settings.outputType = plan.outputType;
         const qsizetype before = bench.runner.arguments.size();
-        const QDateTime start = QDateTime::currentDateTime();
-
-        EXPECT_EQ(bench.composer.composeVideoVideo(start, n), OutputResult::Done);
+        EXPECT_EQ(bench.compose(n), OutputResult::Done);
         EXPECT_TRUE(bench.runner.failedRuns.isEmpty())
             << bench.runner.failedRuns.join('\n').toStdString() << bench.runner.toolOutput.join('\n').toStdString();
 
         // The length the rule asks for, from the drawn sources' list durations.
         const QStringList cuts = bench.runner.arguments.mid(before, 4);
-        const QStringList drawn = cutSources(cuts);
+        const QStringList drawn = cutSources(bench.runner.argumentLists.mid(before, 4));
         ASSERT_EQ(drawn.size(), 4);
         EXPECT_EQ(QSet<QString>(drawn.begin(), drawn.end()).size(), 4) << drawn.join(' ').toStdString();
         QList<double> durations;
         for (const QString &name : drawn)
             durations.append(durationOf(bench, name));
-        const double length = plan.lengthRule == 2 ? *std::min_element(durations.begin(), durations.end())
+        const double length = plan.lengthRule == LengthRule::ShortestVideo ? *std::min_element(durations.begin(), durations.end())
                                                    : plan.lengthText.toDouble();
         for (const QString &cut : cuts)
             EXPECT_DOUBLE_EQ(lengthIn(cut), length) << cut.toStdString();
@@ -217,7 +214,7 @@ TEST_F(VideoVideoEndToEndTest, ABatchOfFourSourceOutputs)
         if (plan.outputType == QLatin1String("mp4")) {
             EXPECT_EQ(facts.pixelFormat, QStringLiteral("yuv420p"));
         }
-        if (plan.audioRule == 3) {
+        if (plan.audioRule == AudioRule::RandomAudio) {
             // The random row's sound, not a video's.
             EXPECT_EQ(bench.settings.fixedAudioText, track);
             EXPECT_EQ(details.sampleRate, 22050);
@@ -248,7 +245,7 @@ TEST_F(VideoVideoEndToEndTest, SameVideoOutputs)
                 FrameSeconds + 0.001);
 
     // Output 2: a short audio filled up with the rest of the video's sound.
-    bench.settings.audioRule = 2;
+    bench.settings.audioRule = AudioRule::ChosenAudio;
     bench.settings.addAudio = true;
     bench.settings.fixedAudioText = makeTrack(bench, QStringLiteral("short.wav"), 1.2);
     bench.settings.fixedAudioLengthText = QStringLiteral("1.2秒");
@@ -296,7 +293,7 @@ TEST_F(VideoVideoEndToEndTest, AnOddCanvasStillMakesAnH264Output)
     ASSERT_TRUE(MediaFactory::makeVideo(odd, 161, 121, 2.0));
     ASSERT_EQ(MediaFactory::probe(odd).width, 161);
     bench.addVideo(QStringLiteral("odd.avi"), 161, 121, durationCell(odd));
-    bench.settings.lengthRule = 2;
+    bench.settings.lengthRule = LengthRule::ShortestVideo;
     bench.setDraws({0});
     EXPECT_EQ(bench.compose(1), OutputResult::Done);
     EXPECT_TRUE(bench.runner.failedRuns.isEmpty()) << bench.runner.toolOutput.join('\n').toStdString();
@@ -313,7 +310,7 @@ TEST_F(VideoVideoEndToEndTest, WithoutAToolTheOutputFails)
     for (const QString &name : {QStringLiteral("a.mp4"), QStringLiteral("b.mp4"), QStringLiteral("c.avi"),
                                 QStringLiteral("d.mkv")})
         bench.addVideo(name, 160, 120, QStringLiteral("3"));
-    bench.settings.audioRule = 1;
+    bench.settings.audioRule = AudioRule::LongestVideo;
     EXPECT_EQ(bench.compose(1), OutputResult::Failed);
     EXPECT_FALSE(QFileInfo::exists(bench.output(1)));
     ASSERT_FALSE(bench.context.statuses.isEmpty());
@@ -343,7 +340,7 @@ TEST_F(VideoVideoEndToEndTest, SilentSourcesStillMakeOutputs)
         ASSERT_TRUE(MediaFactory::makeVideo(bench.source(name), 160, 120, 2.0, MediaFactory::Sound::Without));
         bench.addVideo(name, 160, 120, durationCell(bench.source(name)));
     }
-    bench.settings.audioRule = 1;  // the sound of the longest video
+    bench.settings.audioRule = AudioRule::LongestVideo;  // the sound of the longest video
     bench.settings.lengthText = QStringLiteral("2");
     bench.setDraws({0});
     EXPECT_EQ(bench.compose(1), OutputResult::Done);
@@ -356,7 +353,7 @@ TEST_F(VideoVideoEndToEndTest, SilentSourcesStillMakeOutputs)
     ASSERT_TRUE(MediaFactory::makeAudio(audio, 1.0));
     bench.settings.reuse = true;
     bench.settings.addAudio = true;
-    bench.settings.audioRule = 4;
+    bench.settings.audioRule = AudioRule::FixedAudio;
     bench.settings.fixedAudioText = audio;
     bench.settings.fixedAudioLengthText = QStringLiteral("1秒");
     EXPECT_EQ(bench.compose(2), OutputResult::Done);
@@ -379,7 +376,7 @@ TEST_F(VideoVideoEndToEndTest, FlvSourcesCutFromTheStartKeepTheirPicture)
         ASSERT_TRUE(MediaFactory::makeVideo(bench.source(name), 160, 120, 2.0));
         bench.addVideo(name, 160, 120, durationCell(bench.source(name)));
     }
-    bench.settings.lengthRule = 3;  // the longest: every clip starts at 0
+    bench.settings.lengthRule = LengthRule::LongestVideo;  // the longest: every clip starts at 0
     bench.setDraws({0});
     EXPECT_EQ(bench.compose(1), OutputResult::Done);
     EXPECT_TRUE(bench.runner.failedRuns.isEmpty()) << bench.runner.toolOutput.join('\n').toStdString();
@@ -394,10 +391,10 @@ TEST_F(VideoVideoEndToEndTest, FlvSourcesCutFromTheStartKeepTheirPicture)
 
 TEST(VideoVideoSeek, OnlyAnFlvStartOfZeroLeavesTheSeekOut)
 {
-    EXPECT_EQ(VideoVideoComposer::inputSeek("0", "/m/a.flv"), "");
-    EXPECT_EQ(VideoVideoComposer::inputSeek("0", "/m/a.F4V"), "");
-    EXPECT_EQ(VideoVideoComposer::inputSeek("0.125", "/m/a.flv"), "-ss 0.125 ");
-    EXPECT_EQ(VideoVideoComposer::inputSeek("0", "/m/a.mp4"), "-ss 0 ");
+    EXPECT_EQ(MediaExtensions::inputSeek("0", "/m/a.flv"), QStringList());
+    EXPECT_EQ(MediaExtensions::inputSeek("0", "/m/a.F4V"), QStringList());
+    EXPECT_EQ(MediaExtensions::inputSeek("0.125", "/m/a.flv"), (QStringList{"-ss", "0.125"}));
+    EXPECT_EQ(MediaExtensions::inputSeek("0", "/m/a.mp4"), (QStringList{"-ss", "0"}));
 }
 
 namespace {
@@ -413,8 +410,8 @@ TEST_F(VideoVideoEndToEndTest, AHalfWrittenOutputIsAFailureAndIsRemoved)
     MediaInfoProber prober;
     bench.environment.outputProber = &prober;
     const QString output = bench.output(1);
-    bench.runner.onStart = [output](const QString &arguments) {
-        if (arguments.endsWith(QLatin1Char('"') + output + QLatin1Char('"'))) {
+    bench.runner.onStart = [output](const QStringList &arguments) {
+        if (arguments.last() == output) {
             QFile file(output);
             file.open(QIODevice::WriteOnly);
             file.write(QByteArray(4096, 'z'));

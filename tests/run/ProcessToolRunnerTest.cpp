@@ -63,7 +63,7 @@ TEST_F(ToolRunnerTest, ShortRunWithPauseFinishesAfterAboutOneSecond)
 
     QElapsedTimer timer;
     timer.start();
-    runner.startTool(QStringLiteral("0.3"));
+    runner.startTool({QStringLiteral("0.3")});
     // The tool really runs (checked well before its 0.3 s are over).
     EXPECT_EQ(liveCount(toolName), 1);
     const ToolRunResult result = runner.waitForTool([] { return QStringLiteral("状态：测试"); },
@@ -85,8 +85,7 @@ TEST_F(ToolRunnerTest, WaitLastsWhileTheToolRunsAndRebuildsTheStatus)
 
     QElapsedTimer timer;
     timer.start();
-    const ToolRunResult result = runner.runTool(
-        QStringLiteral("1.5"), [&pass] { return QStringLiteral("状态：第%1遍").arg(++pass); },
+    const ToolRunResult result = runner.runTool({QStringLiteral("1.5")}, [&pass] { return QStringLiteral("状态：第%1遍").arg(++pass); },
         PauseFirst::No);
     const double seconds = secondsSince(timer);
 
@@ -108,8 +107,8 @@ TEST_F(ToolRunnerTest, WaitCoversRunsStartedBackToBack)
 
     QElapsedTimer timer;
     timer.start();
-    runner.startTool(QStringLiteral("0.2"));
-    runner.startTool(QStringLiteral("1.5"));
+    runner.startTool({QStringLiteral("0.2")});
+    runner.startTool({QStringLiteral("1.5")});
     EXPECT_EQ(liveCount(toolName), 2);
     const ToolRunResult result = runner.waitForTool({}, PauseFirst::No);
     const double seconds = secondsSince(timer);
@@ -120,37 +119,55 @@ TEST_F(ToolRunnerTest, WaitCoversRunsStartedBackToBack)
     EXPECT_EQ(liveCount(toolName), 0);
 }
 
-TEST_F(ToolRunnerTest, WaitCoversAToolOfTheSameNameStartedElsewhere)
+TEST_F(ToolRunnerTest, AToolOfTheSameNameStartedElsewhereDoesNotProlongAWait)
 {
+    // Another instance's tools must not stall this run.
     installTool(QStringLiteral("ToolRunOther"));
     ProcessToolRunner runner(workspace.path(), context, toolName);
     QProcess other;
-    other.start(workspace.filePath(toolName), {QStringLiteral("1.5")});
+    other.start(workspace.filePath(toolName), {QStringLiteral("30")});
     ASSERT_TRUE(other.waitForStarted(5000));
     ASSERT_TRUE(waitUntil([&] { return liveCount(toolName) == 1; }));
 
+    const ToolRun ours = runner.startTool({QStringLiteral("0.3")});
+    EXPECT_FALSE(runner.hasEnded(ours));
     QElapsedTimer timer;
     timer.start();
-    const ToolRunResult result = runner.waitForTool({}, PauseFirst::No);
-    const double seconds = secondsSince(timer);
-
-    EXPECT_EQ(result, ToolRunResult::Finished);
-    EXPECT_GE(seconds, 1.2);
-    EXPECT_LE(seconds, 5.0);
+    EXPECT_EQ(runner.waitForTool({}, PauseFirst::No), ToolRunResult::Finished);
+    EXPECT_LE(secondsSince(timer), 5.0);
+    EXPECT_TRUE(runner.hasEnded(ours));
+    EXPECT_EQ(other.state(), QProcess::Running);
+    other.kill();
     EXPECT_TRUE(other.waitForFinished(5000));
 }
 
-TEST_F(ToolRunnerTest, RunsInTheWorkspaceWithQuotedArgumentsGrouped)
+TEST_F(ToolRunnerTest, EachRunTellsWhenItHasEnded)
+{
+    installTool(QStringLiteral("ToolRunEach"));
+    ProcessToolRunner runner(workspace.path(), context, toolName);
+    const ToolRun quick = runner.startTool({QStringLiteral("0.2")});
+    const ToolRun slow = runner.startTool({QStringLiteral("30")});
+    EXPECT_NE(quick, slow);
+    ASSERT_TRUE(waitUntil([&] { return runner.hasEnded(quick); }));
+    EXPECT_FALSE(runner.hasEnded(slow));
+    EXPECT_EQ(runner.terminateStartedTools(), 1);
+    EXPECT_TRUE(waitUntil([&] { return runner.hasEnded(slow); }));
+    EXPECT_TRUE(runner.hasEnded(0)) << "a start that never ran has ended";
+}
+
+TEST_F(ToolRunnerTest, RunsInTheWorkspaceWithEachArgumentAsGiven)
 {
     installTool(QStringLiteral("ToolRunShell"), QStringLiteral("/bin/sh"));
     ProcessToolRunner runner(workspace.path(), context, toolName);
     EXPECT_EQ(QFileInfo(runner.toolPath()).canonicalFilePath(),
               QFileInfo(workspace.filePath(toolName)).canonicalFilePath());
 
-    // $0 = zero, $1 = "one two" (quotes removed), $2 = three; the tool's own
-    // output goes nowhere, so the script writes files to report.
+    // $0 = zero, $1 = 'o"n e', $2 = three: quotes and blanks stay inside
+    // their argument. The tool's own output goes nowhere, so the script
+    // writes files to report.
     const ToolRunResult result = runner.runTool(
-        QStringLiteral("-c \"pwd > where.txt; echo $# $1 > args.txt; echo lost\" zero \"one two\" three"),
+        {QStringLiteral("-c"), QStringLiteral("pwd > where.txt; echo $# \"$1\" > args.txt; echo lost"),
+         QStringLiteral("zero"), QStringLiteral("'o\"n e"), QStringLiteral("three")},
         QStringLiteral("状态：运行"));
     ASSERT_EQ(result, ToolRunResult::Finished);
 
@@ -160,7 +177,7 @@ TEST_F(ToolRunnerTest, RunsInTheWorkspaceWithQuotedArgumentsGrouped)
               QFileInfo(workspace.path()).canonicalFilePath());
     QFile args(workspace.filePath(QStringLiteral("args.txt")));
     ASSERT_TRUE(args.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(args.readAll()).trimmed(), QStringLiteral("2 one two"));
+    EXPECT_EQ(QString::fromUtf8(args.readAll()).trimmed(), QStringLiteral("2 'o\"n e"));
 }
 
 TEST_F(ToolRunnerTest, StopDuringARunReturnsStoppedWithinOnePassAndLeavesTheTool)
@@ -171,7 +188,7 @@ TEST_F(ToolRunnerTest, StopDuringARunReturnsStoppedWithinOnePassAndLeavesTheTool
 
     QElapsedTimer timer;
     timer.start();
-    const ToolRunResult result = runner.runTool(QStringLiteral("30"), QStringLiteral("状态：等待"));
+    const ToolRunResult result = runner.runTool({QStringLiteral("30")}, QStringLiteral("状态：等待"));
     const double seconds = secondsSince(timer);
 
     EXPECT_EQ(result, ToolRunResult::Stopped);
@@ -204,7 +221,7 @@ TEST_F(ToolRunnerTest, MissingToolFileFinishesAfterThePause)
 
     QElapsedTimer timer;
     timer.start();
-    const ToolRunResult result = runner.runTool(QStringLiteral("1"), QStringLiteral("状态："));
+    const ToolRunResult result = runner.runTool({QStringLiteral("1")}, QStringLiteral("状态："));
     const double seconds = secondsSince(timer);
 
     EXPECT_EQ(result, ToolRunResult::Finished);
@@ -218,8 +235,8 @@ TEST_F(ToolRunnerTest, TerminateStartedToolsEndsOnlyItsOwnProcesses)
 {
     installTool(QStringLiteral("ToolRunOwn"));
     ProcessToolRunner runner(workspace.path(), context, toolName);
-    runner.startTool(QStringLiteral("30"));
-    runner.startTool(QStringLiteral("30"));
+    runner.startTool({QStringLiteral("30")});
+    runner.startTool({QStringLiteral("30")});
 
     // Another program's process of the same name.
     QProcess other;

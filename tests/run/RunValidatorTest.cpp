@@ -275,7 +275,7 @@ TEST_F(RunValidatorTest, VideoVideoAudioRules)
     };
     for (const Case &c : cases) {
         dialogs.clear();
-        settings.audioRule = c.rule;
+        settings.audioRule = AudioRule(c.rule);
         settings.fixedAudioText = c.fixedFile ? audioFile : Hint;
         const RunValidation r = validate(10, c.audios, 0);
         const QStringList expected = c.message.isEmpty() ? QStringList() : QStringList{c.message};
@@ -287,7 +287,7 @@ TEST_F(RunValidatorTest, VideoVideoAudioRules)
 
 TEST_F(RunValidatorTest, FixedAudioMustBeAFile)
 {
-    settings.audioRule = 4;
+    settings.audioRule = AudioRule(4);
     settings.fixedAudioText = folder.path();  // a folder, not a file
     EXPECT_FALSE(validate(10, 0, 0).mayStart);
     EXPECT_EQ(dialogs.messageTexts(), QStringList{NoAudioSource});
@@ -389,7 +389,7 @@ protected:
     {
         RunValidatorTest::SetUp();
         settings.composeMode = ComposeMode::PicturePicture;
-        settings.audioRule = 4;
+        settings.audioRule = AudioRule(4);
         settings.fixedAudioText = audioFile;
         settings.pictureRangeText = QStringLiteral("4-1000");
     }
@@ -446,7 +446,7 @@ TEST_F(PicturePictureTest, EmptyPictureList)
 
 TEST_F(PicturePictureTest, AudioChecks)
 {
-    settings.audioRule = 3;
+    settings.audioRule = AudioRule(3);
     EXPECT_FALSE(validate(0, 0, 10).mayStart);
     EXPECT_EQ(dialogs.messageTexts(), QStringList{NoAudios});
 
@@ -457,12 +457,12 @@ TEST_F(PicturePictureTest, AudioChecks)
     EXPECT_EQ(dialogs.messageTexts(), QStringList{NoDubbing});
 
     dialogs.clear();
-    settings.audioRule = 2;
+    settings.audioRule = AudioRule(2);
     EXPECT_FALSE(validate(0, 3, 10).mayStart);
     EXPECT_EQ(dialogs.messageTexts(), QStringList{NoDubbing});
 
     dialogs.clear();
-    settings.audioRule = 4;
+    settings.audioRule = AudioRule(4);
     settings.fixedAudioText = audioFile;
     EXPECT_TRUE(validate(0, 0, 10).mayStart);
     EXPECT_TRUE(dialogs.messages.isEmpty());
@@ -588,7 +588,7 @@ TEST_F(MixedTest, AudioChecks)
     };
     for (const Case &c : cases) {
         dialogs.clear();
-        settings.audioRule = c.rule;
+        settings.audioRule = AudioRule(c.rule);
         settings.fixedAudioText = c.fixedFile ? audioFile : Hint;
         const RunValidation r = validate(6, c.audios, 6);
         const QStringList expected = c.message.isEmpty() ? QStringList() : QStringList{c.message};

@@ -27,6 +27,7 @@ public:
     }
     void setFixedAudio(const QString &, const QString &) override {}
     void showVideoEntry(int) override {}
+    void setProgress(double) override {}
 
     QStringList statuses;
     bool stop = false;

@@ -18,10 +18,12 @@ public:
         fixedAudio.append({path, lengthCaption});
     }
     void showVideoEntry(int entry) override { shownEntries.append(entry); }
+    void setProgress(double percent) override { progress.append(percent); }
 
     QStringList statuses;
     bool stop = false;
     int pumps = 0;
     QList<QPair<QString, QString>> fixedAudio;
     QList<int> shownEntries;
+    QList<double> progress;
 };

@@ -11,16 +11,18 @@ RecordingToolRunner::RecordingToolRunner(QString workspaceFolder, RunContext &co
 {
 }
 
-void RecordingToolRunner::startTool(const QString &argumentText)
+ToolRun RecordingToolRunner::startTool(const QStringList &argumentList)
 {
-    arguments.append(argumentText);
+    argumentLists.append(argumentList);
+    arguments.append(argumentList.join(QLatin1Char(' ')));
     if (m_execution == Execution::RunForReal)
-        runForReal(argumentText);
+        runForReal(argumentList);
     if (onStart)
-        onStart(argumentText);
+        onStart(argumentList);
+    return argumentLists.size();
 }
 
-void RecordingToolRunner::runForReal(const QString &argumentText)
+void RecordingToolRunner::runForReal(const QStringList &argumentList)
 {
     QProcess process;
     process.setWorkingDirectory(m_workspaceFolder);
@@ -28,11 +30,11 @@ void RecordingToolRunner::runForReal(const QString &argumentText)
     // -nostdin keeps the tool from waiting on the test's terminal.
     process.start(MediaFactory::ffmpegPath(),
                   QStringList{QStringLiteral("-nostdin"), QStringLiteral("-hide_banner")}
-                      + QProcess::splitCommand(argumentText));
+                      + argumentList);
     process.closeWriteChannel();
     const bool finished = process.waitForFinished(120000);
     if (!finished || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        failedRuns.append(argumentText);
+        failedRuns.append(argumentList.join(QLatin1Char(' ')));
         toolOutput.append(QString::fromUtf8(process.readAll()));
     }
 }

@@ -10,8 +10,8 @@
 
 class RunContext;
 
-// A ToolRunner for tests. It records every argument string and every wait;
-// with Execution::RunForReal it also runs each argument string with the
+// A ToolRunner for tests. It records every argument list and every wait;
+// with Execution::RunForReal it also runs each argument list with the
 // system ffmpeg, synchronously, in the workspace folder, so a wait always
 // finds the tool finished. With RecordOnly it runs nothing, like a workspace
 // whose tool is missing.
@@ -27,19 +27,28 @@ public:
 
     RecordingToolRunner(QString workspaceFolder, RunContext &context, Execution execution);
 
-    void startTool(const QString &arguments) override;
+    ToolRun startTool(const QStringList &arguments) override;
     ToolRunResult waitForTool(const StatusText &statusText, PauseFirst pause) override;
+    // Every run has ended: real runs are synchronous.
+    bool hasEnded(ToolRun) override { return true; }
+    int terminateStartedTools() override
+    {
+        ++terminations;
+        return 0;
+    }
 
-    QStringList arguments;     // every started argument string, in order
+    QList<QStringList> argumentLists;  // every started argument list, in order
+    QStringList arguments;     // the same, each joined by blanks as the tool log shows it
     QList<Wait> waits;
-    QStringList failedRuns;    // argument strings whose real run did not exit with 0
+    QStringList failedRuns;    // joined argument lists whose real run did not exit with 0
     QStringList toolOutput;    // the tool's messages of the failed runs
+    int terminations = 0;      // calls of terminateStartedTools
     // Called after each start (after the real run, if any): lets a test play
     // a tool that writes a file.
-    std::function<void(const QString &arguments)> onStart;
+    std::function<void(const QStringList &arguments)> onStart;
 
 private:
-    void runForReal(const QString &argumentText);
+    void runForReal(const QStringList &arguments);
 
     QString m_workspaceFolder;
     RunContext &m_context;

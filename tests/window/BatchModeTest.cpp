@@ -3,6 +3,8 @@
 #include "MediaFactory.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QMap>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -49,7 +51,7 @@ protected:
     void start(QProcess &process, const QStringList &arguments)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CACHE_HOME", home.filePath("cache"));
+        env.insert("XDG_CACHE_HOME", cacheFolder.isEmpty() ? home.filePath("cache") : cacheFolder);
         env.insert("XDG_DATA_HOME", home.filePath("data"));
         env.insert("QT_QPA_PLATFORM", "offscreen");
         process.setProcessEnvironment(env);
@@ -73,6 +75,7 @@ protected:
 
     static QTemporaryDir *media;
     QTemporaryDir home;
+    QString cacheFolder;  // the user's cache folder; home/cache when empty
 };
 
 QTemporaryDir *BatchModeTest::media = nullptr;
@@ -167,6 +170,62 @@ TEST_F(BatchModeTest, InterruptEndsToolsAndDeletesTheWorkspace)
         const QString exe = QFileInfo("/proc/" + pid + "/exe").symLinkTarget();
         EXPECT_FALSE(!exe.isEmpty() && exe.startsWith(home.path())) << exe.toStdString();
     }
+}
+
+// Every file under a folder with its size and time, to see what a run changed.
+QMap<QString, QPair<qint64, QDateTime>> filesUnder(const QString &folder)
+{
+    QMap<QString, QPair<qint64, QDateTime>> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        files.insert(info.filePath(), {info.size(), info.lastModified()});
+    }
+    return files;
+}
+
+// Quotes, apostrophes, blanks and Chinese characters in the names of the
+// sources, the fixed audio, the output folder and the workspace reach the
+// tool as they are: the outputs are made, and nothing outside the output
+// folder changes (a folder "o" or "out" beside it keeps its files).
+TEST_F(BatchModeTest, QuotesAndBlanksInEveryPathMakeCorrectOutputsAndTouchNothingElse)
+{
+    const QString root = home.filePath(QStringLiteral("根 \"x\" 'y'"));
+    const QString sources = root + QStringLiteral("/源 \"引\" '号'");
+    const QString output = root + QStringLiteral("/o\"u't 输出");
+    cacheFolder = root + QStringLiteral("/cache \"c\"");
+    for (const QString &folder : {sources, output, root + "/o", root + "/out", cacheFolder})
+        QDir().mkpath(folder);
+    for (int i = 0; i < 5; ++i)  // five allow two different draws of four
+        ASSERT_TRUE(QFile::copy(videos() + QStringLiteral("/clip %1.mp4").arg(i),
+                                sources + QStringLiteral("/片 \"%1\" 'a'.mp4").arg(i)));
+    const QString audio = root + QStringLiteral("/配'乐 \"x\".mp3");
+    ASSERT_TRUE(QFile::copy(media->filePath("配乐.mp3"), audio));
+    for (const QString &decoy : {root + "/o/0001.mp4", root + "/out/0001.mp4", root + "/0001.mp4"}) {
+        QFile file(decoy);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("not an output");
+    }
+    const QString job = writeJob("videos=" + sources + "\nLNewAu=" + audio + "\nCmbAudio=4\nChCut=1\nTLen=3\nTMax=2\noutput="
+                                 + output + "\n");
+    const auto before = filesUnder(home.path());
+
+    const Result r = run({"--batch", job});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    for (const char *name : {"0001.mp4", "0002.mp4"}) {
+        const MediaFactory::StreamFacts facts = MediaFactory::probe(QDir(output).filePath(name));
+        EXPECT_EQ(facts.width, 320) << name;
+        EXPECT_EQ(facts.height, 240) << name;
+        EXPECT_TRUE(facts.hasAudio) << name;
+        // 3 s, or the longest drawn clip when that is shorter (2.75 s).
+        EXPECT_NEAR(facts.durationSeconds, 2.875, 0.15) << name;
+    }
+    auto after = filesUnder(home.path());
+    for (const QString &path : after.keys())
+        if (path.startsWith(output + "/"))
+            after.remove(path);
+    EXPECT_EQ(after, before);
+    EXPECT_FALSE(QFileInfo::exists(cacheFolder + "/ZarvMulVideoEditor/Tmp"));
 }
 
 }  // namespace

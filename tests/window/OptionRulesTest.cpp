@@ -330,7 +330,7 @@ TEST_F(OptionRulesTest, ReadSettingsTakesTheControlsAndGreyKeepSizeAsTicked)
     const RunSettings mixed = h->window->options().readSettings();
     EXPECT_EQ(mixed.composeMode, ComposeMode::Mixed);
     EXPECT_EQ(mixed.outputType, QStringLiteral("flv"));
-    EXPECT_EQ(mixed.audioRule, 3);
+    EXPECT_EQ(mixed.audioRule, AudioRule::RandomAudio);
     EXPECT_EQ(mixed.sizeIndex, 3);
     EXPECT_EQ(mixed.outputWidth, 1920);
     EXPECT_EQ(mixed.outputHeight, 1080);

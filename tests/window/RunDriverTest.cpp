@@ -178,23 +178,6 @@ TEST_F(RunDriverTest, StopDuringTheSecondOutputEndsTheRun)
     EXPECT_FALSE(h.window->state().stopRequested);
 }
 
-TEST_F(RunDriverTest, MissingToolReportsFailuresNotOk)
-{
-    addClips(5);
-    prepareRun(2);
-    QTemporaryDir emptyProgramFolder;
-    h.window->state().programFolder = emptyProgramFolder.path();
-    QStringList statuses;
-    QObject::connect(h.window.get(), &FFmain::statusTextChanged, h.window.get(),
-                     [&](const QString &text) { statuses.append(text); });
-    h.c().CmdDo->click();
-    EXPECT_EQ(h.window->runDriver().lastSummary().failed, 2);
-    for (const QString &s : statuses)
-        EXPECT_FALSE(s.startsWith("状态：视频生成Ok！")) << s.toStdString();
-    EXPECT_TRUE(h.dialogs.messageTexts().last().contains("其中2个视频生成失败！"));
-    EXPECT_FALSE(QFileInfo::exists(output(1)));
-}
-
 TEST_F(RunDriverTest, RefusesAnOutputThatWouldOverwriteASource)
 {
     addClips(4);
@@ -209,22 +192,6 @@ TEST_F(RunDriverTest, RefusesAnOutputThatWouldOverwriteASource)
     EXPECT_EQ(QFileInfo(media->filePath("0002.mp4")).size(), size);
     EXPECT_GT(size, 0);
     QFile::remove(media->filePath("0002.mp4"));
-}
-
-TEST_F(RunDriverTest, LeavesAForeignFolderOfTheWorkspaceNameAlone)
-{
-    addClips(4);
-    prepareRun(1);
-    const QString foreign = h.window->state().workRoot + "Tmp";
-    QDir().mkpath(foreign);
-    QFile keep(foreign + "/keep.txt");
-    ASSERT_TRUE(keep.open(QIODevice::WriteOnly));
-    keep.write("not the program's");
-    keep.close();
-    h.c().CmdDo->click();
-    EXPECT_EQ(h.window->runDriver().lastSummary().done, 1);
-    EXPECT_TRUE(QFileInfo::exists(foreign + "/keep.txt"));
-    EXPECT_FALSE(QFileInfo::exists(h.window->state().workRoot + "Tmp1"));
 }
 
 }  // namespace

@@ -1,0 +1,30 @@
+#include "app/compose/ComposerFactory.h"
+
+#include "app/compose/ComposeEnvironment.h"
+#include "app/compose/FourSourceComposer.h"
+#include "app/compose/SameVideoComposer.h"
+#include "app/compose/UnavailableComposer.h"
+
+std::unique_ptr<Composer> MakeComposer(ComposeEnvironment &environment)
+{
+    const RunSettings &s = environment.settings;
+    RunContext &context = environment.context;
+    switch (s.composeMode) {
+    case ComposeMode::VideoVideo:
+        if (s.slideShow)
+            return std::make_unique<UnavailableComposer>(
+                context, QStringLiteral("状态：幻灯片合成暂不可用，已跳过！"), OutputResult::Skipped);
+        if (s.reuse)
+            return std::make_unique<SameVideoComposer>(environment);
+        // The precise four-split (ChAcc) cuts like the four-source composer for now.
+        return std::make_unique<FourSourceComposer>(environment);
+    case ComposeMode::PicturePicture:
+        return std::make_unique<UnavailableComposer>(
+            context, QStringLiteral("状态：此组合模式尚未提供，视频生成失败！"), OutputResult::Failed);
+    case ComposeMode::Mixed:
+        break;
+    }
+    // Mixed, and any other value as the mixed mode.
+    return std::make_unique<UnavailableComposer>(
+        context, QStringLiteral("状态：此组合模式尚未提供，视频生成失败！"), OutputResult::Failed);
+}

@@ -1,0 +1,22 @@
+#include "app/compose/ConcatList.h"
+
+#include <QFile>
+#include <QStringConverter>
+#include <QTextStream>
+
+bool WriteConcatList(const QString &listPath, const QStringList &pieces)
+{
+    QFile file(listPath);
+    // A file briefly held by a finishing tool run may refuse the first open.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        file.close();
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return false;
+    }
+    QTextStream stream(&file);
+    stream.setEncoding(QStringConverter::Utf8);
+    for (QString piece : pieces)
+        stream << "file '" << piece.replace(QLatin1Char('\''), QStringLiteral("'\\''")) << "'\r\n";
+    stream.flush();
+    return stream.status() == QTextStream::Ok && file.error() == QFileDevice::NoError;
+}

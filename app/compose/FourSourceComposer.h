@@ -1,0 +1,18 @@
+#pragma once
+
+#include "app/run/Composer.h"
+
+struct ComposeEnvironment;
+
+// Video+Video: four videos drawn at random, cut to one common length and laid
+// out on a canvas computed from their sizes, with one sound track.
+class FourSourceComposer : public Composer {
+public:
+    explicit FourSourceComposer(ComposeEnvironment &environment);
+
+    bool prepare(Workspace &workspace) override;
+    OutputResult compose(int outputNumber, const QDateTime &outputStart) override;
+
+private:
+    ComposeEnvironment &m_env;
+};

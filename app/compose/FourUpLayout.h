@@ -1,0 +1,27 @@
+#pragma once
+
+#include "app/compose/ChosenSource.h"
+#include "app/run/RunSettings.h"
+
+#include <QSize>
+
+// Where four drawn videos go in a two-by-two picture: their order, the canvas
+// they need and the place of each.
+class FourUpLayout {
+public:
+    // Where clips 1 to 3 go on the canvas (clip 0 is always at the top left).
+    enum class Placement { Corners, EdgeToEdge };
+    struct Positions {
+        int x1 = 0;  // clip 1 at (x1, 0)
+        int y2 = 0;  // clip 2 at (0, y2)
+        int x3 = 0;  // clip 3 at (x3, y3)
+        int y3 = 0;
+    };
+
+    // Orders the four by width with the fixed exchange pass, then swaps the
+    // first and last for the fixed and longest length rules.
+    static void orderByWidth(FourSources &sources, LengthRule lengthRule);
+    // The larger of the two diagonal width sums and of the two height sums.
+    static QSize canvasSize(const FourSources &sources);
+    static Positions positions(const FourSources &sources, QSize canvas, Placement placement);
+};

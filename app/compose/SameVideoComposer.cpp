@@ -1,0 +1,70 @@
+#include "app/compose/SameVideoComposer.h"
+
+#include "app/compose/CellNumber.h"
+#include "app/compose/ComposeEnvironment.h"
+#include "app/compose/FinalComposition.h"
+#include "app/compose/MediaExtensions.h"
+#include "app/compose/OutputStatus.h"
+#include "app/compose/RandomSource.h"
+#include "app/compose/SoundTrackStep.h"
+#include "app/run/OutputPath.h"
+#include "app/run/RunContext.h"
+
+#include <QFileInfo>
+
+SameVideoComposer::SameVideoComposer(ComposeEnvironment &environment) : m_env(environment) {}
+
+bool SameVideoComposer::prepare(Workspace &)
+{
+    return true;
+}
+
+OutputResult SameVideoComposer::compose(int outputNumber, const QDateTime &outputStart)
+{
+    const RunSettings &settings = m_env.settings;
+    OutputStatus status(m_env.context, OutputPath(settings, outputNumber), outputNumber,
+                        settings.maxText, outputStart, m_env.runStartTime);
+    m_env.random.reseed();
+    const int entry = outputNumber;
+    m_env.context.showVideoEntry(entry);
+
+    const QString source = m_env.videos.fullPath(entry);
+    if (source.isEmpty() || !QFileInfo(source).isFile())
+        return OutputResult::Skipped;
+
+    QString track;
+    if (settings.audioRule != AudioRule::FirstVideo && settings.audioRule != AudioRule::LongestVideo) {
+        const std::optional<double> videoSeconds = CellNumber(m_env.videos.cell(entry, SourceTable::Duration));
+        if (!videoSeconds)
+            return status.fail();
+        SoundTrackStep::Variant variant;
+        variant.cutCodec = {QStringLiteral("-acodec"), QStringLiteral("copy")};
+        variant.cutPause = PauseFirst::Yes;
+        variant.fillUpVideo = source;
+        const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(*videoSeconds, variant);
+        if (sound.outcome == SoundTrackStep::Outcome::Stopped)
+            return OutputResult::Stopped;
+        if (sound.outcome == SoundTrackStep::Outcome::Failed)
+            return status.fail();
+        track = sound.track;
+    }
+
+    // Without a track the four inputs are the same file, so its own sound plays.
+    QStringList arguments;
+    if (!track.isEmpty())
+        arguments << QStringLiteral("-i") << track;
+    for (int i = 0; i < 4; ++i)
+        arguments << QStringLiteral("-i") << source;
+    const int first = track.isEmpty() ? 0 : 1;
+    arguments << QStringLiteral("-filter_complex")
+              << QStringLiteral("[%1:v]pad=iw*2:ih*2[a];[a][%2:v]overlay=w[b];[b][%3:v]overlay=0:h[c];"
+                                "[c][%4:v]overlay=w:h")
+                     .arg(first).arg(first + 1).arg(first + 2).arg(first + 3);
+    // The track is mapped by hand, or the default selection could prefer
+    // the video's own sound; the filter's unlabeled output is still mapped.
+    if (!track.isEmpty())
+        arguments << QStringLiteral("-map") << QStringLiteral("0:a");
+    arguments << QStringLiteral("-y") << QStringLiteral("-q:v") << QStringLiteral("0") << QStringLiteral("-q:a")
+              << QStringLiteral("0") << MediaExtensions::pixelFormatFor(settings.outputType) << status.outputPath();
+    return RunFinalComposition(m_env, status, arguments);
+}

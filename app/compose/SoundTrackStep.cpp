@@ -1,0 +1,145 @@
+#include "app/compose/SoundTrackStep.h"
+
+#include "app/compose/ComposeEnvironment.h"
+#include "app/compose/ConcatList.h"
+#include "app/compose/MediaExtensions.h"
+#include "app/compose/OutputStatus.h"
+#include "app/compose/RandomStart.h"
+#include "app/compose/RandomSource.h"
+#include "app/run/NumberText.h"
+#include "app/run/RunContext.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+const QString AudioPreparing = QStringLiteral("状态：音频预处理中...");
+
+// A workspace file of an earlier output would otherwise stand in for one
+// that a failed step did not make.
+void removeStale(const QString &path)
+{
+    QFile::remove(path);
+}
+
+bool hasContent(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && info.size() > 0;
+}
+
+}  // namespace
+
+SoundTrackStep::SoundTrackStep(ComposeEnvironment &environment, OutputStatus &status)
+    : m_env(environment), m_status(status)
+{
+}
+
+SoundTrackStep::Result SoundTrackStep::prepare(double lengthSeconds, const Variant &variant)
+{
+    switch (m_env.settings.audioRule) {
+    case AudioRule::RandomAudio:
+        if (!pickRandomAudio())
+            return {Outcome::Failed, {}};
+        return chosenAudio(lengthSeconds, variant);
+    case AudioRule::ChosenAudio:
+    case AudioRule::FixedAudio:
+        return chosenAudio(lengthSeconds, variant);
+    case AudioRule::LongestVideo:
+        if (!variant.videoSoundExtraction.isEmpty())
+            return extractVideoSound(variant.videoSoundExtraction);
+        break;
+    case AudioRule::FirstVideo:
+        break;
+    }
+    return {Outcome::NoTrack, {}};
+}
+
+bool SoundTrackStep::pickRandomAudio()
+{
+    const int entries = m_env.audios.entryCount();
+    int entry = int(RoundHalfEven(m_env.random.next() * double(entries)));
+    if (entry < 1)
+        entry = 1;
+    if (entry > entries)
+        return false;
+    const QString path = m_env.audios.fullPath(entry);
+    const QString lengthCaption = m_env.audios.cell(entry, SourceTable::AudioDuration) + QStringLiteral("秒");
+    m_env.settings.fixedAudioText = path;
+    m_env.settings.fixedAudioLengthText = lengthCaption;
+    m_env.context.setFixedAudio(path, lengthCaption);
+    return true;
+}
+
+SoundTrackStep::Result SoundTrackStep::chosenAudio(double lengthSeconds, const Variant &variant)
+{
+    // Read through the settings: a random pick has just rewritten them.
+    const RunSettings &settings = m_env.settings;
+    const QString audio = settings.fixedAudioText;
+    const double audioSeconds = settings.fixedAudioSeconds();
+    if (audioSeconds <= lengthSeconds) {
+        if (!variant.fillUpVideo.isEmpty() && settings.addAudio)
+            return fillUp(audioSeconds, variant.fillUpVideo);
+        return {Outcome::Track, audio};
+    }
+    QString start = QStringLiteral("0");
+    if (settings.audioRandomStart)
+        start = RandomStartText(audioSeconds - lengthSeconds, m_env.random);
+    const QString track = m_env.workspacePath(QStringLiteral("Tmp") + MediaExtensions::audioCutExtension(audio));
+    removeStale(track);
+    const QStringList arguments = QStringList{QStringLiteral("-ss"), start, QStringLiteral("-t"),
+                                              NumberText(lengthSeconds), QStringLiteral("-i"), audio,
+                                              QStringLiteral("-y"), QStringLiteral("-q:a"), QStringLiteral("0")}
+                                  + variant.cutCodec + QStringList{track};
+    if (m_env.runner.runTool(arguments, AudioPreparing, variant.cutPause) == ToolRunResult::Stopped)
+        return {Outcome::Stopped, {}};
+    return {Outcome::Track, track};
+}
+
+SoundTrackStep::Result SoundTrackStep::fillUp(double audioSeconds, const QString &video)
+{
+    // The audio followed by the video's own sound from where the audio ends.
+    const QString audio = m_env.settings.fixedAudioText;
+    const QString rest = m_env.workspacePath(QStringLiteral("1.mp3"));
+    const QString head = m_env.workspacePath(QStringLiteral("0.mp3"));
+    const QString list = m_env.workspacePath(QStringLiteral("List.txt"));
+    const QString joined = m_env.workspacePath(QStringLiteral("M.mp3"));
+    for (const QString &path : {rest, head, joined})
+        removeStale(path);
+    const QStringList encode{QStringLiteral("-y"),  QStringLiteral("-q:a"), QStringLiteral("0"),
+                             QStringLiteral("-ar"), QStringLiteral("44100"), QStringLiteral("-b:a"),
+                             QStringLiteral("192k"), QStringLiteral("-ac"), QStringLiteral("2")};
+    m_env.runner.startTool(QStringList{QStringLiteral("-ss"), NumberText(audioSeconds), QStringLiteral("-i"), video}
+                           + encode + QStringList{rest});
+    m_env.runner.startTool(QStringList{QStringLiteral("-i"), audio} + encode + QStringList{head});
+    const auto status = [this] { return AudioPreparing + QStringLiteral("；") + m_status.timesText(); };
+    if (m_env.runner.waitForTool(status, PauseFirst::Yes) == ToolRunResult::Stopped)
+        return {Outcome::Stopped, {}};
+    // A list that cannot be written leaves M.mp3 missing; the audio then
+    // plays as it is.
+    WriteConcatList(list, {head, rest});
+    const QStringList join{QStringLiteral("-f"), QStringLiteral("concat"), QStringLiteral("-safe"),
+                           QStringLiteral("0"),  QStringLiteral("-i"),     list,
+                           QStringLiteral("-y"), QStringLiteral("-q:a"),   QStringLiteral("0"),
+                           QStringLiteral("-acodec"), QStringLiteral("copy"), joined};
+    if (m_env.runner.runTool(join, AudioPreparing, PauseFirst::No) == ToolRunResult::Stopped)
+        return {Outcome::Stopped, {}};
+    // A video without sound of its own (or none left after the audio's
+    // length) has nothing to fill up with: the audio plays as it is.
+    return {Outcome::Track, hasContent(joined) ? joined : audio};
+}
+
+SoundTrackStep::Result SoundTrackStep::extractVideoSound(const QStringList &extraction)
+{
+    const QString extracted = extraction.last();
+    removeStale(extracted);
+    if (m_env.runner.runTool(extraction, QStringLiteral("状态：提取音频中..."), PauseFirst::No)
+        == ToolRunResult::Stopped)
+        return {Outcome::Stopped, {}};
+    // A silent source gives no sound to extract: the output is then made
+    // without a track (silent as that video) rather than failing.
+    if (!hasContent(extracted))
+        return {Outcome::NoTrack, {}};
+    return {Outcome::Track, extracted};
+}

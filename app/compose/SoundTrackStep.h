@@ -1,0 +1,50 @@
+#pragma once
+
+#include "app/run/ToolRunner.h"
+
+#include <QString>
+#include <QStringList>
+
+struct ComposeEnvironment;
+class OutputStatus;
+
+// Prepares the sound track of one output by the audio rule: a chosen (or
+// randomly picked) audio file cut to the output's length, filled up with a
+// video's own sound, a video's sound extracted, or none (the videos' own
+// sound plays). The modes differ only in the Variant they pass.
+class SoundTrackStep {
+public:
+    struct Variant {
+        // Extra arguments of the cut of a long audio ({"-acodec", "copy"}).
+        QStringList cutCodec;
+        PauseFirst cutPause = PauseFirst::No;
+        // A video whose own sound fills up a shorter audio when ChAddAudio is
+        // ticked; empty: a shorter audio plays as it is.
+        QString fillUpVideo;
+        // For the longest-video rule: the arguments that extract a video's
+        // sound (their last item is the file written); empty: no track, the
+        // videos' own sound plays.
+        QStringList videoSoundExtraction;
+    };
+    enum class Outcome { Track, NoTrack, Failed, Stopped };
+    struct Result {
+        Outcome outcome = Outcome::NoTrack;
+        QString track;  // the file to map as the output's sound (Outcome::Track)
+    };
+
+    SoundTrackStep(ComposeEnvironment &environment, OutputStatus &status);
+
+    Result prepare(double lengthSeconds, const Variant &variant);
+
+    // Makes a random entry of the audio list the fixed audio (its captions
+    // change for the rest of the run); false when the list has no entry.
+    bool pickRandomAudio();
+
+private:
+    Result chosenAudio(double lengthSeconds, const Variant &variant);
+    Result fillUp(double audioSeconds, const QString &video);
+    Result extractVideoSound(const QStringList &extraction);
+
+    ComposeEnvironment &m_env;
+    OutputStatus &m_status;
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "app/run/OutputResult.h"
+
+#include <QDateTime>
+
+#include <functional>
+#include <memory>
+
+class Workspace;
+struct ComposeEnvironment;
+
+// One composition mode as the batch run sees it. One composer is made per
+// run (see ComposerFactory); it is prepared once, then asked for every output.
+class Composer {
+public:
+    virtual ~Composer() = default;
+
+    // Called once per run, after the workspace is rebuilt and the tool copied
+    // into it: a mode makes the folders, canvases or copies it needs. False
+    // refuses the run (after telling why in the status line): no output is made.
+    virtual bool prepare(Workspace &workspace) = 0;
+    // Makes output outputNumber (1-based); outputStart is when the run began
+    // this output (its elapsed time counts from there).
+    virtual OutputResult compose(int outputNumber, const QDateTime &outputStart) = 0;
+};
+
+// Chooses the composer of a run from the run's settings.
+using ComposerFactory = std::function<std::unique_ptr<Composer>(ComposeEnvironment &environment)>;
