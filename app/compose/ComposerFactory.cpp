@@ -2,6 +2,7 @@
 
 #include "app/compose/ComposeEnvironment.h"
 #include "app/compose/FourSourceComposer.h"
+#include "app/compose/OnePassComposer.h"
 #include "app/compose/SameVideoComposer.h"
 #include "app/compose/UnavailableComposer.h"
 
@@ -16,6 +17,8 @@ std::unique_ptr<Composer> MakeComposer(ComposeEnvironment &environment)
                 context, QStringLiteral("状态：幻灯片合成暂不可用，已跳过！"), OutputResult::Skipped);
         if (s.reuse)
             return std::make_unique<SameVideoComposer>(environment);
+        if (s.fourSourcePipeline == FourSourcePipeline::OnePass && !s.preciseQuad)
+            return std::make_unique<OnePassComposer>(environment);
         // The precise four-split (ChAcc) cuts like the four-source composer for now.
         return std::make_unique<FourSourceComposer>(environment);
     case ComposeMode::PicturePicture:

@@ -23,6 +23,11 @@ void removeStale(const QString &path)
     QFile::remove(path);
 }
 
+SoundTrackStep::Result trackResult(const QString &track)
+{
+    return {SoundTrackStep::Outcome::Track, track, {QStringLiteral("-i"), track}};
+}
+
 bool hasContent(const QString &path)
 {
     const QFileInfo info(path);
@@ -81,20 +86,23 @@ SoundTrackStep::Result SoundTrackStep::chosenAudio(double lengthSeconds, const V
     if (audioSeconds <= lengthSeconds) {
         if (!variant.fillUpVideo.isEmpty() && settings.addAudio)
             return fillUp(audioSeconds, variant.fillUpVideo);
-        return {Outcome::Track, audio};
+        return trackResult(audio);
     }
     QString start = QStringLiteral("0");
     if (settings.audioRandomStart)
         start = RandomStartText(audioSeconds - lengthSeconds, m_env.random);
+    const QStringList cut{QStringLiteral("-ss"), start, QStringLiteral("-t"), NumberText(lengthSeconds)};
+    if (variant.audioCut == AudioCut::InFinalStep)
+        return {Outcome::Track, audio, cut + QStringList{QStringLiteral("-i"), audio}};
     const QString track = m_env.workspacePath(QStringLiteral("Tmp") + MediaExtensions::audioCutExtension(audio));
     removeStale(track);
-    const QStringList arguments = QStringList{QStringLiteral("-ss"), start, QStringLiteral("-t"),
-                                              NumberText(lengthSeconds), QStringLiteral("-i"), audio,
-                                              QStringLiteral("-y"), QStringLiteral("-q:a"), QStringLiteral("0")}
+    const QStringList arguments = cut
+                                  + QStringList{QStringLiteral("-i"), audio, QStringLiteral("-y"),
+                                                QStringLiteral("-q:a"), QStringLiteral("0")}
                                   + variant.cutCodec + QStringList{track};
     if (m_env.runner.runTool(arguments, AudioPreparing, variant.cutPause) == ToolRunResult::Stopped)
         return {Outcome::Stopped, {}};
-    return {Outcome::Track, track};
+    return trackResult(track);
 }
 
 SoundTrackStep::Result SoundTrackStep::fillUp(double audioSeconds, const QString &video)
@@ -127,7 +135,7 @@ SoundTrackStep::Result SoundTrackStep::fillUp(double audioSeconds, const QString
         return {Outcome::Stopped, {}};
     // A video without sound of its own (or none left after the audio's
     // length) has nothing to fill up with: the audio plays as it is.
-    return {Outcome::Track, hasContent(joined) ? joined : audio};
+    return trackResult(hasContent(joined) ? joined : audio);
 }
 
 SoundTrackStep::Result SoundTrackStep::extractVideoSound(const QStringList &extraction)
@@ -141,5 +149,5 @@ SoundTrackStep::Result SoundTrackStep::extractVideoSound(const QStringList &extr
     // without a track (silent as that video) rather than failing.
     if (!hasContent(extracted))
         return {Outcome::NoTrack, {}};
-    return {Outcome::Track, extracted};
+    return trackResult(extracted);
 }

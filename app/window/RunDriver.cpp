@@ -190,6 +190,8 @@ void RunDriver::RunClick()
     // the run lasts, so neither can change under it.
     BatchRunRequest request;
     request.settings = m_options.readSettings();
+    request.settings.fourSourcePipeline = m_batchOptions.fourSourcePipeline;
+    request.seed = m_batchOptions.seed;
     request.videos = c.MSFV->table();
     request.audios = c.MSFA->table();
     request.pictures = c.MSFP->table();

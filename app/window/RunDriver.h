@@ -1,16 +1,18 @@
 #pragma once
 
+#include "app/run/RunSettings.h"
+
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class FileAdding;
 class ImageLibrary;
 class OptionRules;
 class SourceListOps;
 struct MainControls;
-struct RunSettings;
 struct WindowServices;
 struct WindowState;
 
@@ -45,6 +47,14 @@ public:
     // side by side give each run its own name.
     void setToolName(const QString &name) { m_toolName = name; }
 
+    // Batch-mode choices that no control carries: a seed that makes the run
+    // repeatable, and how four-source outputs are made.
+    struct BatchOptions {
+        std::optional<quint64> seed;
+        FourSourcePipeline fourSourcePipeline = FourSourcePipeline::CutsThenComposition;
+    };
+    BatchOptions &batchOptions() { return m_batchOptions; }
+
     struct Summary {
         int done = 0;
         int failed = 0;   // outputs not made: failed or skipped
@@ -73,4 +83,5 @@ private:
     bool m_running = false;
     bool m_askCompletion = true;
     Summary m_summary;
+    BatchOptions m_batchOptions;
 };

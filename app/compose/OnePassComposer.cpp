@@ -1,0 +1,67 @@
+#include "app/compose/OnePassComposer.h"
+
+#include "app/compose/ComposeEnvironment.h"
+#include "app/compose/FinalComposition.h"
+#include "app/compose/FourSourcePlan.h"
+#include "app/compose/FourUpLayout.h"
+#include "app/compose/MediaExtensions.h"
+#include "app/compose/OutputStatus.h"
+#include "app/compose/SoundTrackStep.h"
+#include "app/run/NumberText.h"
+#include "app/run/OutputPath.h"
+
+OnePassComposer::OnePassComposer(ComposeEnvironment &environment)
+    : m_env(environment), m_usedSets(environment.videos.entryCount(), 4)
+{
+}
+
+bool OnePassComposer::prepare(Workspace &)
+{
+    return true;
+}
+
+OutputResult OnePassComposer::compose(int outputNumber, const QDateTime &outputStart)
+{
+    const RunSettings &settings = m_env.settings;
+    OutputStatus status(m_env.context, OutputPath(settings, outputNumber), outputNumber,
+                        settings.maxText, outputStart, m_env.runStartTime);
+    const std::optional<FourSourcePlan> plan = FourSourcePlan::make(m_env, m_usedSets, status);
+    if (!plan)
+        return status.fail();
+
+    // A chosen audio is cut by the final step as it reads it; the
+    // longest-video rule maps that video's sound below.
+    SoundTrackStep::Variant variant;
+    variant.audioCut = SoundTrackStep::AudioCut::InFinalStep;
+    const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(plan->lengthSeconds, variant);
+    if (sound.outcome == SoundTrackStep::Outcome::Stopped)
+        return OutputResult::Stopped;
+    if (sound.outcome == SoundTrackStep::Outcome::Failed)
+        return status.fail();
+    const bool withTrack = sound.outcome == SoundTrackStep::Outcome::Track;
+    const int firstVideo = withTrack ? 1 : 0;
+
+    QStringList arguments;
+    if (withTrack)
+        arguments << sound.input;
+    const QString lengthText = NumberText(plan->lengthSeconds);
+    for (int k = 0; k < 4; ++k) {
+        const QString &path = plan->sources[k].path;
+        arguments << MediaExtensions::inputSeek(plan->startTexts[k], path) << QStringLiteral("-t") << lengthText
+                  << QStringLiteral("-i") << path;
+    }
+    const FourUpLayout::Placement placement =
+        settings.noSpace ? FourUpLayout::Placement::EdgeToEdge : FourUpLayout::Placement::Corners;
+    arguments << QStringLiteral("-filter_complex")
+              << FourUpLayout::overlayFilter(firstVideo, plan->canvas,
+                                             FourUpLayout::positions(plan->sources, plan->canvas, placement));
+    if (withTrack) {
+        arguments << QStringLiteral("-map") << QStringLiteral("0:a");
+    } else if (settings.audioRule == AudioRule::LongestVideo) {
+        // "?": a silent video leaves the output silent instead of failing it.
+        arguments << QStringLiteral("-map") << QString::number(firstVideo + plan->soundSource) + QStringLiteral(":a?");
+    }
+    arguments << QStringLiteral("-y") << QStringLiteral("-q:v") << QStringLiteral("0") << QStringLiteral("-q:a")
+              << QStringLiteral("0") << MediaExtensions::pixelFormatFor(settings.outputType) << status.outputPath();
+    return RunFinalComposition(m_env, status, arguments);
+}
