@@ -2,12 +2,15 @@
 // its own cache and data folders.
 #include "MediaFactory.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QMap>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -54,6 +57,8 @@ protected:
         env.insert("XDG_CACHE_HOME", cacheFolder.isEmpty() ? home.filePath("cache") : cacheFolder);
         env.insert("XDG_DATA_HOME", home.filePath("data"));
         env.insert("QT_QPA_PLATFORM", "offscreen");
+        if (!toolLog.isEmpty())
+            env.insert("ZARV_TOOL_LOG", toolLog);
         process.setProcessEnvironment(env);
         process.start(QStringLiteral(ZARV_PROGRAM_DIR) + "/ZarvMulVideoEditor", arguments);
         ASSERT_TRUE(process.waitForStarted());
@@ -76,6 +81,7 @@ protected:
     static QTemporaryDir *media;
     QTemporaryDir home;
     QString cacheFolder;  // the user's cache folder; home/cache when empty
+    QString toolLog;      // ZARV_TOOL_LOG of the program when set
 };
 
 QTemporaryDir *BatchModeTest::media = nullptr;
@@ -226,6 +232,72 @@ TEST_F(BatchModeTest, QuotesAndBlanksInEveryPathMakeCorrectOutputsAndTouchNothin
             after.remove(path);
     EXPECT_EQ(after, before);
     EXPECT_FALSE(QFileInfo::exists(cacheFolder + "/ZarvMulVideoEditor/Tmp"));
+}
+
+// The argument lists of a tool log, with the workspace folder (which may
+// differ from run to run) written as WS.
+QStringList toolArguments(const QString &logPath)
+{
+    QFile log(logPath);
+    log.open(QIODevice::ReadOnly);
+    QStringList lines;
+    const QRegularExpression workspace(QStringLiteral("/cache/ZarvMulVideoEditor/[^/ ]+"));
+    for (const QString &line : QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String("> ")))
+            lines.append(QString(line).replace(workspace, QStringLiteral("/WS")));
+    }
+    return lines;
+}
+
+QByteArray fileHash(const QString &path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+TEST_F(BatchModeTest, ASeedRepeatsTheBatchAndNoSetOfSourcesRepeats)
+{
+    // The length of the shortest video drawn: the others start at random.
+    const QString job = "videos=" + videos() + "\nCmbLen=2\nTMax=5\noutput=" + outputFolder() + "\n";
+    toolLog = home.filePath("seed7.log");
+    Result r = run({"--batch", writeJob(job), "--seed", "7"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QStringList first = toolArguments(toolLog);
+    const QByteArray firstOutput = fileHash(QDir(outputFolder()).filePath("0003.mp4"));
+
+    // Five videos, five outputs: each output cuts a set of four of its own.
+    QSet<QStringList> sets;
+    QStringList cutSources;
+    for (const QString &line : first) {
+        const QRegularExpressionMatch cut =
+            QRegularExpression(QStringLiteral("^> -ss \\S+ -t \\S+ -i (.+) -y -q:v 0")).match(line);
+        if (!cut.hasMatch())
+            continue;
+        cutSources.append(cut.captured(1));
+        if (cutSources.size() == 4) {
+            cutSources.sort();
+            sets.insert(cutSources);
+            cutSources.clear();
+        }
+    }
+    EXPECT_EQ(sets.size(), 5);
+
+    // The seed as a job key gives the same argument lists and the same output.
+    toolLog = home.filePath("seed7-again.log");
+    r = run({"--batch", writeJob(job + "seed=7\n")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(toolArguments(toolLog), first);
+    EXPECT_EQ(fileHash(QDir(outputFolder()).filePath("0003.mp4")), firstOutput);
+
+    toolLog = home.filePath("seed8.log");
+    r = run({"--batch", writeJob(job), "--seed", "8"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_NE(toolArguments(toolLog), first);
+
+    r = run({"--batch", writeJob(job), "--seed", "-1"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains("--seed只能是非负整数")) << r.err.toStdString();
 }
 
 }  // namespace
