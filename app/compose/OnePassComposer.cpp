@@ -52,14 +52,19 @@ OutputResult OnePassComposer::compose(int outputNumber, const QDateTime &outputS
     }
     const FourUpLayout::Placement placement =
         settings.noSpace ? FourUpLayout::Placement::EdgeToEdge : FourUpLayout::Placement::Corners;
-    arguments << QStringLiteral("-filter_complex")
-              << FourUpLayout::overlayFilter(firstVideo, plan->canvas,
-                                             FourUpLayout::positions(plan->sources, plan->canvas, placement));
+    const QString filter = FourUpLayout::overlayFilter(firstVideo, plan->canvas,
+                                                 FourUpLayout::positions(plan->sources, plan->canvas, placement));
     if (withTrack) {
-        arguments << QStringLiteral("-map") << QStringLiteral("0:a");
+        arguments << QStringLiteral("-filter_complex") << filter << QStringLiteral("-map") << QStringLiteral("0:a");
     } else if (settings.audioRule == AudioRule::LongestVideo) {
         // "?": a silent video leaves the output silent instead of failing it.
-        arguments << QStringLiteral("-map") << QString::number(firstVideo + plan->soundSource) + QStringLiteral(":a?");
+        // The picture is mapped by name too: with no map standing, the tool
+        // would pick another video's sound by itself.
+        arguments << QStringLiteral("-filter_complex") << filter + QStringLiteral("[v]") << QStringLiteral("-map")
+                  << QStringLiteral("[v]") << QStringLiteral("-map")
+                  << QString::number(firstVideo + plan->soundSource) + QStringLiteral(":a?");
+    } else {
+        arguments << QStringLiteral("-filter_complex") << filter;
     }
     arguments << QStringLiteral("-y") << QStringLiteral("-q:v") << QStringLiteral("0") << QStringLiteral("-q:a")
               << QStringLiteral("0") << MediaExtensions::pixelFormatFor(settings.outputType) << status.outputPath();

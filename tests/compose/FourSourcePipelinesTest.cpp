@@ -220,7 +220,7 @@ TEST_F(OnePassArgumentsTest, OneRunPerOutputForEverySoundRule)
     const Case cases[] = {
         {AudioRule::FirstVideo, inputs() + ' ' + filter(0) + ' ' + tail()},
         // b is the first source longer than the length: its sound, read as its picture is.
-        {AudioRule::LongestVideo, inputs() + ' ' + filter(0) + " -map 2:a? " + tail()},
+        {AudioRule::LongestVideo, inputs() + ' ' + filter(0) + "[v] -map [v] -map 2:a? " + tail()},
         // A 10 s track is cut to 3 s by the same run (random start off: 0).
         {AudioRule::ChosenAudio, "-ss 0 -t 3 -i " + track + ' ' + inputs() + ' ' + filter(1) + " -map 0:a " + tail()},
         {AudioRule::FixedAudio, "-ss 0 -t 3 -i " + track + ' ' + inputs() + ' ' + filter(1) + " -map 0:a " + tail()},
