@@ -207,7 +207,8 @@ void RunDriver::RunClick()
     request.runStartTime = state.runStartTime;
     state.stopRequested = false;
 
-    WindowRunContext context(m_controls, m_state, m_lists, m_showStatus);
+    WindowRunContext context(m_controls, m_state, m_lists, m_showStatus,
+                             [this](double percent) { emit progressChanged(percent); });
     const BatchRunSummary run = BatchRun(context, MakeComposer).run(std::move(request));
     m_summary.done = run.done;
     m_summary.failed = run.failed + run.skipped;

@@ -65,6 +65,8 @@ public:
 
 signals:
     void runFinished();
+    // An output starts: the share of outputs started, 0 to 100.
+    void progressChanged(double percent);
 
 private:
     bool refuseOutputOverSource(const RunSettings &settings);

@@ -40,4 +40,6 @@ void WindowRunContext::setProgress(double percent)
     // The bar shows whole percent; the exact share is kept for tests.
     m_controls.PB->setProperty("exactValue", percent);
     m_controls.PB->setValue(int(percent));
+    if (m_showProgress)
+        m_showProgress(percent);
 }

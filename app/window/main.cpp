@@ -3,13 +3,17 @@
 #include "app/window/BatchDialogs.h"
 #include "app/window/BatchJob.h"
 #include "app/window/FFmain.h"
+#include "app/window/MainControls.h"
 #include "app/window/RunDriver.h"
 #include "app/window/QtDialogService.h"
+#include "app/window/TerminalProgress.h"
+#include "platform/ErrorTerminal.h"
 #include "app/compose/SystemRandom.h"
 #include "platform/AppFolders.h"
 #include "platform/Utf8Locale.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTextStream>
 #include <QTimer>
 
@@ -87,8 +91,23 @@ int runBatch(const QString &jobPath, const BatchArguments &arguments, const AppF
     WindowServices services{&dialogs, &prober, &random, folders.programFolder, folders.workRoot,
                             folders.dataFolder};
     FFmain window(services);
-    QObject::connect(&window, &FFmain::statusTextChanged, &window,
-                     [&dialogs](const QString &text) { dialogs.printLine(text); });
+    // On a terminal one line per output is rewritten in place; elsewhere
+    // (a file, a pipe) every status text is a line of its own.
+    std::optional<TerminalProgress> progress;
+    if (const std::optional<int> columns = ErrorTerminalColumns())
+        progress.emplace(dialogs, *columns);
+    QObject::connect(&window, &FFmain::statusTextChanged, &window, [&dialogs, &progress](const QString &text) {
+        if (progress)
+            progress->showStatus(text, QDateTime::currentDateTime());
+        else
+            dialogs.printLine(text);
+    });
+    QObject::connect(&window.runDriver(), &RunDriver::progressChanged, &window,
+                     [&window, &progress](double percent) {
+                         if (progress)
+                             progress->startOutput(percent, window.controls().TMax->text().toInt(),
+                                                   QDateTime::currentDateTime());
+                     });
 
     // An interrupt acts as a confirmed stop: the run ends its tools, deletes
     // its workspace and the program exits.

@@ -53,15 +53,20 @@ protected:
 
     void start(QProcess &process, const QStringList &arguments)
     {
+        process.setProcessEnvironment(environment());
+        process.start(QStringLiteral(ZARV_PROGRAM_DIR) + "/ZarvMulVideoEditor", arguments);
+        ASSERT_TRUE(process.waitForStarted());
+    }
+
+    QProcessEnvironment environment() const
+    {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CACHE_HOME", cacheFolder.isEmpty() ? home.filePath("cache") : cacheFolder);
         env.insert("XDG_DATA_HOME", home.filePath("data"));
         env.insert("QT_QPA_PLATFORM", "offscreen");
         if (!toolLog.isEmpty())
             env.insert("ZARV_TOOL_LOG", toolLog);
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(ZARV_PROGRAM_DIR) + "/ZarvMulVideoEditor", arguments);
-        ASSERT_TRUE(process.waitForStarted());
+        return env;
     }
 
     struct Result {
@@ -298,6 +303,30 @@ TEST_F(BatchModeTest, ASeedRepeatsTheBatchAndNoSetOfSourcesRepeats)
     r = run({"--batch", writeJob(job), "--seed", "-1"});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.contains("--seed只能是非负整数")) << r.err.toStdString();
+}
+
+TEST_F(BatchModeTest, OnATerminalEachOutputHasOneUpdatingLine)
+{
+    // The program's standard error is a terminal that script(1) makes.
+    const QString program = QStringLiteral(ZARV_PROGRAM_DIR) + "/ZarvMulVideoEditor";
+    const QString job = writeJob("videos=" + videos() + "\nCmbLen=2\nTMax=2\noutput=" + outputFolder() + "\n");
+    QProcess terminal;
+    terminal.setProcessEnvironment(environment());
+    terminal.start(QStringLiteral("script"),
+                   {"-qfec", "'" + program + "' --batch '" + job + "' --one-pass", "/dev/null"});
+    ASSERT_TRUE(terminal.waitForStarted()) << "script(1) is needed for this test";
+    terminal.closeWriteChannel();
+    ASSERT_TRUE(terminal.waitForFinished(300000));
+    EXPECT_EQ(terminal.exitCode(), 0);
+    const QString screen = QString::fromUtf8(terminal.readAll());
+    EXPECT_TRUE(screen.contains("\r输出 1/2｜视频源随机抽取中...0/4｜已用 ")) << screen.toStdString();
+    EXPECT_TRUE(screen.contains(QRegularExpression("\r输出 2/2｜视频生成Ok！[^\r\n]*｜已用 \\d:\\d\\d:\\d\\d｜剩余约 ")));
+    // Output 1's line stays: a new line starts before output 2's.
+    EXPECT_TRUE(screen.contains(QRegularExpression("输出 1/2｜视频生成Ok！[^\r\n]*\\x1b\\[K\r?\n\r输出 2/2")))
+        << screen.toStdString();
+    // No status text of an output on a line of its own.
+    EXPECT_FALSE(screen.contains("\n状态：视频生成Ok！"));
+    EXPECT_TRUE(screen.contains("消息：处理完毕！"));
 }
 
 }  // namespace
