@@ -49,7 +49,7 @@ int main(int argc, char **argv)
     ScriptedProber prober;
     FixedRandom random(draws);
     WindowServices services{&dialogs, &prober, &random, QStringLiteral(ZARV_PROGRAM_DIR),
-                            folder.filePath("work/"), folder.filePath("data/")};
+                            folder.filePath("work/"), folder.filePath("data/"), QUrl()};
     FFmain window(services);
     for (int i = 0; i < 4; ++i) {
         const QString name = QStringLiteral("clip%1.mp4").arg(i);

@@ -9,8 +9,8 @@
 // Every message box is titled "消息".
 
 enum class MessageIcon { Information, Warning, Error, Question };
-enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class DialogAnswer { Ok, Cancel, Yes, No };
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
+enum class DialogAnswer { Ok, Cancel, Yes, No, Retry };
 enum class FileSelection { Single, Multiple };
 enum class NewFolderButton { Hidden, Shown };
 

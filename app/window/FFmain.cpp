@@ -1,5 +1,7 @@
 #include "app/window/FFmain.h"
 
+#include "app/update/ProgramUpdate.h"
+#include "app/update/UpdateServer.h"
 #include "app/window/ClickableLabel.h"
 #include "app/window/FileAdding.h"
 #include "app/window/OptionRules.h"
@@ -7,9 +9,11 @@
 #include "app/window/SourceGrid.h"
 #include "app/window/SourceListOps.h"
 #include "app/window/UpDown.h"
+#include "platform/DialogService.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -74,10 +78,94 @@ FFmain::FFmain(const WindowServices &services, QWidget *parent)
     connect(m_adding, &FileAdding::statusText, this, &FFmain::setStatusText);
     m_run = new RunDriver(m_controls, m_state, m_services, *m_options, *m_lists, *m_adding, m_images,
                           [this](const QString &text) { setStatusText(text); }, this);
-    m_options->applyStartState();
+    m_run->setVersionCheckWait([this] { awaitVersionCheck(); });
+    connect(m_controls.CmdUpdate, &QPushButton::clicked, this, &FFmain::UpdateProgram);
+    FormLoad();
 }
 
-FFmain::~FFmain() = default;
+FFmain::~FFmain()
+{
+    FormTerminate();
+}
+
+void FFmain::FormLoad()
+{
+    // Batch state, the first entry of every list box, no selected rows.
+    m_options->applyStartState();
+    // The image library keeps nothing until a picture is loaded: there is
+    // nothing to start. The grids carry their headers and the add dialog its
+    // patterns from construction; the folders come from the services.
+    QDir().mkpath(m_state.dataFolder);
+    if (!m_services.updateBaseUrl.isValid())
+        return;
+    const QString notePath = m_state.dataFolder + QStringLiteral("Info.txt");
+    m_versionCheck = new VersionCheck(UpdateServer::fileUrl(m_services.updateBaseUrl, UpdateServer::noteFileName()),
+                                      notePath, m_controls.TV->text(), VersionCheck::DefaultTimeLimit, this);
+    connect(m_versionCheck, &VersionCheck::finished, this, &FFmain::onVersionVerdict);
+    m_versionCheck->start();
+}
+
+void FFmain::onVersionVerdict(VersionCheck::Verdict verdict)
+{
+    if (verdict != VersionCheck::Verdict::UpdateDue)
+        return;
+    QPushButton *update = m_controls.CmdUpdate;
+    update->setEnabled(true);
+    QPalette red = update->palette();
+    red.setColor(QPalette::Button, QColor(255, 0, 0));
+    update->setPalette(red);
+    update->setAutoFillBackground(true);
+}
+
+void FFmain::awaitVersionCheck()
+{
+    if (!m_versionCheck || m_versionCheck->verdict() != VersionCheck::Verdict::Pending)
+        return;
+    // Events flow while waiting: a second press of the make button must not
+    // start a second run meanwhile.
+    const bool makeEnabled = m_controls.CmdDo->isEnabled();
+    m_controls.CmdDo->setEnabled(false);
+    m_versionCheck->waitForVerdict();
+    m_controls.CmdDo->setEnabled(makeEnabled);
+}
+
+VersionCheck::Verdict FFmain::versionVerdict() const
+{
+    return m_versionCheck ? m_versionCheck->verdict() : VersionCheck::Verdict::NoAnswer;
+}
+
+void FFmain::FormUnload(bool &cancel)
+{
+    // The question; on OK a running add, load or run ends, and a run ends
+    // the tools it started and deletes its workspace.
+    cancel = !m_run->confirmClose();
+    if (!cancel)
+        m_images.shutDown();
+}
+
+void FFmain::FormTerminate()
+{
+    m_images.shutDown();
+}
+
+void FFmain::UpdateProgram()
+{
+    if (!m_controls.CmdUpdate->isEnabled()) {
+        m_services.dialogs->beep();
+        return;
+    }
+    const bool wasVisible = isVisible();
+    hide();
+    ProgramUpdate update({m_services.updateBaseUrl, m_state.programFolder, m_state.dataFolder, windowTitleText()},
+                         *m_services.dialogs);
+    if (update.run() == ProgramUpdate::Outcome::HandedOver) {
+        m_handedOver = true;
+        emit programEndRequested();
+        return;
+    }
+    if (wasVisible)
+        show();
+}
 
 void FFmain::setStatusText(const QString &text)
 {
@@ -94,7 +182,11 @@ QString FFmain::statusText() const
 
 void FFmain::closeEvent(QCloseEvent *event)
 {
-    if (!m_run->confirmClose()) {
+    // After the hand-over the program just ends.
+    bool cancel = false;
+    if (!m_handedOver)
+        FormUnload(cancel);
+    if (cancel) {
         event->ignore();
         return;
     }

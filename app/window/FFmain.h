@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/compose/ImageLibrary.h"
+#include "app/update/VersionCheck.h"
 #include "app/window/MainControls.h"
 #include "app/window/WindowServices.h"
 #include "app/window/WindowState.h"
@@ -32,18 +33,36 @@ public:
     // The picture work of the painting modes, from start-up to close.
     ImageLibrary &images() { return m_images; }
 
+
     void setStatusText(const QString &text);
     QString statusText() const;
+
+    // Start state, folders and the version check (which goes on in the
+    // background); run once by the constructor.
+    void FormLoad();
+    // The close question; cancel is set when the window is to stay open.
+    void FormUnload(bool &cancel);
+    void FormTerminate();
+    // The update button.
+    void UpdateProgram();
+    // Waits, keeping the window responsive, until the version check started
+    // at load has ended (bounded by the check's time limit).
+    void awaitVersionCheck();
+    VersionCheck::Verdict versionVerdict() const;
 
 signals:
     // A status text other than the one shown before.
     void statusTextChanged(const QString &text);
+    // The restarter took over: the program must end at once, without the
+    // close question.
+    void programEndRequested();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildUi();
+    void onVersionVerdict(VersionCheck::Verdict verdict);
 
     WindowServices m_services;
     MainControls m_controls;
@@ -53,4 +72,6 @@ private:
     OptionRules *m_options = nullptr;
     FileAdding *m_adding = nullptr;
     RunDriver *m_run = nullptr;
+    VersionCheck *m_versionCheck = nullptr;
+    bool m_handedOver = false;
 };

@@ -14,6 +14,7 @@ QMessageBox::StandardButton toButton(DialogAnswer answer)
     case DialogAnswer::Cancel: return QMessageBox::Cancel;
     case DialogAnswer::Yes: return QMessageBox::Yes;
     case DialogAnswer::No: return QMessageBox::No;
+    case DialogAnswer::Retry: return QMessageBox::Retry;
     }
     return QMessageBox::Ok;
 }
@@ -39,6 +40,7 @@ DialogAnswer QtDialogService::showMessage(const MessageRequest &request)
     case MessageButtons::YesNoCancel:
         buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
         break;
+    case MessageButtons::RetryCancel: buttons = QMessageBox::Retry | QMessageBox::Cancel; break;
     }
     box.setStandardButtons(buttons);
     box.setDefaultButton(toButton(request.defaultAnswer));
@@ -46,7 +48,8 @@ DialogAnswer QtDialogService::showMessage(const MessageRequest &request)
         {QMessageBox::Yes, QStringLiteral("是(&Y)")},
         {QMessageBox::No, QStringLiteral("否(&N)")},
         {QMessageBox::Ok, QStringLiteral("确定")},
-        {QMessageBox::Cancel, QStringLiteral("取消")}};
+        {QMessageBox::Cancel, QStringLiteral("取消")},
+        {QMessageBox::Retry, QStringLiteral("重试(&R)")}};
     for (const auto &[button, caption] : captions) {
         if (QAbstractButton *b = box.button(button))
             b->setText(caption);
@@ -55,6 +58,7 @@ DialogAnswer QtDialogService::showMessage(const MessageRequest &request)
     case QMessageBox::Yes: return DialogAnswer::Yes;
     case QMessageBox::No: return DialogAnswer::No;
     case QMessageBox::Ok: return DialogAnswer::Ok;
+    case QMessageBox::Retry: return DialogAnswer::Retry;
     default: break;
     }
     // Closing the box with Escape or its title bar counts as Cancel, or No

@@ -171,6 +171,8 @@ void RunDriver::RunClick()
         c.CmdPath->setFocus();
         return;
     }
+    if (m_awaitVersionCheck)
+        m_awaitVersionCheck();  // a version published since start-up is seen first
     if (c.CmdUpdate->isEnabled()) {
         dialogs.inform(QStringLiteral("请先更新方能使用！"), MessageIcon::Error);
         c.CmdUpdate->click();

@@ -46,6 +46,9 @@ public:
     // The executable name of the media tool in the workspace; tests running
     // side by side give each run its own name.
     void setToolName(const QString &name) { m_toolName = name; }
+    // Called before the update test of a make press, so that a version check
+    // still on its way is answered first.
+    void setVersionCheckWait(std::function<void()> wait) { m_awaitVersionCheck = std::move(wait); }
 
     // Batch-mode choices that no control carries: a seed that makes the run
     // repeatable, and how four-source outputs are made.
@@ -81,6 +84,7 @@ private:
     FileAdding &m_adding;
     ImageLibrary &m_images;
     StatusSink m_showStatus;
+    std::function<void()> m_awaitVersionCheck;
     QString m_toolName = QStringLiteral("CutMedia.exe");
     bool m_running = false;
     bool m_askCompletion = true;

@@ -1,14 +1,15 @@
 #pragma once
 
 #include <QString>
+#include <QUrl>
 
 class DialogService;
 class MediaProber;
 class RandomSource;
 
 // What the main window is given from outside: the user-interaction layer, the
-// media probe, the random numbers and the folders chosen at start-up. Tests
-// pass fakes for the first three.
+// media probe, the random numbers, the folders chosen at start-up and the
+// update server (none: no version check). Tests pass fakes for the first three.
 struct WindowServices {
     DialogService *dialogs = nullptr;
     MediaProber *prober = nullptr;
@@ -16,4 +17,5 @@ struct WindowServices {
     QString programFolder;
     QString workRoot;
     QString dataFolder;
+    QUrl updateBaseUrl;
 };

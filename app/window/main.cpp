@@ -9,6 +9,7 @@
 #include "app/window/TerminalProgress.h"
 #include "platform/ErrorTerminal.h"
 #include "app/compose/SystemRandom.h"
+#include "app/update/UpdateServer.h"
 #include "platform/AppFolders.h"
 #include "platform/Utf8Locale.h"
 
@@ -89,8 +90,10 @@ int runBatch(const QString &jobPath, const BatchArguments &arguments, const AppF
     MediaInfoProber prober;
     SystemRandom random;
     WindowServices services{&dialogs, &prober, &random, folders.programFolder, folders.workRoot,
-                            folders.dataFolder};
+                            folders.dataFolder, UpdateServer::baseUrl()};
     FFmain window(services);
+    // The job and a run see the version check's answer, as a user would.
+    window.awaitVersionCheck();
     // On a terminal one line per output is rewritten in place; elsewhere
     // (a file, a pipe) every status text is a line of its own.
     std::optional<TerminalProgress> progress;
@@ -179,9 +182,10 @@ int main(int argc, char **argv)
     MediaInfoProber prober;
     SystemRandom random;
     WindowServices services{&dialogs, &prober, &random, folders.programFolder, folders.workRoot,
-                            folders.dataFolder};
+                            folders.dataFolder, UpdateServer::baseUrl()};
     FFmain window(services);
     dialogs.setOwner(&window);
+    QObject::connect(&window, &FFmain::programEndRequested, &app, [] { QCoreApplication::exit(0); });
     window.show();
     return app.exec();
 }

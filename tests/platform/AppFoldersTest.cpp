@@ -1,3 +1,4 @@
+#include "ScopedEnvironment.h"
 #include "platform/AppFolders.h"
 
 #include <QFileInfo>
@@ -5,28 +6,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char *name, const QByteArray &value)
-        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
-    {
-        qputenv(name, value);
-    }
-    ~ScopedEnvironment()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char *m_name;
-    bool m_had;
-    QByteArray m_old;
-};
 
 TEST(AppFolders, WorkRootLivesInTheUsersCacheFolder)
 {
@@ -47,6 +26,25 @@ TEST(AppFolders, ACacheFolderWithABlankIsUsedAsItIs)
     const AppFolders folders = AppFolders::forCurrentUser(home.path());
     EXPECT_EQ(folders.workRoot, home.path() + "/my cache/ZarvMulVideoEditor/");
     EXPECT_TRUE(QFileInfo(folders.workRoot).isDir());
+}
+
+// Windows puts the workspace on the ready drive with the most free space.
+TEST(AppFolders, WorkRootIsTheRoomiestReadyDrive)
+{
+    using D = AppFolders::DriveSpace;
+    constexpr qint64 GB = 1024LL * 1024 * 1024;
+    const struct {
+        QList<D> drives;
+        QString root;
+    } cases[] = {
+        {{{"C:/", true, 10 * GB}, {"D:/", true, 50 * GB}}, "D:/"},
+        {{{"C:/", true, 50 * GB}, {"D:/", true, 50 * GB}}, "C:/"},
+        {{{"A:/", false, 0}, {"C:/", true, 10 * GB}, {"E:/", false, 90 * GB}}, "C:/"},
+        {{{"A:/", false, 0}, {"E:/", true, 0}}, ""},
+        {{}, ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(AppFolders::roomiestReadyDrive(c.drives), c.root);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The headless batch mode, run as the real program in a child process with
 // its own cache and data folders.
+#include "StaticWebServer.h"
 #include "MediaFactory.h"
 
 #include <QCryptographicHash>
@@ -9,8 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QSet>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -64,6 +65,7 @@ protected:
         env.insert("XDG_CACHE_HOME", cacheFolder.isEmpty() ? home.filePath("cache") : cacheFolder);
         env.insert("XDG_DATA_HOME", home.filePath("data"));
         env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("ZARV_UPDATE_URL", updateUrl);  // empty: no version check
         if (!toolLog.isEmpty())
             env.insert("ZARV_TOOL_LOG", toolLog);
         return env;
@@ -86,7 +88,8 @@ protected:
     static QTemporaryDir *media;
     QTemporaryDir home;
     QString cacheFolder;  // the user's cache folder; home/cache when empty
-    QString toolLog;      // ZARV_TOOL_LOG of the program when set
+    QString updateUrl;
+    QString toolLog;  // ZARV_TOOL_LOG of the program when set
 };
 
 QTemporaryDir *BatchModeTest::media = nullptr;
@@ -237,6 +240,30 @@ TEST_F(BatchModeTest, QuotesAndBlanksInEveryPathMakeCorrectOutputsAndTouchNothin
             after.remove(path);
     EXPECT_EQ(after, before);
     EXPECT_FALSE(QFileInfo::exists(cacheFolder + "/ZarvMulVideoEditor/Tmp"));
+}
+
+// The batch mode starts like the window: an update that is due shows in the
+// check and refuses the run, which starts the update.
+TEST_F(BatchModeTest, AnUpdateDueShowsInTheCheckAndRefusesARun)
+{
+    QTemporaryDir site;
+    StaticWebServer server(site.path());
+    ASSERT_TRUE(server.start()) << "the web server did not start";
+    QFile note(server.file("ZarvMulVideoEditor.txt"));
+    ASSERT_TRUE(note.open(QIODevice::WriteOnly) && note.write("03\n") == 3);
+    note.close();
+    updateUrl = server.baseUrl();
+    const QString job = writeJob("videos=" + videos() + "\nTMax=1\noutput=" + outputFolder() + "\n");
+
+    Result r = run({"--batch", job, "--check"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.split('\n').contains("CmdUpdate\t更新\tenabled\tvisible")) << r.out.toStdString();
+
+    r = run({"--batch", job});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains("请先更新方能使用！")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("更新升级文件包下载失败，请稍后重试！")) << "the archive is not on the server";
+    EXPECT_TRUE(QDir(outputFolder()).entryList(QDir::Files).isEmpty());
 }
 
 // The argument lists of a tool log, with the workspace folder (which may

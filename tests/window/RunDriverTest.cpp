@@ -220,6 +220,26 @@ TEST_F(RunDriverTest, ClosingTheWindowDuringARunStopsItCleanly)
     EXPECT_FALSE(QFileInfo::exists(workspaceFolder()));
 }
 
+TEST_F(RunDriverTest, ClosingCancelledDuringARunLeavesItsToolsAlone)
+{
+    addClips(5);
+    prepareRun(2);
+    h.dialogs.answers.enqueue(DialogAnswer::Cancel);  // "关闭程序"
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, h.window.get(), [&] {
+        if (ProcessExists(toolName)) {
+            closer.stop();
+            h.window->close();
+        }
+    });
+    closer.start(5);
+    h.c().CmdDo->click();
+    EXPECT_TRUE(h.dialogs.messageTexts().contains("关闭程序"));
+    EXPECT_TRUE(h.window->isVisible());
+    EXPECT_FALSE(h.window->runDriver().lastSummary().stopped);
+    EXPECT_EQ(h.window->runDriver().lastSummary().done, 2) << "the tool that was running finished its work";
+}
+
 TEST_F(RunDriverTest, ClosingCanBeCancelled)
 {
     h.dialogs.answers.enqueue(DialogAnswer::Cancel);

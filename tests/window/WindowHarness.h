@@ -2,7 +2,7 @@
 
 // A main window built for tests: scripted dialogs, a prober that can stand in
 // values for chosen files, fixed random numbers and a private temporary
-// workspace and data folder.
+// workspace and data folder; no version check unless an update server is given.
 
 #include "FixedRandom.h"
 #include "ScriptedDialogs.h"
@@ -17,12 +17,14 @@
 
 template <typename Prober = ScriptedProber>
 struct BasicWindowHarness {
-    BasicWindowHarness()
+    explicit BasicWindowHarness(const QUrl &updateBaseUrl = QUrl(),
+                                const QString &programFolder = QStringLiteral(ZARV_PROGRAM_DIR))
     {
+        services.updateBaseUrl = updateBaseUrl;
         services.dialogs = &dialogs;
         services.prober = &prober;
         services.random = &random;
-        services.programFolder = QStringLiteral(ZARV_PROGRAM_DIR);
+        services.programFolder = programFolder;
         services.workRoot = folder.path() + QStringLiteral("/work/");
         services.dataFolder = folder.path() + QStringLiteral("/data/");
         window = std::make_unique<FFmain>(services);

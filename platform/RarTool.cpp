@@ -1,0 +1,68 @@
+#include "platform/RarTool.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+#ifdef _WIN32
+#include <QSettings>
+#endif
+
+QString RarTool::locate()
+{
+#ifdef _WIN32
+    // The App Paths key's default value names WinRAR.exe with its full path.
+    QSettings appPath(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\WinRAR.exe"),
+                      QSettings::NativeFormat);
+    return appPath.value(QStringLiteral("Default")).toString().trimmed();
+#else
+    return QStandardPaths::findExecutable(QStringLiteral("bsdtar"));
+#endif
+}
+
+RarTool::Installation RarTool::installation()
+{
+#ifdef _WIN32
+    return Installation::Installer;
+#else
+    return Installation::SystemPackage;
+#endif
+}
+
+std::optional<QStringList> RarTool::listEntries(const QString &toolPath, const QString &archivePath,
+                                                int timeLimitMilliseconds)
+{
+    if (toolPath.isEmpty() || !QFileInfo(archivePath).isFile())
+        return std::nullopt;
+    QProcess process;
+#ifdef _WIN32
+    // WinRAR.exe itself prints nothing; its console companion lists bare names.
+    process.setProgram(QFileInfo(toolPath).absolutePath() + QStringLiteral("/UnRAR.exe"));
+    process.setArguments({QStringLiteral("lb"), QStringLiteral("--"), archivePath});
+#else
+    process.setProgram(toolPath);
+    process.setArguments({QStringLiteral("-t"), QStringLiteral("-f"), archivePath});
+#endif
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start();
+    if (!process.waitForFinished(timeLimitMilliseconds)) {
+        process.kill();
+        process.waitForFinished(5000);
+        return std::nullopt;
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return std::nullopt;
+    QStringList entries;
+#ifdef _WIN32
+    const QString text = QString::fromLocal8Bit(process.readAllStandardOutput());
+#else
+    const QString text = QString::fromUtf8(process.readAllStandardOutput());
+#endif
+    for (QString line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (!line.isEmpty())
+            entries.append(line);
+    }
+    return entries;
+}
