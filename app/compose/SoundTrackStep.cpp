@@ -46,7 +46,7 @@ SoundTrackStep::Result SoundTrackStep::prepare(double lengthSeconds, const Varia
     switch (m_env.settings.audioRule) {
     case AudioRule::RandomAudio:
         if (!pickRandomAudio())
-            return {Outcome::Failed, {}};
+            return {Outcome::Failed, {}, {}};
         return chosenAudio(lengthSeconds, variant);
     case AudioRule::ChosenAudio:
     case AudioRule::FixedAudio:
@@ -58,7 +58,7 @@ SoundTrackStep::Result SoundTrackStep::prepare(double lengthSeconds, const Varia
     case AudioRule::FirstVideo:
         break;
     }
-    return {Outcome::NoTrack, {}};
+    return {Outcome::NoTrack, {}, {}};
 }
 
 bool SoundTrackStep::pickRandomAudio()
@@ -101,7 +101,7 @@ SoundTrackStep::Result SoundTrackStep::chosenAudio(double lengthSeconds, const V
                                                 QStringLiteral("-q:a"), QStringLiteral("0")}
                                   + variant.cutCodec + QStringList{track};
     if (m_env.runner.runTool(arguments, AudioPreparing, variant.cutPause) == ToolRunResult::Stopped)
-        return {Outcome::Stopped, {}};
+        return {Outcome::Stopped, {}, {}};
     return trackResult(track);
 }
 
@@ -123,7 +123,7 @@ SoundTrackStep::Result SoundTrackStep::fillUp(double audioSeconds, const QString
     m_env.runner.startTool(QStringList{QStringLiteral("-i"), audio} + encode + QStringList{head});
     const auto status = [this] { return AudioPreparing + QStringLiteral("；") + m_status.timesText(); };
     if (m_env.runner.waitForTool(status, PauseFirst::Yes) == ToolRunResult::Stopped)
-        return {Outcome::Stopped, {}};
+        return {Outcome::Stopped, {}, {}};
     // A list that cannot be written leaves M.mp3 missing; the audio then
     // plays as it is.
     WriteConcatList(list, {head, rest});
@@ -132,7 +132,7 @@ SoundTrackStep::Result SoundTrackStep::fillUp(double audioSeconds, const QString
                            QStringLiteral("-y"), QStringLiteral("-q:a"),   QStringLiteral("0"),
                            QStringLiteral("-acodec"), QStringLiteral("copy"), joined};
     if (m_env.runner.runTool(join, AudioPreparing, PauseFirst::No) == ToolRunResult::Stopped)
-        return {Outcome::Stopped, {}};
+        return {Outcome::Stopped, {}, {}};
     // A video without sound of its own (or none left after the audio's
     // length) has nothing to fill up with: the audio plays as it is.
     return trackResult(hasContent(joined) ? joined : audio);
@@ -144,10 +144,10 @@ SoundTrackStep::Result SoundTrackStep::extractVideoSound(const QStringList &extr
     removeStale(extracted);
     if (m_env.runner.runTool(extraction, QStringLiteral("状态：提取音频中..."), PauseFirst::No)
         == ToolRunResult::Stopped)
-        return {Outcome::Stopped, {}};
+        return {Outcome::Stopped, {}, {}};
     // A silent source gives no sound to extract: the output is then made
     // without a track (silent as that video) rather than failing.
     if (!hasContent(extracted))
-        return {Outcome::NoTrack, {}};
+        return {Outcome::NoTrack, {}, {}};
     return trackResult(extracted);
 }

@@ -3,14 +3,12 @@
 #include "StaticWebServer.h"
 #include "MediaFactory.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QMap>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSet>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
@@ -266,93 +264,63 @@ TEST_F(BatchModeTest, AnUpdateDueShowsInTheCheckAndRefusesARun)
     EXPECT_TRUE(QDir(outputFolder()).entryList(QDir::Files).isEmpty());
 }
 
-// The argument lists of a tool log, with the workspace folder (which may
-// differ from run to run) written as WS.
+// The argument lists of a tool log, the workspace folder (which may differ
+// from run to run) written as WS.
 QStringList toolArguments(const QString &logPath)
 {
     QFile log(logPath);
     log.open(QIODevice::ReadOnly);
-    QStringList lines;
-    const QRegularExpression workspace(QStringLiteral("/cache/ZarvMulVideoEditor/[^/ ]+"));
-    for (const QString &line : QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'))) {
-        if (line.startsWith(QLatin1String("> ")))
-            lines.append(QString(line).replace(workspace, QStringLiteral("/WS")));
-    }
-    return lines;
+    const QStringList lines = QString::fromUtf8(log.readAll()).split('\n').filter(QRegularExpression("^> "));
+    return lines.join('\n').replace(QRegularExpression("/cache/ZarvMulVideoEditor/[^/ ]+"), "/WS").split('\n');
 }
 
-QByteArray fileHash(const QString &path)
-{
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
-}
-
-TEST_F(BatchModeTest, ASeedRepeatsTheBatchAndNoSetOfSourcesRepeats)
+TEST_F(BatchModeTest, ASeedOnTheCommandLineOrInTheJobRepeatsTheBatch)
 {
     // The length of the shortest video drawn: the others start at random.
-    const QString job = "videos=" + videos() + "\nCmbLen=2\nTMax=5\noutput=" + outputFolder() + "\n";
+    const QString job = "videos=" + videos() + "\nCmbLen=2\nTMax=3\noutput=" + outputFolder() + "\n";
+    const auto outputBytes = [this] {
+        QFile file(QDir(outputFolder()).filePath("0003.mp4"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
     toolLog = home.filePath("seed7.log");
-    Result r = run({"--batch", writeJob(job), "--seed", "7"});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_EQ(run({"--batch", writeJob(job), "--seed", "7"}).exitCode, 0);
     const QStringList first = toolArguments(toolLog);
-    const QByteArray firstOutput = fileHash(QDir(outputFolder()).filePath("0003.mp4"));
+    const QByteArray firstOutput = outputBytes();
+    EXPECT_GE(first.size(), 15);
+    EXPECT_FALSE(firstOutput.isEmpty());
 
-    // Five videos, five outputs: each output cuts a set of four of its own.
-    QSet<QStringList> sets;
-    QStringList cutSources;
-    for (const QString &line : first) {
-        const QRegularExpressionMatch cut =
-            QRegularExpression(QStringLiteral("^> -ss \\S+ -t \\S+ -i (.+) -y -q:v 0")).match(line);
-        if (!cut.hasMatch())
-            continue;
-        cutSources.append(cut.captured(1));
-        if (cutSources.size() == 4) {
-            cutSources.sort();
-            sets.insert(cutSources);
-            cutSources.clear();
-        }
-    }
-    EXPECT_EQ(sets.size(), 5);
-
-    // The seed as a job key gives the same argument lists and the same output.
     toolLog = home.filePath("seed7-again.log");
-    r = run({"--batch", writeJob(job + "seed=7\n")});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_EQ(run({"--batch", writeJob(job + "seed=7\n")}).exitCode, 0);
     EXPECT_EQ(toolArguments(toolLog), first);
-    EXPECT_EQ(fileHash(QDir(outputFolder()).filePath("0003.mp4")), firstOutput);
+    EXPECT_TRUE(outputBytes() == firstOutput);
 
     toolLog = home.filePath("seed8.log");
-    r = run({"--batch", writeJob(job), "--seed", "8"});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_EQ(run({"--batch", writeJob(job), "--seed", "8"}).exitCode, 0);
     EXPECT_NE(toolArguments(toolLog), first);
 
-    r = run({"--batch", writeJob(job), "--seed", "-1"});
-    EXPECT_EQ(r.exitCode, 2);
-    EXPECT_TRUE(r.err.contains("--seed只能是非负整数")) << r.err.toStdString();
+    const Result refused = run({"--batch", writeJob(job), "--seed", "-1"});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(refused.err.contains("--seed只能是非负整数")) << refused.err.toStdString();
 }
 
 TEST_F(BatchModeTest, OnATerminalEachOutputHasOneUpdatingLine)
 {
     // The program's standard error is a terminal that script(1) makes.
-    const QString program = QStringLiteral(ZARV_PROGRAM_DIR) + "/ZarvMulVideoEditor";
     const QString job = writeJob("videos=" + videos() + "\nCmbLen=2\nTMax=2\noutput=" + outputFolder() + "\n");
     QProcess terminal;
     terminal.setProcessEnvironment(environment());
-    terminal.start(QStringLiteral("script"),
-                   {"-qfec", "'" + program + "' --batch '" + job + "' --one-pass", "/dev/null"});
+    terminal.start("script", {"-qfec", "'" ZARV_PROGRAM_DIR "/ZarvMulVideoEditor' --batch '" + job + "' --one-pass",
+                              "/dev/null"});
     ASSERT_TRUE(terminal.waitForStarted()) << "script(1) is needed for this test";
     terminal.closeWriteChannel();
     ASSERT_TRUE(terminal.waitForFinished(300000));
     EXPECT_EQ(terminal.exitCode(), 0);
     const QString screen = QString::fromUtf8(terminal.readAll());
     EXPECT_TRUE(screen.contains("\r输出 1/2｜视频源随机抽取中...0/4｜已用 ")) << screen.toStdString();
-    EXPECT_TRUE(screen.contains(QRegularExpression("\r输出 2/2｜视频生成Ok！[^\r\n]*｜已用 \\d:\\d\\d:\\d\\d｜剩余约 ")));
     // Output 1's line stays: a new line starts before output 2's.
-    EXPECT_TRUE(screen.contains(QRegularExpression("输出 1/2｜视频生成Ok！[^\r\n]*\\x1b\\[K\r?\n\r输出 2/2")))
-        << screen.toStdString();
-    // No status text of an output on a line of its own.
-    EXPECT_FALSE(screen.contains("\n状态：视频生成Ok！"));
+    EXPECT_TRUE(screen.contains(QRegularExpression("输出 1/2｜视频生成Ok！[^\r\n]*\\x1b\\[K\r?\n\r输出 2/2")));
+    EXPECT_TRUE(screen.contains(QRegularExpression("\r输出 2/2｜视频生成Ok！[^\r\n]*｜已用 \\d:\\d\\d:\\d\\d｜剩余约 ")));
+    EXPECT_FALSE(screen.contains("\n状态：视频生成Ok！"));  // no status line of its own
     EXPECT_TRUE(screen.contains("消息：处理完毕！"));
 }
 
