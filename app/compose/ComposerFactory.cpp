@@ -5,6 +5,7 @@
 #include "app/compose/OnePassComposer.h"
 #include "app/compose/SameVideoComposer.h"
 #include "app/compose/UnavailableComposer.h"
+#include "app/compose/VideoSlideShowComposer.h"
 
 std::unique_ptr<Composer> MakeComposer(ComposeEnvironment &environment)
 {
@@ -13,8 +14,7 @@ std::unique_ptr<Composer> MakeComposer(ComposeEnvironment &environment)
     switch (s.composeMode) {
     case ComposeMode::VideoVideo:
         if (s.slideShow)
-            return std::make_unique<UnavailableComposer>(
-                context, QStringLiteral("状态：幻灯片合成暂不可用，已跳过！"), OutputResult::Skipped);
+            return std::make_unique<VideoSlideShowComposer>(environment);
         if (s.reuse)
             return std::make_unique<SameVideoComposer>(environment);
         if (s.fourSourcePipeline == FourSourcePipeline::OnePass && !s.preciseQuad)

@@ -56,6 +56,8 @@ SoundTrackStep::Result SoundTrackStep::prepare(double lengthSeconds, const Varia
             return extractVideoSound(variant.videoSoundExtraction);
         break;
     case AudioRule::FirstVideo:
+        if (!variant.firstVideoSoundExtraction.isEmpty())
+            return extractVideoSound(variant.firstVideoSoundExtraction);
         break;
     }
     return {Outcome::NoTrack, {}, {}};

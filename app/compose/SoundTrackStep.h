@@ -29,6 +29,9 @@ public:
         // sound (their last item is the file written); empty: no track, the
         // videos' own sound plays.
         QStringList videoSoundExtraction;
+        // The same for the first-video rule; empty: no track, the videos' own
+        // sound plays.
+        QStringList firstVideoSoundExtraction;
     };
     enum class Outcome { Track, NoTrack, Failed, Stopped };
     struct Result {

@@ -21,17 +21,18 @@ QString MediaPatterns::videoPatternText()
     return QStringLiteral("*.mpeg;*.wmv;*.divx;*.dat;*.mpx;*.asf;*.avi;*.mov;")
         + QStringLiteral("*.mpg;*.rm;*.rmvb;*.mp4;*.mkv;*.ogg;*.vob;*.mka;*.mks;*.ogm;*.mpgv;*.mpv;*.m1v;")
         + QStringLiteral("*.m2v;*.qt;*.ra;*.ifo;*.dts;*.ape;*.mac;*.au;*.iff;*.svx8;*.sv16;")
-        + QStringLiteral("*.paf;*.sd2;*.irca;*.w64;*.mat;*.pvf;*.xi;*.sds;*.avr;*.flv|其他文件(慎用，可能出错或无结果)|*.*");
+        + QStringLiteral("*.paf;*.sd2;*.irca;*.w64;*.mat;*.pvf;*.xi;*.sds;*.avr;*.flv;")
+        + QStringLiteral("*.webm;*.m4v;*.ts;*.mts;*.m2ts;*.3gp|其他文件(慎用，可能出错或无结果)|*.*");
 }
 
 QString MediaPatterns::audioPatternText()
 {
-    return QStringLiteral("*.mp3;*.mp2;*.wav;*.wma;*.m4a;*.acc;*.wav");
+    return QStringLiteral("*.mp3;*.mp2;*.wav;*.wma;*.m4a;*.acc;*.wav;*.aac;*.flac;*.ogg;*.opus");
 }
 
 QString MediaPatterns::picturePatternText()
 {
-    return QStringLiteral("*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff;*.bmp");
+    return QStringLiteral("*.jpg;*.jpeg;*.png;*.gif;*.tif;*.tiff;*.bmp;*.webp");
 }
 
 QString MediaPatterns::extensionOf(const QString &fileName)

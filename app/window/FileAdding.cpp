@@ -3,7 +3,9 @@
 #include "app/library/FolderPathText.h"
 #include "app/library/MediaPatterns.h"
 #include "app/library/MediaProber.h"
+#include "app/library/ProbeQueue.h"
 #include "app/window/MainControls.h"
+#include "app/window/RepaintThrottle.h"
 #include "app/window/SourceGrid.h"
 #include "app/window/SourceListOps.h"
 #include "app/window/WindowState.h"
@@ -25,6 +27,12 @@ QString addingStatus()
 }
 
 constexpr double kPreciseQuadLimitSeconds = 300;
+
+// How far the folder walk may run ahead of the rows: enough to keep every
+// worker busy, little enough that a stop leaves little probed for nothing.
+constexpr int kFilesAhead = 64;
+
+constexpr qint64 kPumpIntervalMs = 10;
 
 QString withUnusableCount(const QString &text, int unusableFiles)
 {
@@ -82,18 +90,28 @@ void FileAdding::AddFiles()
     if (fileCount > 1)
         enterBusyState(m_controls.CmdAddFiles);
 
-    for (int i = 1; i <= fileCount; ++i) {
-        const QFileInfo file(paths.at(i - 1));
-        addFile(*kind, file.absolutePath(), file.fileName());
-        setStatus(addingStatus() + QString::number(i) + QLatin1Char('/') + QString::number(fileCount));
-        m_controls.PB->setValue(i * 100 / fileCount);
-        m_lists.refreshMaxListCount();
-        pumpEvents();
-        if (m_state.stopRequested)
-            break;
+    {
+        ProbeQueue queue(m_prober, makerFor(*kind), [this] { QMetaObject::invokeMethod(this, [] {}); });
+        for (const QString &path : paths) {
+            const QFileInfo file(path);
+            queue.add(file.absolutePath(), file.fileName());
+        }
+        RepaintThrottle throttle(m_controls.CmdStop->window());
+        Filling filling{*kind, queue, throttle, {}};
+        for (int i = 1; i <= fileCount; ++i) {
+            if (!appendNextRow(filling))
+                break;
+            setStatus(addingStatus() + QString::number(i) + QLatin1Char('/') + QString::number(fileCount));
+            m_controls.PB->setValue(i * 100 / fileCount);
+            m_lists.refreshMaxListCount();
+            pumpAfterRow(filling);
+            if (m_state.stopRequested)
+                break;
+        }
     }
 
-    showCompletion(withUnusableCount(QStringLiteral("文件添加完毕！"), m_unusableFiles));
+    if (!m_abandoned)
+        showCompletion(withUnusableCount(QStringLiteral("文件添加完毕！"), m_unusableFiles));
     finishAdding(m_controls.CmdAddFiles);
     // The range rule only holds for a list with pictures; a folder load
     // rewrites it even for none.
@@ -102,6 +120,7 @@ void FileAdding::AddFiles()
     else if (*kind == SourceKind::Audio)
         m_lists.SelectRow(SourceKind::Audio);
     m_running = false;
+    m_abandoned = false;
 }
 
 void FileAdding::ChooseFolder()
@@ -160,80 +179,116 @@ void FileAdding::LoadFolder()
     enterBusyState(m_controls.CmdReadFiles);
     setStatus(QStringLiteral("状态：加载文件列表中..."));
     const MediaPatterns patterns(patternTextOf(*kind));
-    ScanFolder(folder, *kind, patterns, subfolders);
+    {
+        ProbeQueue queue(m_prober, makerFor(*kind), [this] { QMetaObject::invokeMethod(this, [] {}); });
+        RepaintThrottle throttle(m_controls.CmdStop->window());
+        Filling filling{*kind, queue, throttle, {}};
+        // Then the rows of the files the walk found last.
+        bool more = ScanFolder(folder, filling, patterns, subfolders) == FolderScanner::Walk::Continue;
+        while (more && !m_state.stopRequested && queue.waiting() > 0)
+            more = loadNextRow(filling);
+    }
 
-    showCompletion(withUnusableCount(QStringLiteral("目标文件加载完毕！"), m_unusableFiles));
+    if (!m_abandoned)
+        showCompletion(withUnusableCount(QStringLiteral("目标文件加载完毕！"), m_unusableFiles));
     finishAdding(m_controls.CmdReadFiles);
     if (*kind == SourceKind::Picture)
         m_lists.RefreshPictureRange();
     else if (*kind == SourceKind::Audio)
         m_lists.SelectRow(SourceKind::Audio);
     m_running = false;
+    m_abandoned = false;
 }
 
-FolderScanner::Walk FileAdding::ScanFolder(const QString &folder, SourceKind kind, const MediaPatterns &patterns,
+void FileAdding::abandon()
+{
+    if (!m_running)
+        return;
+    m_abandoned = true;
+    m_state.stopRequested = true;
+}
+
+FolderScanner::Walk FileAdding::ScanFolder(const QString &folder, Filling &filling, const MediaPatterns &patterns,
                                            Subfolders subfolders)
 {
     if (m_state.stopRequested)
         return FolderScanner::Walk::Stop;
     const FolderScanner scanner(subfolders, [&](const QString &current, const QStringList &fileNames) {
-        return AddFolderFiles(current, fileNames, kind, patterns);
+        return AddFolderFiles(current, fileNames, filling, patterns);
     });
     return scanner.scan(folder);
 }
 
 FolderScanner::Walk FileAdding::AddFolderFiles(const QString &folder, const QStringList &fileNames,
-                                               SourceKind kind, const MediaPatterns &patterns)
+                                               Filling &filling, const MediaPatterns &patterns)
 {
     for (const QString &name : fileNames) {
-        if (m_state.stopRequested)
-            break;
-        if (patterns.matches(name)) {
-            addFile(kind, folder, name);
-            setStatus(addingStatus() + QString::number(m_lists.grid(kind)->entryCount()));
-            m_lists.refreshMaxListCount();
-        }
-        pumpEvents();
+        if (patterns.matches(name))
+            filling.queue.add(folder, name);
     }
+    // The rows that are ready, and more while the walk is far ahead; on the
+    // window thread every file is ready and this folder's rows come now.
+    while (!m_state.stopRequested && filling.queue.waiting() > 0
+           && (filling.queue.nextIsReady() || filling.queue.waiting() > kFilesAhead)) {
+        if (!loadNextRow(filling))
+            break;
+    }
+    pumpEvents();
     return m_state.stopRequested ? FolderScanner::Walk::Stop : FolderScanner::Walk::Continue;
 }
 
-FileAdding::FileOutcome FileAdding::addFile(SourceKind kind, const QString &folder, const QString &fileName)
+bool FileAdding::appendNextRow(Filling &filling)
 {
-    if (!MediaPatterns::fitsInRow(fileName)) {
+    // Waiting keeps the window answering: a finished probe, a click or the
+    // throttle's timer ends each wait.
+    while (!filling.queue.nextIsReady()) {
+        filling.throttle.beforeWait();
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        if (m_state.stopRequested)
+            return false;
+    }
+    const SourceRowMaker::Row row = filling.queue.takeNext();
+    switch (row.outcome) {
+    case SourceRowMaker::Outcome::Added:
+        m_lists.AppendRow(filling.kind, row.cells);
+        filling.throttle.rowAdded();
+        break;
+    case SourceRowMaker::Outcome::Unusable:
         ++m_unusableFiles;
-        return FileOutcome::Unusable;
+        break;
+    case SourceRowMaker::Outcome::Refused:
+        break;
     }
-    // A file that cannot be probed gets no row: a made-up size or length
-    // would only fail later, in the middle of a run.
-    const QString path = SourceTable::joinPath(folder, fileName);
-    QString durationText;
-    if (kind != SourceKind::Picture) {
-        const std::optional<double> seconds = m_prober.probeDuration(path);
-        if (!seconds) {
-            ++m_unusableFiles;
-            return FileOutcome::Unusable;
-        }
-        durationText = MediaProber::durationText(*seconds);
-    }
-    if (kind == SourceKind::Audio) {
-        m_lists.AppendRow(kind, {fileName, folder, durationText});
-        return FileOutcome::Added;
-    }
-    // Compared as the cell holds it, so a row never shows 300 under the rule.
-    if (kind == SourceKind::Video && m_controls.ChAcc->isChecked()
-        && durationText.toDouble() >= kPreciseQuadLimitSeconds)
-        return FileOutcome::Refused;
-    const std::optional<QSize> size = m_prober.probeFrameSize(path);
-    if (!size) {
-        ++m_unusableFiles;
-        return FileOutcome::Unusable;
-    }
-    QStringList cells{fileName, folder, QString::number(size->width()), QString::number(size->height())};
-    if (kind == SourceKind::Video)
-        cells.append(durationText);
-    m_lists.AppendRow(kind, cells);
-    return FileOutcome::Added;
+    return true;
+}
+
+bool FileAdding::loadNextRow(Filling &filling)
+{
+    if (!appendNextRow(filling))
+        return false;
+    setStatus(addingStatus() + QString::number(m_lists.grid(filling.kind)->entryCount()));
+    m_lists.refreshMaxListCount();
+    pumpAfterRow(filling);
+    return true;
+}
+
+void FileAdding::pumpAfterRow(Filling &filling)
+{
+    // Rows probed ahead come faster than anyone clicks: pumping every few
+    // milliseconds keeps the window as responsive as pumping after each.
+    if (filling.queue.onWorkerThreads() && filling.sincePump.isValid()
+        && filling.sincePump.elapsed() < kPumpIntervalMs)
+        return;
+    pumpEvents();
+    filling.sincePump.start();
+}
+
+SourceRowMaker FileAdding::makerFor(SourceKind kind) const
+{
+    // The rule is read when the add starts, as the target is.
+    if (kind == SourceKind::Video && m_controls.ChAcc->isChecked())
+        return SourceRowMaker(kind, kPreciseQuadLimitSeconds);
+    return SourceRowMaker(kind);
 }
 
 std::optional<SourceKind> FileAdding::listToFill(CmdObjectTarget chosenTarget)

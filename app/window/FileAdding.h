@@ -1,24 +1,31 @@
 #pragma once
 
 #include "app/library/FolderScanner.h"
+#include "app/library/SourceRowMaker.h"
 #include "app/library/SourceTable.h"
 #include "platform/DialogService.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 
 #include <optional>
 
 class MediaPatterns;
 class MediaProber;
+class ProbeQueue;
 class QLabel;
+class RepaintThrottle;
 class QPushButton;
 class SourceListOps;
 struct MainControls;
 struct WindowState;
 
 // Fills the source lists: the add-files dialog, the folder choice and the
-// folder load, each file probed and appended as a row. Long adds pump window
-// events after every file, so the stop button and the grids stay usable.
+// folder load, each file probed and appended as a row. Files are probed ahead
+// on worker threads where the prober allows it; the rows are appended here,
+// in the files' order. Long adds pump window events after every row, so the
+// stop button and the grids stay usable, while the grid being filled repaints
+// in bursts rather than once per row.
 class FileAdding : public QObject {
     Q_OBJECT
 public:
@@ -30,6 +37,9 @@ public:
     void LoadFolder();
     // True while files are being added or a folder loaded.
     bool isBusy() const { return m_running; }
+    // The window is closing: a running add or load ends after its current
+    // row, without its completion message.
+    void abandon();
 
     // Shows the folder picker. Returns the chosen folder ending in a
     // separator, the data folder when the choice does not exist, or an empty
@@ -37,24 +47,36 @@ public:
     QString BrowseForFolder(const QString &title, const QString &initialFolder,
                             NewFolderButton newFolderButton);
 
-    // Adds the matching files under a folder to a list, depth-first.
-    FolderScanner::Walk ScanFolder(const QString &folder, SourceKind kind, const MediaPatterns &patterns,
-                                   Subfolders subfolders);
-    // Adds the matching files of one folder (names as listed in it).
-    FolderScanner::Walk AddFolderFiles(const QString &folder, const QStringList &fileNames, SourceKind kind,
-                                       const MediaPatterns &patterns);
-
 signals:
     // A new text for status panel 4 (the window shows it).
     void statusText(const QString &text);
 
 private:
-    enum class FileOutcome { Added, Refused, Unusable };
     enum class CmdObjectTarget { Video = 0, Audio = 1, Picture = 2, OutputFolder = 3 };
 
-    // Probes one file and appends its row. Unusable: the file cannot be
-    // probed (or its name cannot be stored); Refused: the precise-quad rule.
-    FileOutcome addFile(SourceKind kind, const QString &folder, const QString &fileName);
+    // The list being filled, the files probed ahead for it and its painting.
+    struct Filling {
+        SourceKind kind;
+        ProbeQueue &queue;
+        RepaintThrottle &throttle;
+        QElapsedTimer sincePump;
+    };
+
+    // Adds the matching files under a folder to a list, depth-first.
+    FolderScanner::Walk ScanFolder(const QString &folder, Filling &filling, const MediaPatterns &patterns,
+                                   Subfolders subfolders);
+    // Adds the matching files of one folder (names as listed in it).
+    FolderScanner::Walk AddFolderFiles(const QString &folder, const QStringList &fileNames, Filling &filling,
+                                       const MediaPatterns &patterns);
+    // Takes the next probed file and appends its row (none for an unusable
+    // or refused file). False when a stop came first.
+    bool appendNextRow(Filling &filling);
+    // The same for a folder load, with its status (the list's count).
+    bool loadNextRow(Filling &filling);
+    // Pending window events after a row: after every row when probing on
+    // this thread, every few milliseconds when the rows were probed ahead.
+    void pumpAfterRow(Filling &filling);
+    SourceRowMaker makerFor(SourceKind kind) const;
 
     CmdObjectTarget target() const;
     // The list an add or load of this target fills; none (after a beep for
@@ -80,4 +102,5 @@ private:
 
     int m_unusableFiles = 0;  // of the running add or load
     bool m_running = false;   // a single-file add leaves the buttons enabled
+    bool m_abandoned = false; // the window closed during the add or load
 };

@@ -71,8 +71,8 @@ bool RunDriver::confirmClose()
         return false;
     if (m_running)
         stopWithoutQuestion();  // the run loop ends its own tools and workspace
-    else if (m_adding.isBusy())
-        m_state.stopRequested = true;  // a long add or load ends after its current file
+    else
+        m_adding.abandon();  // a long add or load ends after its current file, quietly
     return true;
 }
 

@@ -33,8 +33,9 @@ int runProbe(const QStringList &files)
     out.setEncoding(QStringConverter::Utf8);
     int status = 0;
     for (const QString &file : files) {
-        const std::optional<double> seconds = prober.probeDuration(file);
-        const std::optional<QSize> size = prober.probeFrameSize(file);
+        const MediaFacts facts = prober.probeFile(file, SourceKind::Video);
+        const std::optional<double> &seconds = facts.durationSeconds;
+        const std::optional<QSize> &size = facts.frameSize;
         if (!seconds && !size)
             status = 1;
         out << file << '\t' << (seconds ? MediaProber::durationText(*seconds) : QString()) << '\t'

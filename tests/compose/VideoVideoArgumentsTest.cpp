@@ -399,15 +399,18 @@ TEST_F(VideoVideoFourSourceTest, AStopAtTheCutWaitEndsTheOutput)
         EXPECT_FALSE(status.startsWith(QStringLiteral("状态：视频生成"))) << status.toStdString();
 }
 
-TEST_F(VideoVideoFourSourceTest, TheSlideShowOptionSkipsTheOutput)
+TEST_F(VideoVideoFourSourceTest, TheSlideShowOptionMakesASlideShow)
 {
     bench.settings.slideShow = true;
     bench.settings.reuse = true;  // with the slide show, reuse does not pick the same-video variant
-    EXPECT_EQ(bench.compose(1), OutputResult::Skipped);
-    EXPECT_TRUE(bench.runner.arguments.isEmpty());
+    bench.settings.videoDrawText = QStringLiteral("4");
+    bench.settings.outputWidth = 320;
+    bench.settings.outputHeight = 240;
+    // The runner runs nothing, so no frame is grabbed and the output fails.
+    EXPECT_EQ(bench.compose(1), OutputResult::Failed);
+    ASSERT_FALSE(bench.runner.argumentLists.isEmpty());
+    EXPECT_TRUE(bench.runner.argumentLists.first().contains(QStringLiteral("image2")));
     EXPECT_TRUE(bench.context.shownEntries.isEmpty());
-    ASSERT_FALSE(bench.context.statuses.isEmpty());
-    EXPECT_TRUE(bench.context.statuses.last().startsWith(QStringLiteral("状态：")));
 }
 
 TEST_F(VideoVideoFourSourceTest, AnOutputWrittenDuringTheOutputIsDoneWithItsSize)

@@ -88,7 +88,9 @@ TEST_F(FolderScannerTest, DoesNotFollowLinksToFolders)
     ASSERT_TRUE(QFile::link(root, root + QStringLiteral("/sub1/up")));
     ASSERT_TRUE(QFile::link(QStringLiteral("."), root + QStringLiteral("/self")));
     ASSERT_TRUE(QFile::link(root + QStringLiteral("/A.mp4"), root + QStringLiteral("/sub2/alias.mp4")));
-    EXPECT_EQ(walk(root, Subfolders::Included),
+    // Followed, the links would make the walk endless: it is stopped after
+    // far more folders than there are, and fails.
+    EXPECT_EQ(walk(root, Subfolders::Included, 100),
               (QStringList{".|A.mp4", ".|b.mp4", "sub1|d.mp4", "sub1|z.mp4", "sub1/deep|e.mp4", "sub2|alias.mp4",
                            "sub2|c.mp4"}));
 }

@@ -8,7 +8,9 @@ TEST(MediaPatterns, VideoTextIsTheFourPiecesWithTheOtherFilesEntry)
     EXPECT_TRUE(text.startsWith(QStringLiteral("*.mpeg;*.wmv;*.divx;*.dat;*.mpx;*.asf;*.avi;*.mov;*.mpg;*.rm;")));
     EXPECT_TRUE(text.contains(QStringLiteral(";*.m1v;*.m2v;*.qt;")));
     EXPECT_TRUE(text.contains(QStringLiteral(";*.sv16;*.paf;*.sd2;")));
-    EXPECT_TRUE(text.endsWith(QStringLiteral("*.avr;*.flv|其他文件(慎用，可能出错或无结果)|*.*")));
+    // Today's video types follow the classic list, before the other-files entry.
+    EXPECT_TRUE(text.endsWith(
+        QStringLiteral("*.avr;*.flv;*.webm;*.m4v;*.ts;*.mts;*.m2ts;*.3gp|其他文件(慎用，可能出错或无结果)|*.*")));
 }
 
 TEST(MediaPatterns, ReadsExtensionsAndLeavesOutCaptionsAndTheCatchAll)
@@ -18,7 +20,7 @@ TEST(MediaPatterns, ReadsExtensionsAndLeavesOutCaptionsAndTheCatchAll)
     EXPECT_TRUE(patterns.extensions().contains(QStringLiteral("flv")));
     EXPECT_TRUE(patterns.extensions().contains(QStringLiteral("mpeg")));
     EXPECT_FALSE(patterns.extensions().contains(QStringLiteral("*")));
-    EXPECT_EQ(patterns.extensions().size(), 42);
+    EXPECT_EQ(patterns.extensions().size(), 48);
     EXPECT_FALSE(patterns.matches(QStringLiteral("notes.txt")));
 }
 
@@ -55,9 +57,16 @@ TEST(MediaPatterns, AudioAndPictureLists)
     EXPECT_FALSE(audio.matches(QStringLiteral("clip.mp4")));
     EXPECT_TRUE(picture.matches(QStringLiteral("photo.JPEG")));
     EXPECT_TRUE(picture.matches(QStringLiteral("photo.tif")));
-    EXPECT_FALSE(picture.matches(QStringLiteral("photo.webp")));
-    EXPECT_EQ(audio.extensions().size(), 6);  // "*.wav" is listed twice
-    EXPECT_EQ(picture.extensions().size(), 7);
+    EXPECT_FALSE(picture.matches(QStringLiteral("photo.heic")));
+    EXPECT_EQ(audio.extensions().size(), 10);  // "*.wav" is listed twice
+    EXPECT_EQ(picture.extensions().size(), 8);
+    EXPECT_TRUE(MediaPatterns::audioPatternText().endsWith(QStringLiteral("*.wav;*.aac;*.flac;*.ogg;*.opus")));
+    EXPECT_TRUE(MediaPatterns::picturePatternText().endsWith(QStringLiteral("*.bmp;*.webp")));
+    for (const char *name : {"a.webm", "a.M4V", "a.ts", "a.mts", "a.m2ts", "a.3gp"})
+        EXPECT_TRUE(MediaPatterns(MediaPatterns::videoPatternText()).matches(QString::fromLatin1(name))) << name;
+    for (const char *name : {"a.aac", "a.FLAC", "a.ogg", "a.opus"})
+        EXPECT_TRUE(audio.matches(QString::fromLatin1(name))) << name;
+    EXPECT_TRUE(picture.matches(QStringLiteral("photo.WebP")));
 }
 
 TEST(MediaPatterns, NamesWithTabsOrLineBreaksDoNotFitInARow)

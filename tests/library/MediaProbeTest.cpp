@@ -1,10 +1,20 @@
 #include "MediaFactory.h"
 #include "app/library/MediaInfoProber.h"
 
+// The library's wide-character interface, as the prober uses it.
+#ifndef UNICODE
+#define UNICODE
+#endif
+#include <MediaInfo/MediaInfo.h>
+
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include "app/run/NumberText.h"
+
+#include <cmath>
 
 namespace {
 
@@ -24,6 +34,23 @@ protected:
         QFile empty(path("empty.mp4"));
         ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
         empty.close();
+        // A container that lists its 8 s sound before its 2 s picture.
+        ASSERT_TRUE(MediaFactory::runFfmpeg(
+            {"-f", "lavfi", "-i", "sine=duration=8", "-f", "lavfi", "-i", "testsrc=size=96x54:rate=25:duration=2",
+             "-map", "0:a", "-map", "1:v", "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p",
+             path("audio first.mkv")}));
+        // A phone's portrait video: stored 64x48, shown turned a quarter.
+        ASSERT_TRUE(MediaFactory::makeVideo(path("stored.mp4"), 64, 48, 1.0));
+        for (const char *degrees : {"90", "180", "270"}) {
+            ASSERT_TRUE(MediaFactory::runFfmpeg({"-i", path("stored.mp4"), "-c", "copy", "-metadata:s:v:0",
+                                                 QStringLiteral("rotate=") + degrees,
+                                                 path(QStringLiteral("turned %1.mp4").arg(degrees))}));
+        }
+        for (const char *name : {"today.webm", "today.m4v", "today.ts", "today.mts", "today.m2ts", "today.3gp"})
+            ASSERT_TRUE(MediaFactory::makeVideo(path(name), 96, 54, 1.5)) << name;
+        for (const char *name : {"today.aac", "today.flac", "today.ogg", "today.opus"})
+            ASSERT_TRUE(MediaFactory::makeAudio(path(name), 2.5)) << name;
+        ASSERT_TRUE(MediaFactory::makePicture(path("today.webp"), 72, 40));
         QFile text(path("notes.mp4"));
         ASSERT_TRUE(text.open(QIODevice::WriteOnly));
         text.write("this is not a video\n");
@@ -108,6 +135,86 @@ TEST_F(MediaProbeTest, FailedProbeDoesNotLeaveThePreviousFilesValues)
     EXPECT_FALSE(prober.probeDuration(path("notes.mp4")).has_value());
     ASSERT_TRUE(prober.probeFrameSize(path("still.png")).has_value());
     EXPECT_FALSE(prober.probeFrameSize(path("tone.mp3")).has_value());
+}
+
+TEST_F(MediaProbeTest, TheVideoStreamGivesTheLengthWhenTheAudioIsListedFirst)
+{
+    EXPECT_NEAR(prober.probeDuration(path("audio first.mkv")).value_or(-1), 2.0, 0.05);
+    EXPECT_EQ(prober.probeFrameSize(path("audio first.mkv")), QSize(96, 54));
+}
+
+TEST_F(MediaProbeTest, RotatedVideosGiveTheSizeAsShown)
+{
+    const struct {
+        const char *name;
+        QSize shown;
+    } cases[] = {{"stored.mp4", {64, 48}},
+                 {"turned 90.mp4", {48, 64}},
+                 {"turned 180.mp4", {64, 48}},
+                 {"turned 270.mp4", {48, 64}}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(prober.probeFrameSize(path(c.name)), c.shown);
+        // The tool decodes the file upright: the size listed is that of its frames.
+        const QString frame = folder->filePath(QStringLiteral("frame.png"));
+        ASSERT_TRUE(MediaFactory::runFfmpeg({"-i", path(c.name), "-frames:v", "1", frame}));
+        const MediaFactory::StreamFacts decoded = MediaFactory::probe(frame);
+        EXPECT_EQ(QSize(decoded.width, decoded.height), c.shown);
+    }
+}
+
+// Every type a list takes today is read, with the values the tool sees.
+TEST_F(MediaProbeTest, TodaysFileTypesAreRead)
+{
+    for (const char *name : {"today.webm", "today.m4v", "today.ts", "today.mts", "today.m2ts", "today.3gp"}) {
+        SCOPED_TRACE(name);
+        const MediaFacts facts = prober.probeFile(path(name), SourceKind::Video);
+        EXPECT_NEAR(facts.durationSeconds.value_or(-1), 1.5, 0.1);
+        EXPECT_EQ(facts.frameSize, QSize(96, 54));
+    }
+    for (const char *name : {"today.aac", "today.flac", "today.ogg", "today.opus"}) {
+        SCOPED_TRACE(name);
+        const MediaFacts facts = prober.probeFile(path(name), SourceKind::Audio);
+        EXPECT_NEAR(facts.durationSeconds.value_or(-1), MediaFactory::probe(path(name)).durationSeconds, 0.1);
+        EXPECT_FALSE(facts.frameSize.has_value());
+    }
+    EXPECT_EQ(prober.probeFile(path("today.webp"), SourceKind::Picture).frameSize, QSize(72, 40));
+    EXPECT_FALSE(prober.probeDuration(path("today.webp")).has_value());
+}
+
+// One handle per file with the quick parse gives what the library's default
+// (slower) parse of every field gives.
+TEST_F(MediaProbeTest, OneQuickProbeGivesTheValuesOfTheDefaultParse)
+{
+    using namespace MediaInfoLib;
+    auto field = [](MediaInfo &info, stream_t kind, const wchar_t *name) {
+        return QString::fromStdWString(info.Get(kind, 0, name)).toDouble();
+    };
+    for (const char *name : {"clip.mp4", "tone.mp3", "tone.wav", "still.jpg", "still.png", "audio first.mkv",
+                             "turned 90.mp4", "today.webm", "today.m4v", "today.ts", "today.m2ts", "today.3gp",
+                             "today.flac", "today.ogg", "today.opus"}) {
+        SCOPED_TRACE(name);
+        MediaInfo info;
+        info.Open(path(name).toStdWString());
+        const bool video = info.Count_Get(Stream_Video) > 0;
+        const bool picture = info.Count_Get(Stream_Image) > 0;
+        const double durationMs = video ? field(info, Stream_Video, L"Duration")
+                                        : field(info, Stream_Audio, L"Duration");
+        const stream_t sized = video ? Stream_Video : Stream_Image;
+        QSize size(int(field(info, sized, L"Width")), int(field(info, sized, L"Height")));
+        if (std::fmod(field(info, Stream_Video, L"Rotation"), 180.0) == 90.0)
+            size.transpose();
+
+        const MediaFacts facts = prober.probeFile(path(name), SourceKind::Video);
+        if (picture)
+            EXPECT_FALSE(facts.durationSeconds.has_value());
+        else
+            EXPECT_EQ(facts.durationSeconds, RoundHalfEven(durationMs / 1000.0, 3));
+        if (video || picture)
+            EXPECT_EQ(facts.frameSize, size);
+        else
+            EXPECT_FALSE(facts.frameSize.has_value());
+    }
 }
 
 TEST(MediaProberText, DurationCellHasAtMostThreeDecimals)

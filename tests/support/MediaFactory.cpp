@@ -42,9 +42,26 @@ bool makeVideo(const QString &path, int width, int height, double seconds, Sound
         args << "-f" << "lavfi" << "-i"
              << QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(duration);
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("mp4") || suffix == QLatin1String("mkv") || suffix == QLatin1String("mov"))
+    auto is = [&suffix](std::initializer_list<const char *> suffixes) {
+        for (const char *s : suffixes) {
+            if (suffix == QLatin1String(s))
+                return true;
+        }
+        return false;
+    };
+    // Phones name MP4 files .m4v and .3gp; camcorders write MPEG-TS as .mts
+    // and .m2ts.
+    if (is({"m4v"}))
+        args << "-f" << "mp4";
+    else if (is({"3gp"}))
+        args << "-f" << "3gp";
+    else if (is({"ts", "mts", "m2ts"}))
+        args << "-f" << "mpegts";
+    if (is({"mp4", "mkv", "mov", "m4v", "3gp", "ts", "mts", "m2ts"}))
         args << "-c:v" << "libx264" << "-preset" << "ultrafast" << "-pix_fmt" << "yuv420p";
-    if (sound == Sound::With && (suffix == QLatin1String("mp4") || suffix == QLatin1String("mov")))
+    else if (is({"webm"}))
+        args << "-c:v" << "libvpx" << "-deadline" << "realtime" << "-cpu-used" << "8";
+    if (sound == Sound::With && is({"mp4", "mov", "m4v", "3gp", "ts", "mts", "m2ts"}))
         args << "-c:a" << "aac";
     args << "-t" << duration << path;
     return runFfmpeg(args);

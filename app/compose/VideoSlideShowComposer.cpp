@@ -1,0 +1,423 @@
+#include "app/compose/VideoSlideShowComposer.h"
+
+#include "app/compose/ComposeEnvironment.h"
+#include "app/compose/FinalComposition.h"
+#include "app/compose/ImageLibrary.h"
+#include "app/compose/MediaExtensions.h"
+#include "app/compose/OutputStatus.h"
+#include "app/compose/RandomSource.h"
+#include "app/compose/SoundTrackStep.h"
+#include "app/compose/SourceDraw.h"
+#include "app/run/NumberText.h"
+#include "app/run/OutputPath.h"
+#include "app/run/RunContext.h"
+#include "app/run/ToolRunner.h"
+#include "app/run/Workspace.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSet>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace {
+
+const QString MakingSlides = QStringLiteral("状态：幻灯片帧制作中...");
+
+QString sixDigits(int number)
+{
+    return QStringLiteral("%1").arg(number, 6, 10, QLatin1Char('0'));
+}
+
+// Empties a folder of this run's workspace, so that no file of an earlier
+// output stands in for one that a failed step did not write. Only an absolute
+// path is touched (an empty one would name the current folder).
+void emptyFolder(const QString &path)
+{
+    if (!QDir::isAbsolutePath(path))
+        return;
+    QDir(path).removeRecursively();
+    QDir().mkpath(path);
+}
+
+bool hasPixels(const QString &framePath)
+{
+    const QSize size = ImageLibrary::sizeOf(framePath);
+    return size.isValid() && !size.isEmpty();
+}
+
+// Another name for the same frame: a hard link where the file system allows,
+// else a copy.
+bool duplicateFile(const QString &from, const QString &to)
+{
+    QFile::remove(to);
+    std::error_code error;
+    std::filesystem::create_hard_link(std::filesystem::path(from.toStdString()),
+                                      std::filesystem::path(to.toStdString()), error);
+    return !error || QFile::copy(from, to);
+}
+
+}  // namespace
+
+// What one output has grabbed and written so far.
+struct VideoSlideShowComposer::Slides {
+    int outputNumber = 0;
+    int videoCount = 0;        // n
+    int framesPerVideo = 0;    // m
+    double slideSeconds = 0;   // P
+    int grabCounter = 0;
+    QStringList grabbed;             // four-frame slides: every grab in order
+    QVector<QStringList> perVideo;   // one video after another: the grabs of each
+    int nextFrame = 1;               // number of the next output frame
+    QString lastFrame;               // the last output frame written
+};
+
+VideoSlideShowComposer::VideoSlideShowComposer(ComposeEnvironment &environment)
+    : m_env(environment),
+      m_canvas(environment.settings.outputWidth, environment.settings.outputHeight),
+      m_grabFolder(environment.workspacePath(QStringLiteral("Tmp/SrcImg"))),
+      m_frameFolder(environment.workspacePath(QStringLiteral("Tmp/Images")))
+{
+    if (!m_canvas.isEmpty())
+        m_blank = ImageLibrary::newCanvas(m_canvas);
+}
+
+bool VideoSlideShowComposer::prepare(Workspace &workspace)
+{
+    if (m_canvas.isEmpty()) {
+        m_env.context.setStatus(QStringLiteral("状态：幻灯片需要指定输出尺寸！"));
+        return false;
+    }
+    canvas() = m_blank;
+    const RunSettings &settings = m_env.settings;
+    workspace.createSlideShowFolders(settings.reuse ? SlideShowFolders::PerSource
+                                                    : SlideShowFolders::Shared,
+                                     settings.videoDrawCount);
+    return true;
+}
+
+// ---- rules ---------------------------------------------------------------------
+
+QStringList VideoSlideShowComposer::grabOffsets(double durationSeconds, int count,
+                                                RandomSource &random)
+{
+    const double span = std::max(0.0, durationSeconds - 1.0 / FramesPerSecond);
+    QSet<QString> used;
+    QStringList offsets;
+    for (int k = 0; k < count; ++k) {
+        QString offset;
+        for (int draw = 0; draw <= OffsetRedraws; ++draw) {
+            random.reseed();
+            offset = NumberText(RoundHalfEven(span * random.next(), 3));
+            if (!used.contains(offset))
+                break;
+        }
+        used.insert(offset);
+        offsets.append(offset);
+    }
+    return offsets;
+}
+
+int VideoSlideShowComposer::pickIndex(int count, RandomSource &random)
+{
+    random.reseed();
+    return std::clamp(int(random.next() * count), 0, std::max(count - 1, 0));
+}
+
+QSize VideoSlideShowComposer::fitInto(QSize frame, QSize box)
+{
+    if (frame.isEmpty() || box.isEmpty())
+        return {};
+    const double aspect = double(frame.width()) / frame.height();
+    int width = box.width();
+    int height = int(RoundHalfEven(width / aspect));
+    if (height > box.height()) {
+        height = box.height();
+        width = int(RoundHalfEven(height * aspect));
+    }
+    return {std::max(width, 1), std::max(height, 1)};
+}
+
+QVector<QPoint> VideoSlideShowComposer::quarterPositions(QSize canvas, QSize frame)
+{
+    const double halfWidth = canvas.width() / 2.0;
+    const double halfHeight = canvas.height() / 2.0;
+    const int left = int(RoundHalfEven((halfWidth - frame.width()) / 2));
+    const int top = int(RoundHalfEven((halfHeight - frame.height()) / 2));
+    const int right = int(RoundHalfEven(halfWidth + (halfWidth - frame.width()) / 2));
+    const int bottom = int(RoundHalfEven(halfHeight + (halfHeight - frame.height()) / 2));
+    return {{left, top}, {right, top}, {left, bottom}, {right, bottom}};
+}
+
+QPoint VideoSlideShowComposer::centred(QSize canvas, QSize frame)
+{
+    return {int(RoundHalfEven((canvas.width() - frame.width()) / 2.0)),
+            int(RoundHalfEven((canvas.height() - frame.height()) / 2.0))};
+}
+
+// ---- one output ----------------------------------------------------------------
+
+OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &outputStart)
+{
+    const RunSettings &settings = m_env.settings;
+    OutputStatus status(m_env.context, OutputPath(settings, outputNumber), outputNumber,
+                        settings.maxText, outputStart, m_env.runStartTime);
+    m_status = &status;
+    m_env.random.reseed();
+
+    Slides slides;
+    slides.outputNumber = outputNumber;
+    slides.videoCount = settings.videoDrawCount;
+    slides.framesPerVideo = int(RoundHalfEven(
+        settings.pictureRange ? settings.pictureRange->minimum : LeadingNumber(settings.pictureRangeText)));
+    slides.slideSeconds = settings.slideSeconds;
+    if (m_canvas.isEmpty() || slides.videoCount < 1 || slides.framesPerVideo < 1
+        || slides.slideSeconds <= 0)
+        return status.fail();
+    emptyFolder(m_grabFolder);
+    emptyFolder(m_frameFolder);
+
+    const std::optional<DrawnSources> drawn =
+        DrawSources(m_env.videos, slides.videoCount, m_env.random, m_env.context);
+    if (!drawn)
+        return status.fail();
+    slides.perVideo.resize(slides.videoCount);
+    for (int j = 1; j <= slides.videoCount; ++j) {
+        const ChosenSource &source = drawn->sources.at(j - 1);
+        if (!grabFrames(j, source.path, source.durationSeconds, slides))
+            return OutputResult::Stopped;
+    }
+
+    const int budget = int(RoundHalfEven(slides.slideSeconds * FramesPerSecond));
+    status.show(MakingSlides + QStringLiteral("0/") + QString::number(budget) + QStringLiteral("之")
+                + QString::number(slides.videoCount + 1) + QLatin1Char('/')
+                + QString::number(slides.videoCount) + slideStatusTail());
+    const OutputResult painted =
+        settings.reuse ? paintVideoAfterVideo(slides) : paintFourFrameSlides(slides);
+    if (painted != OutputResult::Done)
+        return painted;
+
+    // The sound track lasts as long as the slides.
+    const double lengthSeconds = settings.reuse ? slides.videoCount * slides.slideSeconds
+                                                : slides.videoCount * slides.slideSeconds / 4;
+    const auto soundOf = [this, lengthSeconds](const QString &video) {
+        return MediaExtensions::inputSeek(QStringLiteral("0"), video)
+               + QStringList{QStringLiteral("-t"), NumberText(lengthSeconds), QStringLiteral("-i"), video,
+                             QStringLiteral("-y"), QStringLiteral("-q:a"), QStringLiteral("0"),
+                             m_env.workspacePath(QStringLiteral("Audio.mp3"))};
+    };
+    const auto longest = std::max_element(drawn->sources.begin(), drawn->sources.end(),
+                                          [](const ChosenSource &a, const ChosenSource &b) {
+                                              return a.durationSeconds < b.durationSeconds;
+                                          });
+    SoundTrackStep::Variant variant;
+    variant.videoSoundExtraction = soundOf(longest->path);
+    variant.firstVideoSoundExtraction = soundOf(drawn->sources.first().path);
+    SoundTrackStep soundTrack(m_env, status);
+    const SoundTrackStep::Result sound = soundTrack.prepare(lengthSeconds, variant);
+    if (sound.outcome == SoundTrackStep::Outcome::Stopped)
+        return OutputResult::Stopped;
+    if (sound.outcome == SoundTrackStep::Outcome::Failed)
+        return status.fail();
+
+    // A "%" of the workspace path is doubled: the frame pattern reads it as a number field.
+    QStringList arguments;
+    if (sound.outcome == SoundTrackStep::Outcome::Track)
+        arguments << QStringLiteral("-i") << sound.track;
+    arguments << QStringLiteral("-f") << QStringLiteral("image2") << QStringLiteral("-i")
+              << QString(m_frameFolder).replace(QLatin1Char('%'), QStringLiteral("%%")) + QDir::separator()
+                     + QStringLiteral("%06d.jpg")
+              << QStringLiteral("-q:v")
+              << QStringLiteral("0") << QStringLiteral("-q:a") << QStringLiteral("0") << QStringLiteral("-y")
+              << QStringLiteral("-r") << QString::number(FramesPerSecond);
+    const QString extension = QLatin1Char('.') + settings.outputType;
+    arguments << MediaExtensions::pixelFormatFor(extension);
+    // H.264 takes only even frame sizes: an odd side grows by a black line.
+    if (MediaExtensions::encodesH264(extension) && ((m_canvas.width() | m_canvas.height()) & 1))
+        arguments << QStringLiteral("-vf")
+                  << QStringLiteral("pad=%1:%2").arg(m_canvas.width() + (m_canvas.width() & 1))
+                         .arg(m_canvas.height() + (m_canvas.height() & 1));
+    arguments << status.outputPath();
+    return RunFinalComposition(m_env, status, arguments);
+}
+
+bool VideoSlideShowComposer::grabFrames(int video, const QString &path, double durationSeconds,
+                                        Slides &slides)
+{
+    const bool perVideo = m_env.settings.reuse;
+    const QString folder = perVideo ? m_grabFolder + QDir::separator() + QString::number(video)
+                                    : m_grabFolder;
+    QDir().mkpath(folder);
+    const QStringList offsets = grabOffsets(durationSeconds, slides.framesPerVideo, m_env.random);
+    for (int k = 1; k <= offsets.size(); ++k) {
+        const QString offset = offsets.at(k - 1);
+        const QString frame = folder + QDir::separator()
+                              + sixDigits(perVideo ? k : ++slides.grabCounter) + QStringLiteral(".jpg");
+        // The seek stands before the input: the tool then jumps to the offset
+        // instead of decoding the video from its start.
+        const QStringList arguments =
+            MediaExtensions::inputSeek(offset, path)
+            + QStringList{QStringLiteral("-i"), path, QStringLiteral("-y"), QStringLiteral("-t"),
+                          QStringLiteral("0.001"), QStringLiteral("-q:v"), QStringLiteral("0"),
+                          QStringLiteral("-f"), QStringLiteral("image2"), frame};
+        const QString status = QStringLiteral("状态：视频源随机帧抽取中...") + QString::number(k)
+                               + QLatin1Char('/') + QString::number(slides.framesPerVideo)
+                               + QStringLiteral("之") + QString::number(video) + QLatin1Char('/')
+                               + QString::number(slides.videoCount) + slideStatusTail();
+        if (m_env.runner.runTool(arguments, status, PauseFirst::No) == ToolRunResult::Stopped)
+            return false;
+        (perVideo ? slides.perVideo[video - 1] : slides.grabbed).append(frame);
+    }
+    return true;
+}
+
+OutputResult VideoSlideShowComposer::paintFourFrameSlides(Slides &slides)
+{
+    // A grab that failed wrote nothing or a frame without pixels: skipped.
+    QStringList usable;
+    std::copy_if(slides.grabbed.begin(), slides.grabbed.end(), std::back_inserter(usable), hasPixels);
+    const int slideCount = slides.framesPerVideo * slides.videoCount / 4;
+    const double framesPerSlide = slides.slideSeconds * FramesPerSecond / slides.framesPerVideo;
+    const QString frameTotal = NumberText(slides.framesPerVideo * slides.videoCount * framesPerSlide / 4);
+    const QSize quarter(m_canvas.width() / 2, m_canvas.height() / 2);
+    QStringList pool = usable;
+    for (int s = 1; s <= slideCount && !usable.isEmpty(); ++s) {
+        if (stopSeen())
+            return OutputResult::Stopped;
+        QImage &slide = canvas();
+        slide = m_blank;
+        for (int q = 0; q < 4 && !usable.isEmpty(); ++q) {
+            // Every frame not shown yet has the same odds; an unreadable one
+            // is dropped and the next is drawn in its place. Frames are shown
+            // again only when failed grabs left too few.
+            QImage frame;
+            while (frame.isNull() && !usable.isEmpty()) {
+                if (pool.isEmpty())
+                    pool = usable;
+                const QString path = pool.takeAt(pickIndex(int(pool.size()), m_env.random));
+                frame = ImageLibrary::load(path);
+                if (frame.isNull())
+                    usable.removeAll(path);
+            }
+            const QSize size = fitInto(frame.size(), quarter);
+            if (!size.isEmpty())
+                ImageLibrary::paint(slide, ImageLibrary::stretched(frame, size),
+                                    QRect(quarterPositions(m_canvas, size).at(q), size));
+        }
+        if (usable.isEmpty())
+            break;
+        if (!writeSlide(slide, std::max(1, int(framesPerSlide)), slides))
+            return m_status->fail();
+        m_status->show(MakingSlides + QString::number(slides.nextFrame - 1) + QLatin1Char('/') + frameTotal
+                       + slideStatusTail());
+    }
+    // No frame at all could be grabbed: there is nothing to show.
+    if (slides.lastFrame.isEmpty())
+        return m_status->fail();
+    const double lengthSeconds = slides.videoCount * slides.slideSeconds / 4;
+    if (!repeatLastFrame(int(RoundHalfEven(lengthSeconds * FramesPerSecond)) - (slides.nextFrame - 1),
+                         slides))
+        return m_status->fail();
+    return OutputResult::Done;
+}
+
+OutputResult VideoSlideShowComposer::paintVideoAfterVideo(Slides &slides)
+{
+    // Every video fills its P seconds, shared evenly among its frames that
+    // could be grabbed; a video of which none could be leaves its time to the
+    // padding at the end.
+    const int budget = int(RoundHalfEven(slides.slideSeconds * FramesPerSecond));
+    const bool fourQuarters = m_env.settings.slideFourSplit;
+    for (int j = 1; j <= slides.videoCount; ++j) {
+        QStringList frames;
+        const QStringList &grabbed = slides.perVideo.at(j - 1);
+        std::copy_if(grabbed.begin(), grabbed.end(), std::back_inserter(frames), hasPixels);
+        const qsizetype count = frames.size();
+        for (qsizetype i = 0; i < count; ++i) {
+            if (stopSeen())
+                return OutputResult::Stopped;
+            const int shown = int(i * budget / count);
+            const int frameCount = int((i + 1) * budget / count) - shown;
+            if (frameCount == 0)
+                continue;
+            // An unreadable frame: the one before it stays a while longer.
+            const bool painted = paintFrame(frames.at(i), fourQuarters);
+            const bool written = painted ? writeSlide(canvas(), frameCount, slides)
+                                         : repeatLastFrame(frameCount, slides);
+            if (painted && !written)
+                return m_status->fail();
+            m_status->show(MakingSlides + QString::number(shown + frameCount) + QLatin1Char('/')
+                           + QString::number(budget) + QStringLiteral("；") + QString::number(j)
+                           + QLatin1Char('/') + QString::number(slides.videoCount) + QLatin1Char(';')
+                           + QString::number(slides.outputNumber) + QLatin1Char('/')
+                           + m_env.settings.maxText);
+        }
+    }
+    if (slides.lastFrame.isEmpty())
+        return m_status->fail();
+    // The series lasts n x P seconds.
+    const int total = int(RoundHalfEven(slides.videoCount * slides.slideSeconds * FramesPerSecond));
+    if (!repeatLastFrame(total - (slides.nextFrame - 1), slides))
+        return m_status->fail();
+    return OutputResult::Done;
+}
+
+bool VideoSlideShowComposer::paintFrame(const QString &framePath, bool fourQuarters)
+{
+    const QImage frame = ImageLibrary::load(framePath);
+    const QSize box = fourQuarters ? QSize(m_canvas.width() / 2, m_canvas.height() / 2) : m_canvas;
+    const QSize size = fitInto(frame.size(), box);
+    if (size.isEmpty())
+        return false;
+    const QImage fitted = ImageLibrary::stretched(frame, size);
+    QImage &slide = canvas();
+    slide = m_blank;
+    const QVector<QPoint> at = fourQuarters ? quarterPositions(m_canvas, size)
+                                            : QVector<QPoint>{centred(m_canvas, size)};
+    for (const QPoint &point : at)
+        ImageLibrary::paint(slide, fitted, QRect(point, size));
+    return true;
+}
+
+QImage &VideoSlideShowComposer::canvas()
+{
+    return m_env.images ? m_env.images->PBack() : m_ownCanvas;
+}
+
+bool VideoSlideShowComposer::writeSlide(const QImage &slide, int frames, Slides &slides)
+{
+    const QString path = m_frameFolder + QDir::separator() + sixDigits(slides.nextFrame) + QStringLiteral(".jpg");
+    if (!ImageLibrary::saveJpeg(slide, path, 90))
+        return false;
+    ++slides.nextFrame;
+    slides.lastFrame = path;
+    return repeatLastFrame(frames - 1, slides);
+}
+
+bool VideoSlideShowComposer::repeatLastFrame(int frames, Slides &slides)
+{
+    if (frames <= 0)
+        return true;
+    if (slides.lastFrame.isEmpty())
+        return false;
+    for (int r = 0; r < frames; ++r) {
+        const QString path = m_frameFolder + QDir::separator() + sixDigits(slides.nextFrame) + QStringLiteral(".jpg");
+        if (!duplicateFile(slides.lastFrame, path))
+            return false;
+        ++slides.nextFrame;
+    }
+    return true;
+}
+
+QString VideoSlideShowComposer::slideStatusTail() const
+{
+    return QStringLiteral("；") + QString::number(m_status->outputNumber()) + QLatin1Char('/')
+           + m_env.settings.maxText;
+}
+
+bool VideoSlideShowComposer::stopSeen()
+{
+    m_env.context.pumpEvents();
+    return m_env.context.stopRequested();
+}
