@@ -1,11 +1,24 @@
 #include "app/compose/UsedSourceSets.h"
 
-#include "app/library/CombinationCount.h"
-
 #include <algorithm>
+#include <cmath>
+
+namespace {
+// The number of sets of k out of n, in floating point: a long list gives
+// more sets than an integer holds (it only has to beat the used count).
+double possibleSets(int n, int k)
+{
+    if (k < 0 || n < k)
+        return 0;
+    double sets = 1;
+    for (int i = 1; i <= k; ++i)
+        sets = sets * double(n - k + i) / double(i);
+    return std::round(sets);
+}
+}  // namespace
 
 UsedSourceSets::UsedSourceSets(int entryCount, int setSize)
-    : m_entryCount(entryCount), m_setSize(setSize), m_possibleSets(CombinationCount(entryCount, setSize))
+    : m_entryCount(entryCount), m_setSize(setSize), m_possibleSets(possibleSets(entryCount, setSize))
 {
 }
 
@@ -27,8 +40,6 @@ void UsedSourceSets::add(const QVector<int> &entries)
 
 bool UsedSourceSets::unusedRemain() const
 {
-    // CombinationCount saturates at 999999999 for long lists: far more sets
-    // than a run makes outputs.
     return double(m_used.size()) < m_possibleSets;
 }
 
