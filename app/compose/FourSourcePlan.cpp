@@ -44,9 +44,9 @@ std::optional<FourSourcePlan> FourSourcePlan::make(ComposeEnvironment &environme
     for (int k = 0; k < 4; ++k) {
         const ChosenSource &source = plan.sources[k];
         const bool longer = source.durationSeconds > plan.lengthSeconds;
-        plan.startTexts[k] = longer ? RandomStartText(source.durationSeconds - plan.lengthSeconds,
-                                                      environment.random)
-                                    : QStringLiteral("0");
+        plan.startTexts[k] =
+            longer ? RandomStartText(source.durationSeconds - plan.lengthSeconds, environment.random)
+                   : QStringLiteral("0");
         if ((longer && !cutFound) || (!longer && !cutFound && source.durationSeconds > longestSoFar)) {
             cutFound = longer;
             longestSoFar = source.durationSeconds;

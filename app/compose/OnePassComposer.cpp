@@ -11,7 +11,8 @@
 #include "app/run/OutputPath.h"
 
 OnePassComposer::OnePassComposer(ComposeEnvironment &environment)
-    : m_env(environment), m_usedSets(environment.videos.entryCount(), 4)
+    : m_env(environment),
+      m_usedSets(environment.videos.entryCount(), 4)
 {
 }
 
@@ -23,8 +24,8 @@ bool OnePassComposer::prepare(Workspace &)
 OutputResult OnePassComposer::compose(int outputNumber, const QDateTime &outputStart)
 {
     const RunSettings &settings = m_env.settings;
-    OutputStatus status(m_env.context, OutputPath(settings, outputNumber), outputNumber,
-                        settings.maxText, outputStart, m_env.runStartTime);
+    OutputStatus status(m_env.context, OutputPath(settings, outputNumber), outputNumber, settings.maxText,
+                        outputStart, m_env.runStartTime);
     const std::optional<FourSourcePlan> plan = FourSourcePlan::make(m_env, m_usedSets, status);
     if (!plan)
         return status.fail();
@@ -47,26 +48,28 @@ OutputResult OnePassComposer::compose(int outputNumber, const QDateTime &outputS
     const QString lengthText = NumberText(plan->lengthSeconds);
     for (int k = 0; k < 4; ++k) {
         const QString &path = plan->sources[k].path;
-        arguments << MediaExtensions::inputSeek(plan->startTexts[k], path) << QStringLiteral("-t") << lengthText
-                  << QStringLiteral("-i") << path;
+        arguments << MediaExtensions::inputSeek(plan->startTexts[k], path) << QStringLiteral("-t")
+                  << lengthText << QStringLiteral("-i") << path;
     }
     const FourUpLayout::Placement placement =
         settings.noSpace ? FourUpLayout::Placement::EdgeToEdge : FourUpLayout::Placement::Corners;
-    const QString filter = FourUpLayout::overlayFilter(firstVideo, plan->canvas,
-                                                 FourUpLayout::positions(plan->sources, plan->canvas, placement));
+    const QString filter = FourUpLayout::overlayFilter(
+        firstVideo, plan->canvas, FourUpLayout::positions(plan->sources, plan->canvas, placement));
     if (withTrack) {
-        arguments << QStringLiteral("-filter_complex") << filter << QStringLiteral("-map") << QStringLiteral("0:a");
+        arguments << QStringLiteral("-filter_complex") << filter << QStringLiteral("-map")
+                  << QStringLiteral("0:a");
     } else if (settings.audioRule == AudioRule::LongestVideo) {
         // "?": a silent video leaves the output silent instead of failing it.
         // The picture is mapped by name too: with no map standing, the tool
         // would pick another video's sound by itself.
-        arguments << QStringLiteral("-filter_complex") << filter + QStringLiteral("[v]") << QStringLiteral("-map")
-                  << QStringLiteral("[v]") << QStringLiteral("-map")
+        arguments << QStringLiteral("-filter_complex") << filter + QStringLiteral("[v]")
+                  << QStringLiteral("-map") << QStringLiteral("[v]") << QStringLiteral("-map")
                   << QString::number(firstVideo + plan->soundSource) + QStringLiteral(":a?");
     } else {
         arguments << QStringLiteral("-filter_complex") << filter;
     }
-    arguments << QStringLiteral("-y") << QStringLiteral("-q:v") << QStringLiteral("0") << QStringLiteral("-q:a")
-              << QStringLiteral("0") << MediaExtensions::pixelFormatFor(settings.outputType) << status.outputPath();
+    arguments << QStringLiteral("-y") << QStringLiteral("-q:v") << QStringLiteral("0")
+              << QStringLiteral("-q:a") << QStringLiteral("0")
+              << MediaExtensions::pixelFormatFor(settings.outputType) << status.outputPath();
     return RunFinalComposition(m_env, status, arguments);
 }

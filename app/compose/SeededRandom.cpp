@@ -1,8 +1,12 @@
 #include "app/compose/SeededRandom.h"
 
-SeededRandom::SeededRandom(quint64 seed) : m_engine(seed) {}
+SeededRandom::SeededRandom(quint64 seed) : m_engine(seed)
+{
+}
 
-void SeededRandom::reseed() {}
+void SeededRandom::reseed()
+{
+}
 
 double SeededRandom::next()
 {

@@ -18,7 +18,9 @@ double possibleSets(int n, int k)
 }  // namespace
 
 UsedSourceSets::UsedSourceSets(int entryCount, int setSize)
-    : m_entryCount(entryCount), m_setSize(setSize), m_possibleSets(possibleSets(entryCount, setSize))
+    : m_entryCount(entryCount),
+      m_setSize(setSize),
+      m_possibleSets(possibleSets(entryCount, setSize))
 {
 }
 

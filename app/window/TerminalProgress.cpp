@@ -7,7 +7,11 @@
 
 #include <cmath>
 
-TerminalProgress::TerminalProgress(BatchDialogs &dialogs, int columns) : m_dialogs(dialogs), m_columns(columns) {}
+TerminalProgress::TerminalProgress(BatchDialogs &dialogs, int columns)
+    : m_dialogs(dialogs),
+      m_columns(columns)
+{
+}
 
 QString TerminalProgress::stepOf(const QString &statusText)
 {
@@ -19,7 +23,8 @@ QString TerminalProgress::stepOf(const QString &statusText)
     return step.remove(tail);
 }
 
-QString TerminalProgress::timeLeftText(qint64 runSeconds, qint64 outputSeconds, int outputNumber, int outputCount)
+QString TerminalProgress::timeLeftText(qint64 runSeconds, qint64 outputSeconds, int outputNumber,
+                                       int outputCount)
 {
     const int finished = outputNumber - 1;
     if (finished < 1)
