@@ -1,5 +1,6 @@
 #include "platform/RarTool.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -17,6 +18,34 @@ QString RarTool::locate()
     return appPath.value(QStringLiteral("Default")).toString().trimmed();
 #else
     return QStandardPaths::findExecutable(QStringLiteral("bsdtar"));
+#endif
+}
+
+QString RarTool::locateWithAlternative()
+{
+    const QString tool = locate();
+#ifdef _WIN32
+    if (tool.isEmpty()) {
+        QSettings appPath(
+            QStringLiteral(
+                "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\HaoZipC.exe"),
+            QSettings::NativeFormat);
+        return appPath.value(QStringLiteral("Default")).toString().trimmed();
+    }
+#endif
+    return tool;
+}
+
+QStringList RarTool::extractArguments(const QString &archivePath, const QString &destinationFolder)
+{
+#ifdef _WIN32
+    return {QStringLiteral("x"), QStringLiteral("-y"), QDir::toNativeSeparators(archivePath),
+            QDir::toNativeSeparators(destinationFolder)};
+#else
+    // The files belong to whoever runs the update, never to the archive's owners.
+    return {QStringLiteral("-x"), QStringLiteral("--no-same-owner"),
+            QStringLiteral("-f"), archivePath,
+            QStringLiteral("-C"), destinationFolder};
 #endif
 }
 

@@ -24,4 +24,9 @@ public:
     // finish within the time limit.
     static std::optional<QStringList> listEntries(const QString &toolPath, const QString &archivePath,
                                                   int timeLimitMilliseconds = 60000);
+    // The restarter's lookup: as locate(), then HaoZipC's App Paths key on Windows.
+    static QString locateWithAlternative();
+    // Arguments that extract the archive with full paths into the folder,
+    // overwriting what is there.
+    static QStringList extractArguments(const QString &archivePath, const QString &destinationFolder);
 };

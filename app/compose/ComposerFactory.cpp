@@ -3,6 +3,7 @@
 #include "app/compose/ComposeEnvironment.h"
 #include "app/compose/FourSourceComposer.h"
 #include "app/compose/OnePassComposer.h"
+#include "app/compose/PreciseFourSplitComposer.h"
 #include "app/compose/SameVideoComposer.h"
 #include "app/compose/UnavailableComposer.h"
 #include "app/compose/VideoSlideShowComposer.h"
@@ -17,9 +18,10 @@ std::unique_ptr<Composer> MakeComposer(ComposeEnvironment &environment)
             return std::make_unique<VideoSlideShowComposer>(environment);
         if (s.reuse)
             return std::make_unique<SameVideoComposer>(environment);
-        if (s.fourSourcePipeline == FourSourcePipeline::OnePass && !s.preciseQuad)
+        if (s.preciseQuad)
+            return std::make_unique<PreciseFourSplitComposer>(environment);
+        if (s.fourSourcePipeline == FourSourcePipeline::OnePass)
             return std::make_unique<OnePassComposer>(environment);
-        // The precise four-split (ChAcc) cuts like the four-source composer for now.
         return std::make_unique<FourSourceComposer>(environment);
     case ComposeMode::PicturePicture:
         return std::make_unique<UnavailableComposer>(

@@ -1,11 +1,13 @@
 #include "app/compose/FourSourceComposer.h"
 
 #include "app/compose/ComposeEnvironment.h"
+#include "app/compose/CutStarts.h"
 #include "app/compose/FinalComposition.h"
 #include "app/compose/FourSourcePlan.h"
 #include "app/compose/FourUpLayout.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
+#include "app/compose/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
 #include "app/run/NumberText.h"
 #include "app/run/OutputPath.h"
@@ -13,6 +15,9 @@
 #include "app/run/ToolRunner.h"
 
 #include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
 
 namespace {
 
@@ -35,23 +40,30 @@ OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outp
     const RunSettings &settings = m_env.settings;
     OutputStatus status(m_env.context, OutputPath(settings, outputNumber), outputNumber,
                         settings.maxText, outputStart, m_env.runStartTime);
-    const std::optional<FourSourcePlan> plan = FourSourcePlan::make(m_env, m_usedSets, status);
+    m_env.random.reseed();
+
+    const std::optional<FourSourcePlan> plan = PlanFourSources(m_env, m_usedSets, status);
     if (!plan)
         return status.fail();
     const FourSources &sources = plan->sources;
-    const QString lengthText = NumberText(plan->lengthSeconds);
+    const QSize canvas = plan->canvas;
+    const double length = plan->lengthSeconds;
+    const QString lengthText = NumberText(length);
 
     // Cut each source to the common length; the four cuts run side by side.
+    // The sound for the longest-video rule is that of the first source longer
+    // than the length, cut like its picture, or else of the longest source.
     const bool reEncode = settings.preciseCut;
     const QString extractedAudio = m_env.workspacePath(QStringLiteral("Audio.mp3"));
+    const CutStarts starts = DrawCutStarts(sources, length, m_env.random);
     QStringList soundExtraction;
     QStringList clips;
     for (int k = 0; k < 4; ++k) {
         const ChosenSource &source = sources[k];
         status.show(Normalising + QString::number(k + 1) + QStringLiteral("/4"));
-        const QStringList input = MediaExtensions::inputSeek(plan->startTexts[k], source.path)
+        const QStringList input = MediaExtensions::inputSeek(starts.startTexts[k], source.path)
                                   + QStringList{QStringLiteral("-t"), lengthText, QStringLiteral("-i"), source.path};
-        if (k == plan->soundSource) {
+        if (k == starts.soundSource) {
             // Re-encoded in both cut modes: a stream copy of a sound that is
             // not MP3 cannot be written into Audio.mp3.
             soundExtraction = input + QStringList{QStringLiteral("-y"), QStringLiteral("-q:a"), QStringLiteral("0"),
@@ -77,7 +89,7 @@ OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outp
 
     SoundTrackStep::Variant variant;
     variant.videoSoundExtraction = soundExtraction;
-    const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(plan->lengthSeconds, variant);
+    const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(length, variant);
     if (sound.outcome == SoundTrackStep::Outcome::Stopped)
         return OutputResult::Stopped;
     if (sound.outcome == SoundTrackStep::Outcome::Failed)
@@ -92,8 +104,8 @@ OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outp
     for (const QString &clip : std::as_const(clips))
         arguments << QStringLiteral("-i") << clip;
     arguments << QStringLiteral("-filter_complex")
-              << FourUpLayout::overlayFilter(withTrack ? 1 : 0, plan->canvas,
-                                               FourUpLayout::positions(sources, plan->canvas, placement));
+              << FourUpLayout::overlayFilter(withTrack ? 1 : 0, canvas,
+                                             FourUpLayout::positions(sources, canvas, placement));
     // With a track it is mapped by hand (see the same-video composer). A
     // longest video without sound leaves the output silent: the default
     // selection would take another video's sound.

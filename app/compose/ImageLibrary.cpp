@@ -64,8 +64,11 @@ bool ImageLibrary::paint(QImage &canvas, const QImage &picture, const QRect &des
 
 bool ImageLibrary::saveJpeg(const QImage &picture, const QString &path, int quality)
 {
-    // JPEG keeps no alpha channel.
-    return !picture.isNull() && writeImage(picture.convertToFormat(QImage::Format_RGB32), path, "JPG", quality);
+    // JPEG keeps no alpha channel; a picture without one is written as it is.
+    if (picture.isNull())
+        return false;
+    return writeImage(picture.hasAlphaChannel() ? picture.convertToFormat(QImage::Format_RGB32) : picture, path,
+                      "JPG", quality);
 }
 
 bool ImageLibrary::saveBmp(const QImage &picture, const QString &path)

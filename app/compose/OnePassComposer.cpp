@@ -1,11 +1,13 @@
 #include "app/compose/OnePassComposer.h"
 
 #include "app/compose/ComposeEnvironment.h"
+#include "app/compose/CutStarts.h"
 #include "app/compose/FinalComposition.h"
 #include "app/compose/FourSourcePlan.h"
 #include "app/compose/FourUpLayout.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
+#include "app/compose/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
 #include "app/run/NumberText.h"
 #include "app/run/OutputPath.h"
@@ -26,9 +28,13 @@ OutputResult OnePassComposer::compose(int outputNumber, const QDateTime &outputS
     const RunSettings &settings = m_env.settings;
     OutputStatus status(m_env.context, OutputPath(settings, outputNumber), outputNumber, settings.maxText,
                         outputStart, m_env.runStartTime);
-    const std::optional<FourSourcePlan> plan = FourSourcePlan::make(m_env, m_usedSets, status);
+    // The draws in the order of the four-source composer, so that a seed
+    // gives the same output either way.
+    m_env.random.reseed();
+    const std::optional<FourSourcePlan> plan = PlanFourSources(m_env, m_usedSets, status);
     if (!plan)
         return status.fail();
+    const CutStarts starts = DrawCutStarts(plan->sources, plan->lengthSeconds, m_env.random);
 
     // A chosen audio is cut by the final step as it reads it; the
     // longest-video rule maps that video's sound below.
@@ -48,7 +54,7 @@ OutputResult OnePassComposer::compose(int outputNumber, const QDateTime &outputS
     const QString lengthText = NumberText(plan->lengthSeconds);
     for (int k = 0; k < 4; ++k) {
         const QString &path = plan->sources[k].path;
-        arguments << MediaExtensions::inputSeek(plan->startTexts[k], path) << QStringLiteral("-t")
+        arguments << MediaExtensions::inputSeek(starts.startTexts[k], path) << QStringLiteral("-t")
                   << lengthText << QStringLiteral("-i") << path;
     }
     const FourUpLayout::Placement placement =
@@ -64,12 +70,11 @@ OutputResult OnePassComposer::compose(int outputNumber, const QDateTime &outputS
         // would pick another video's sound by itself.
         arguments << QStringLiteral("-filter_complex") << filter + QStringLiteral("[v]")
                   << QStringLiteral("-map") << QStringLiteral("[v]") << QStringLiteral("-map")
-                  << QString::number(firstVideo + plan->soundSource) + QStringLiteral(":a?");
+                  << QString::number(firstVideo + starts.soundSource) + QStringLiteral(":a?");
     } else {
         arguments << QStringLiteral("-filter_complex") << filter;
     }
-    arguments << QStringLiteral("-y") << QStringLiteral("-q:v") << QStringLiteral("0")
-              << QStringLiteral("-q:a") << QStringLiteral("0")
-              << MediaExtensions::pixelFormatFor(settings.outputType) << status.outputPath();
+    arguments << QStringLiteral("-y") << QStringLiteral("-q:v") << QStringLiteral("0") << QStringLiteral("-q:a")
+              << QStringLiteral("0") << MediaExtensions::pixelFormatFor(settings.outputType) << status.outputPath();
     return RunFinalComposition(m_env, status, arguments);
 }

@@ -52,13 +52,9 @@ SoundTrackStep::Result SoundTrackStep::prepare(double lengthSeconds, const Varia
     case AudioRule::FixedAudio:
         return chosenAudio(lengthSeconds, variant);
     case AudioRule::LongestVideo:
-        if (!variant.videoSoundExtraction.isEmpty())
-            return extractVideoSound(variant.videoSoundExtraction);
-        break;
+        return videoSound(variant.videoSoundExtraction, variant);
     case AudioRule::FirstVideo:
-        if (!variant.firstVideoSoundExtraction.isEmpty())
-            return extractVideoSound(variant.firstVideoSoundExtraction);
-        break;
+        return videoSound(variant.firstVideoSoundExtraction, variant);
     }
     return {Outcome::NoTrack, {}, {}};
 }
@@ -140,11 +136,25 @@ SoundTrackStep::Result SoundTrackStep::fillUp(double audioSeconds, const QString
     return trackResult(hasContent(joined) ? joined : audio);
 }
 
-SoundTrackStep::Result SoundTrackStep::extractVideoSound(const QStringList &extraction)
+SoundTrackStep::Result SoundTrackStep::videoSound(const QStringList &extraction, const Variant &variant)
+{
+    if (extraction.isEmpty())
+        return {Outcome::NoTrack, {}, {}};
+    const QString extracting = QStringLiteral("状态：提取音频中...");
+    if (variant.preparation == Variant::Preparation::AsExtracted)
+        return extractVideoSound(extraction, extracting);
+    // Prepared again: the longest-video rule extracts first as a step of its own.
+    if (m_env.settings.audioRule == AudioRule::LongestVideo
+        && extractVideoSound(extraction, extracting).outcome == Outcome::Stopped)
+        return {Outcome::Stopped, {}, {}};
+    return extractVideoSound(extraction, AudioPreparing);
+}
+
+SoundTrackStep::Result SoundTrackStep::extractVideoSound(const QStringList &extraction, const QString &statusText)
 {
     const QString extracted = extraction.last();
     removeStale(extracted);
-    if (m_env.runner.runTool(extraction, QStringLiteral("状态：提取音频中..."), PauseFirst::No)
+    if (m_env.runner.runTool(extraction, statusText, PauseFirst::No)
         == ToolRunResult::Stopped)
         return {Outcome::Stopped, {}, {}};
     // A silent source gives no sound to extract: the output is then made

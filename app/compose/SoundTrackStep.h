@@ -32,6 +32,11 @@ public:
         // The same for the first-video rule; empty: no track, the videos' own
         // sound plays.
         QStringList firstVideoSoundExtraction;
+        // How the extracted sound becomes the track: as it is, or, in the
+        // modes that paint their frames, by running the extraction (again)
+        // as the track's preparation, under "状态：音频预处理中...".
+        enum class Preparation { AsExtracted, ExtractedAgain };
+        Preparation preparation = Preparation::AsExtracted;
     };
     enum class Outcome { Track, NoTrack, Failed, Stopped };
     struct Result {
@@ -53,7 +58,9 @@ public:
 private:
     Result chosenAudio(double lengthSeconds, const Variant &variant);
     Result fillUp(double audioSeconds, const QString &video);
-    Result extractVideoSound(const QStringList &extraction);
+    // The sound of a video for the two video rules.
+    Result videoSound(const QStringList &extraction, const Variant &variant);
+    Result extractVideoSound(const QStringList &extraction, const QString &statusText);
 
     ComposeEnvironment &m_env;
     OutputStatus &m_status;

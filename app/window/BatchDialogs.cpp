@@ -28,7 +28,7 @@ void BatchDialogs::printLine(const QString &text)
 {
     endProgressLine();
     QString oneLine = text;
-    oneLine.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    oneLine.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
     m_err << oneLine << '\n';
     m_err.flush();
 }

@@ -300,14 +300,6 @@ TEST_F(VideoVideoFourSourceTest, AviOutputGetsNoPixelFormat)
     EXPECT_TRUE(bench.runner.arguments[4].endsWith(QStringLiteral("/Out/0001.avi")));
 }
 
-TEST_F(VideoVideoFourSourceTest, ThePreciseFourSplitOptionCutsLikeTheOrdinaryVariantForNow)
-{
-    bench.settings.preciseQuad = true;
-    bench.setDraws({0, 0, 0, 0, 0.125, 0.5});
-    bench.compose(1);
-    EXPECT_EQ(bench.runner.arguments, copyCutsOfTheUsualDraws() + QStringList{equalFinal({})});
-}
-
 TEST_F(VideoVideoFourSourceTest, DrawsTakeRandomTimesEntriesMinusOneRoundedAndNeverRepeat)
 {
     // 0.5 × 3 = 1.5 → 2 (ties to even): c; then 0.5 × 2 = 1: b; 0.9 × 1 = 0.9 → 1: d; a is left.

@@ -115,7 +115,7 @@ TEST_F(ParallelLoadingTest, ClosingTheWindowDuringALoadOrAnAddEndsTheProgram)
         ScriptedProber prober;
         FixedRandom random;
         const WindowServices services{&dialogs, &prober, &random, QStringLiteral(ZARV_PROGRAM_DIR),
-                                      folder.path() + QStringLiteral("/work/"), folder.path() + QStringLiteral("/data/")};
+                                      folder.path() + QStringLiteral("/work/"), folder.path() + QStringLiteral("/data/"), QUrl()};
         FFmain window(services);
         dialogs.setOwner(&window);
         window.show();
