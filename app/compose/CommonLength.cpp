@@ -5,20 +5,26 @@
 
 #include <algorithm>
 
+std::optional<double> OutputLength(const RunSettings &settings, RandomSource &random)
+{
+    if (!settings.randomLength)
+        return settings.lengthSeconds;
+    if (!settings.randomLengthRange)
+        return std::nullopt;
+    const NumberRange range = *settings.randomLengthRange;
+    return RoundHalfEven((range.maximum - range.minimum) * random.next(), 3) + range.minimum;
+}
+
 std::optional<double> CommonLength(const RunSettings &settings, const FourSources &sources,
                                    double longestSeconds, double shortestSeconds,
                                    RandomSource &random)
 {
     switch (settings.lengthRule) {
     case LengthRule::Fixed: {
-        double length = settings.lengthSeconds;
-        if (settings.randomLength) {
-            if (!settings.randomLengthRange)
-                return std::nullopt;
-            const NumberRange range = *settings.randomLengthRange;
-            length = RoundHalfEven((range.maximum - range.minimum) * random.next(), 3) + range.minimum;
-        }
-        return std::min(length, longestSeconds);
+        const std::optional<double> length = OutputLength(settings, random);
+        if (!length)
+            return std::nullopt;
+        return std::min(*length, longestSeconds);
     }
     case LengthRule::FirstVideo: return sources[0].durationSeconds;
     case LengthRule::ShortestVideo: return shortestSeconds;

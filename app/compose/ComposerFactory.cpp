@@ -3,15 +3,15 @@
 #include "app/compose/ComposeEnvironment.h"
 #include "app/compose/FourSourceComposer.h"
 #include "app/compose/OnePassComposer.h"
+#include "app/compose/MixedComposer.h"
+#include "app/compose/PicturePictureComposer.h"
 #include "app/compose/PreciseFourSplitComposer.h"
 #include "app/compose/SameVideoComposer.h"
-#include "app/compose/UnavailableComposer.h"
 #include "app/compose/VideoSlideShowComposer.h"
 
 std::unique_ptr<Composer> MakeComposer(ComposeEnvironment &environment)
 {
     const RunSettings &s = environment.settings;
-    RunContext &context = environment.context;
     switch (s.composeMode) {
     case ComposeMode::VideoVideo:
         if (s.slideShow)
@@ -24,12 +24,12 @@ std::unique_ptr<Composer> MakeComposer(ComposeEnvironment &environment)
             return std::make_unique<OnePassComposer>(environment);
         return std::make_unique<FourSourceComposer>(environment);
     case ComposeMode::PicturePicture:
-        return std::make_unique<UnavailableComposer>(
-            context, QStringLiteral("状态：此组合模式尚未提供，视频生成失败！"), OutputResult::Failed);
+        return std::make_unique<PicturePictureComposer>(
+            environment, s.reuse ? PicturePictureComposer::Clips::OneForAll
+                                 : PicturePictureComposer::Clips::OnePerQuadrant);
     case ComposeMode::Mixed:
         break;
     }
     // Mixed, and any other value as the mixed mode.
-    return std::make_unique<UnavailableComposer>(
-        context, QStringLiteral("状态：此组合模式尚未提供，视频生成失败！"), OutputResult::Failed);
+    return std::make_unique<MixedComposer>(environment);
 }

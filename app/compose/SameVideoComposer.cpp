@@ -3,6 +3,7 @@
 #include "app/compose/CellNumber.h"
 #include "app/compose/ComposeEnvironment.h"
 #include "app/compose/FinalComposition.h"
+#include "app/compose/FourUpFilter.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
 #include "app/compose/RandomSource.h"
@@ -56,10 +57,7 @@ OutputResult SameVideoComposer::compose(int outputNumber, const QDateTime &outpu
     for (int i = 0; i < 4; ++i)
         arguments << QStringLiteral("-i") << source;
     const int first = track.isEmpty() ? 0 : 1;
-    arguments << QStringLiteral("-filter_complex")
-              << QStringLiteral("[%1:v]pad=iw*2:ih*2[a];[a][%2:v]overlay=w[b];[b][%3:v]overlay=0:h[c];"
-                                "[c][%4:v]overlay=w:h")
-                     .arg(first).arg(first + 1).arg(first + 2).arg(first + 3);
+    arguments << QStringLiteral("-filter_complex") << DoubledFourUpFilter(first);
     // The track is mapped by hand, or the default selection could prefer
     // the video's own sound; the filter's unlabeled output is still mapped.
     if (!track.isEmpty())

@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 const QString AudioPreparing = QStringLiteral("状态：音频预处理中...");
@@ -52,8 +54,12 @@ SoundTrackStep::Result SoundTrackStep::prepare(double lengthSeconds, const Varia
     case AudioRule::FixedAudio:
         return chosenAudio(lengthSeconds, variant);
     case AudioRule::LongestVideo:
+        if (variant.videoRules == VideoRules::FixedAudio)
+            return chosenAudio(lengthSeconds, variant);
         return videoSound(variant.videoSoundExtraction, variant);
     case AudioRule::FirstVideo:
+        if (variant.videoRules == VideoRules::FixedAudio)
+            return chosenAudio(lengthSeconds, variant);
         return videoSound(variant.firstVideoSoundExtraction, variant);
     }
     return {Outcome::NoTrack, {}, {}};
@@ -62,11 +68,10 @@ SoundTrackStep::Result SoundTrackStep::prepare(double lengthSeconds, const Varia
 bool SoundTrackStep::pickRandomAudio()
 {
     const int entries = m_env.audios.entryCount();
-    int entry = int(RoundHalfEven(m_env.random.next() * double(entries)));
-    if (entry < 1)
-        entry = 1;
-    if (entry > entries)
+    if (entries < 1)
         return false;
+    // Every entry with the same odds (the integer part of random x entries).
+    const int entry = std::clamp(int(m_env.random.next() * double(entries)) + 1, 1, entries);
     const QString path = m_env.audios.fullPath(entry);
     const QString lengthCaption = m_env.audios.cell(entry, SourceTable::AudioDuration) + QStringLiteral("秒");
     m_env.settings.fixedAudioText = path;
@@ -84,6 +89,8 @@ SoundTrackStep::Result SoundTrackStep::chosenAudio(double lengthSeconds, const V
     if (audioSeconds <= lengthSeconds) {
         if (!variant.fillUpVideo.isEmpty() && settings.addAudio)
             return fillUp(audioSeconds, variant.fillUpVideo);
+        if (variant.shortAudio == ShortAudio::Repeat && settings.addAudio && audioSeconds < lengthSeconds)
+            return repeat(audioSeconds, lengthSeconds, variant);
         return trackResult(audio);
     }
     QString start = QStringLiteral("0");
@@ -92,7 +99,7 @@ SoundTrackStep::Result SoundTrackStep::chosenAudio(double lengthSeconds, const V
     const QStringList cut{QStringLiteral("-ss"), start, QStringLiteral("-t"), NumberText(lengthSeconds)};
     if (variant.audioCut == AudioCut::InFinalStep)
         return {Outcome::Track, audio, cut + QStringList{QStringLiteral("-i"), audio}};
-    const QString track = m_env.workspacePath(QStringLiteral("Tmp") + MediaExtensions::audioCutExtension(audio));
+    const QString track = m_env.workspacePath(variant.cutName + MediaExtensions::audioCutExtension(audio));
     removeStale(track);
     const QStringList arguments = cut
                                   + QStringList{QStringLiteral("-i"), audio, QStringLiteral("-y"),
@@ -136,11 +143,45 @@ SoundTrackStep::Result SoundTrackStep::fillUp(double audioSeconds, const QString
     return trackResult(hasContent(joined) ? joined : audio);
 }
 
+SoundTrackStep::Result SoundTrackStep::repeat(double audioSeconds, double lengthSeconds,
+                                              const Variant &variant)
+{
+    // As many copies as cover the length (half a copy more, rounded), joined,
+    // then cut to the length.
+    const QString audio = m_env.settings.fixedAudioText;
+    if (audioSeconds <= 0)
+        return trackResult(audio);  // no length to count copies by
+    const int copies = int(RoundHalfEven(lengthSeconds / audioSeconds + 0.5));
+    const QString extension = MediaExtensions::audioCutExtension(audio);
+    const QString list = m_env.workspacePath(QStringLiteral("List.txt"));
+    const QString joined = m_env.workspacePath(QStringLiteral("M") + extension);
+    const QString track = m_env.workspacePath(variant.cutName + extension);
+    for (const QString &path : {joined, track})
+        removeStale(path);
+    if (!WriteConcatList(list, QStringList(copies, audio)))
+        return {Outcome::Failed, {}, {}};
+    const QStringList join{QStringLiteral("-f"), QStringLiteral("concat"), QStringLiteral("-safe"),
+                           QStringLiteral("0"),  QStringLiteral("-i"),     list,
+                           QStringLiteral("-y"), QStringLiteral("-q:a"),   QStringLiteral("0"),
+                           QStringLiteral("-c"), QStringLiteral("copy"),   joined};
+    if (m_env.runner.runTool(join, AudioPreparing, PauseFirst::No) == ToolRunResult::Stopped)
+        return {Outcome::Stopped, {}, {}};
+    const QStringList cut{QStringLiteral("-ss"),     QStringLiteral("0"),    QStringLiteral("-t"),
+                          NumberText(lengthSeconds), QStringLiteral("-i"),   joined,
+                          QStringLiteral("-y"),      QStringLiteral("-q:a"), QStringLiteral("0"),
+                          QStringLiteral("-c"),      QStringLiteral("copy"), track};
+    if (m_env.runner.runTool(cut, AudioPreparing, PauseFirst::No) == ToolRunResult::Stopped)
+        return {Outcome::Stopped, {}, {}};
+    if (!hasContent(track))
+        return {Outcome::Failed, {}, {}};
+    return trackResult(track);
+}
+
 SoundTrackStep::Result SoundTrackStep::videoSound(const QStringList &extraction, const Variant &variant)
 {
     if (extraction.isEmpty())
         return {Outcome::NoTrack, {}, {}};
-    const QString extracting = QStringLiteral("状态：提取音频中...");
+    const QString extracting = variant.extractionStatus;
     if (variant.preparation == Variant::Preparation::AsExtracted)
         return extractVideoSound(extraction, extracting);
     // Prepared again: the longest-video rule extracts first as a step of its own.

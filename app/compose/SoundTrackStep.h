@@ -17,11 +17,21 @@ public:
     // Where a chosen audio longer than the output is cut: in a step of its
     // own into the workspace, or by the final step as it reads the audio.
     enum class AudioCut { OwnStep, InFinalStep };
+    enum class ShortAudio { AsIs, Repeat };
+    // What the two video-sound rules mean in a mode: a video's sound, or (in
+    // a mode without videos) the fixed audio like the chosen-audio rules.
+    enum class VideoRules { VideoSound, FixedAudio };
     struct Variant {
         AudioCut audioCut = AudioCut::OwnStep;
+        VideoRules videoRules = VideoRules::VideoSound;
         // Extra arguments of the cut of a long audio ({"-acodec", "copy"}).
         QStringList cutCodec;
         PauseFirst cutPause = PauseFirst::No;
+        // The cut's file name in the workspace, before its extension.
+        QString cutName = QStringLiteral("Tmp");
+        // With ChAddAudio a shorter audio is repeated up to the length
+        // (without a fillUpVideo); otherwise it plays as it is.
+        ShortAudio shortAudio = ShortAudio::AsIs;
         // A video whose own sound fills up a shorter audio when ChAddAudio is
         // ticked; empty: a shorter audio plays as it is.
         QString fillUpVideo;
@@ -32,6 +42,7 @@ public:
         // The same for the first-video rule; empty: no track, the videos' own
         // sound plays.
         QStringList firstVideoSoundExtraction;
+        QString extractionStatus = QStringLiteral("状态：提取音频中...");
         // How the extracted sound becomes the track: as it is, or, in the
         // modes that paint their frames, by running the extraction (again)
         // as the track's preparation, under "状态：音频预处理中...".
@@ -58,6 +69,7 @@ public:
 private:
     Result chosenAudio(double lengthSeconds, const Variant &variant);
     Result fillUp(double audioSeconds, const QString &video);
+    Result repeat(double audioSeconds, double lengthSeconds, const Variant &variant);
     // The sound of a video for the two video rules.
     Result videoSound(const QStringList &extraction, const Variant &variant);
     Result extractVideoSound(const QStringList &extraction, const QString &statusText);

@@ -1,5 +1,7 @@
 #include "ComposeBench.h"
 
+#include "MediaFactory.h"
+
 #include "app/compose/ComposerFactory.h"
 
 #include <QDir>
@@ -62,6 +64,15 @@ QString ComposeBench::addAudio(const QString &name, const QString &durationText)
     touch(source(name));
     audios.append({name, sourceFolder, durationText});
     return source(name);
+}
+
+bool ComposeBench::addPictureSet()
+{
+    const QList<MediaFactory::PictureFile> made = MediaFactory::makePictureSet(sourceFolder);
+    for (const MediaFactory::PictureFile &picture : made)
+        pictures.append(
+            {picture.name, sourceFolder, QString::number(picture.width), QString::number(picture.height)});
+    return !made.isEmpty();
 }
 
 QString ComposeBench::output(int number) const

@@ -23,6 +23,8 @@ public:
     QString addVideo(const QString &name, int width, int height, const QString &durationText);
     // Adds an audio row, creating an empty file likewise.
     QString addAudio(const QString &name, const QString &durationText);
+    // Makes the pictures of MediaFactory::makePictureSet and lists them.
+    bool addPictureSet();
 
     QString source(const QString &name) const { return sourceFolder + QLatin1Char('/') + name; }
     QString work(const QString &name) const { return workspace + QLatin1Char('/') + name; }

@@ -1,5 +1,6 @@
 #include "MediaFactory.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -80,6 +81,23 @@ bool makePicture(const QString &path, int width, int height)
     return runFfmpeg({"-f", "lavfi", "-i",
                       QStringLiteral("testsrc=size=%1x%2:rate=1").arg(width).arg(height),
                       "-frames:v", "1", path});
+}
+
+QList<PictureFile> makePictureSet(const QString &folder)
+{
+    const QList<PictureFile> pictures{{QStringLiteral("横幅 landscape.jpg"), 1920, 1080},
+                                      {QStringLiteral("portrait.png"), 1080, 1920},
+                                      {QStringLiteral("square.jpg"), 500, 500},
+                                      {QStringLiteral("odd.bmp"), 641, 359},
+                                      {QStringLiteral("broken.jpg"), 640, 480}};
+    for (const PictureFile &picture : pictures.first(4)) {
+        if (!makePicture(folder + QLatin1Char('/') + picture.name, picture.width, picture.height))
+            return {};
+    }
+    QFile broken(folder + QLatin1Char('/') + pictures.last().name);
+    if (!broken.open(QIODevice::WriteOnly) || broken.write("not a picture") < 0)
+        return {};
+    return pictures;
 }
 
 StreamFacts probe(const QString &path)

@@ -18,6 +18,16 @@ bool makeVideo(const QString &path, int width, int height, double seconds,
 bool makeAudio(const QString &path, double seconds);
 bool makePicture(const QString &path, int width, int height);
 
+// Pictures of every shape a picture list meets, made in folder: landscape,
+// portrait, square, odd-sized, and a file that is no picture at all (listed
+// as 640x480). Each is given as its file name, width and height.
+struct PictureFile {
+    QString name;
+    int width = 0;
+    int height = 0;
+};
+QList<PictureFile> makePictureSet(const QString &folder);
+
 struct StreamFacts {
     double durationSeconds = -1;  // of the container
     int width = 0;

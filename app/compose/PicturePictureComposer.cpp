@@ -1,0 +1,128 @@
+#include "app/compose/PicturePictureComposer.h"
+
+#include "app/compose/CommonLength.h"
+#include "app/compose/ComposeEnvironment.h"
+#include "app/compose/EntryPool.h"
+#include "app/compose/FinalComposition.h"
+#include "app/compose/FourUpFilter.h"
+#include "app/compose/PictureFrames.h"
+#include "app/compose/MediaExtensions.h"
+#include "app/compose/OutputStatus.h"
+#include "app/compose/PictureClip.h"
+#include "app/compose/QuadrantFit.h"
+#include "app/compose/RandomSource.h"
+#include "app/compose/SoundTrackStep.h"
+#include "app/run/OutputPath.h"
+#include "app/run/RunContext.h"
+
+#include <QFile>
+
+PicturePictureComposer::PicturePictureComposer(ComposeEnvironment &environment, Clips clips)
+    : m_env(environment),
+      m_clips(clips)
+{
+}
+
+bool PicturePictureComposer::prepare(Workspace &)
+{
+    return true;
+}
+
+OutputResult PicturePictureComposer::compose(int outputNumber, const QDateTime &outputStart)
+{
+    return composePicturePicture(outputStart, outputNumber);
+}
+
+OutputResult PicturePictureComposer::composePicturePicture(const QDateTime &outputStart, int outputNumber)
+{
+    const RunSettings &settings = m_env.settings;
+    OutputStatus status(m_env.context, OutputPath(settings, outputNumber), outputNumber, settings.maxText,
+                        outputStart, m_env.runStartTime);
+    m_env.random.reseed();
+    const std::optional<double> length = OutputLength(settings, m_env.random);
+    if (!length || *length <= 0)
+        return status.fail();
+
+    status.show(QStringLiteral("状态：临时文件清理中..."));
+    PictureFrames frames(m_env.workspacePath(QStringLiteral("Images")));
+    if (!frames.reset())
+        return status.fail();
+
+    status.show(QStringLiteral("状态：音频预处理中..."));
+    SoundTrackStep::Variant variant;
+    variant.cutName = QStringLiteral("Audio");
+    variant.cutCodec = {QStringLiteral("-acodec"), QStringLiteral("copy")};
+    variant.shortAudio = SoundTrackStep::ShortAudio::Repeat;
+    // Without videos every rule but the random one plays the chosen audio.
+    variant.videoRules = SoundTrackStep::VideoRules::FixedAudio;
+    const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(*length, variant);
+    if (sound.outcome == SoundTrackStep::Outcome::Stopped)
+        return OutputResult::Stopped;
+    if (sound.outcome == SoundTrackStep::Outcome::Failed)
+        return status.fail();
+
+    const std::optional<int> pictureCount = PictureClip::picturesPerClip(settings, m_env.random);
+    if (!pictureCount)
+        return status.fail();
+    const int framesPerPicture = PictureClip::framesPerPicture(*length, *pictureCount);
+
+    const QSize output = PictureModeOutputSize(settings);
+    EntryPool pool(m_env.pictures.entryCount());
+    PictureClip clip(m_env, pool, frames, output,
+                     settings.noSpace ? PictureClip::Placement::TopLeft : PictureClip::Placement::Centred);
+    const QString painted = m_env.workspacePath(QStringLiteral("Bmp.jpg"));
+    const QString made = m_env.workspacePath(QStringLiteral("M.") + settings.outputType);
+    QStringList clips;
+    for (int k = 1; k <= 4; ++k) {
+        const QString quadrant = QString::number(k) + QStringLiteral("/4");
+        PictureClip::Texts texts;
+        texts.drawing = [&status, &quadrant](int j, int n) {
+            return QStringLiteral("状态：随机抽取图片中...") + QString::number(j) + QLatin1Char('/')
+                   + QString::number(n) + QStringLiteral("之") + quadrant + QStringLiteral("；")
+                   + status.timesText();
+        };
+        texts.framing = [&status, &quadrant](int f, int frameCount, int j, int n) {
+            return QStringLiteral("状态：图片转视频帧预处理中...") + QString::number(f) + QLatin1Char('/')
+                   + QString::number(frameCount) + QStringLiteral("；") + QString::number(j)
+                   + QLatin1Char('/') + QString::number(n) + QStringLiteral("；") + quadrant
+                   + QStringLiteral("；") + status.timesText();
+        };
+        QString sizeText;
+        texts.encoding = [&status, &quadrant, &sizeText, &made] {
+            sizeText = OutputStatus::sizeText(made, sizeText);
+            return QStringLiteral("状态：中转视频生成中...") + sizeText + QStringLiteral("；") + quadrant
+                   + status.tailText();
+        };
+        switch (clip.make(*pictureCount, framesPerPicture, *length, painted, made, texts)) {
+        case PictureClip::Outcome::Made:
+            break;
+        case PictureClip::Outcome::Stopped:
+            return OutputResult::Stopped;
+        case PictureClip::Outcome::NoPicture:
+        case PictureClip::Outcome::Failed:
+            return status.fail();
+        }
+        if (m_clips == Clips::OneForAll) {
+            clips = QStringList{made, made, made, made};
+            break;
+        }
+        const QString quadrantClip =
+            m_env.workspacePath(QString::number(k) + QLatin1Char('.') + settings.outputType);
+        QFile::remove(quadrantClip);
+        if (!QFile::copy(made, quadrantClip))
+            return status.fail();
+        clips.append(quadrantClip);
+    }
+
+    const bool withTrack = sound.outcome == SoundTrackStep::Outcome::Track;
+    QStringList arguments;
+    if (withTrack)
+        arguments << QStringLiteral("-i") << sound.track;
+    for (const QString &path : std::as_const(clips))
+        arguments << QStringLiteral("-i") << path;
+    arguments << QStringLiteral("-filter_complex") << DoubledFourUpFilter(withTrack ? 1 : 0)
+              << QStringLiteral("-y") << QStringLiteral("-q:v") << QStringLiteral("0")
+              << QStringLiteral("-q:a") << QStringLiteral("0")
+              << MediaExtensions::pixelFormatFor(settings.outputType) << status.outputPath();
+    return RunFinalComposition(m_env, status, arguments);
+}
