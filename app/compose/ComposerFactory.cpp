@@ -2,6 +2,7 @@
 
 #include "app/compose/ComposeEnvironment.h"
 #include "app/compose/FourSourceComposer.h"
+#include "app/compose/OnePassComposer.h"
 #include "app/compose/MixedComposer.h"
 #include "app/compose/PicturePictureComposer.h"
 #include "app/compose/PreciseFourSplitComposer.h"
@@ -19,6 +20,8 @@ std::unique_ptr<Composer> MakeComposer(ComposeEnvironment &environment)
             return std::make_unique<SameVideoComposer>(environment);
         if (s.preciseQuad)
             return std::make_unique<PreciseFourSplitComposer>(environment);
+        if (s.fourSourcePipeline == FourSourcePipeline::OnePass)
+            return std::make_unique<OnePassComposer>(environment);
         return std::make_unique<FourSourceComposer>(environment);
     case ComposeMode::PicturePicture:
         return std::make_unique<PicturePictureComposer>(

@@ -23,24 +23,12 @@ namespace {
 
 const QString Normalising = QStringLiteral("状态：视频时长归一化中...");
 
-// The pad and overlay filter of four clips that follow firstInput.
-QString overlayFilter(int firstInput, QSize canvas, const FourUpLayout::Positions &at)
-{
-    // H.264 takes only even frame sizes: the canvas grows by a black line
-    // where a sum is odd; the placements stay as computed.
-    const int padWidth = canvas.width() + (canvas.width() & 1);
-    const int padHeight = canvas.height() + (canvas.height() & 1);
-    return QStringLiteral("[%1:v]pad=%2:%3[a];[a][%4:v]overlay=%5[b];[b][%6:v]overlay=0:%7[c];"
-                          "[c][%8:v]overlay=%9:%10")
-        .arg(firstInput).arg(padWidth).arg(padHeight)
-        .arg(firstInput + 1).arg(at.x1)
-        .arg(firstInput + 2).arg(at.y2)
-        .arg(firstInput + 3).arg(at.x3).arg(at.y3);
-}
-
 }  // namespace
 
-FourSourceComposer::FourSourceComposer(ComposeEnvironment &environment) : m_env(environment) {}
+FourSourceComposer::FourSourceComposer(ComposeEnvironment &environment)
+    : m_env(environment), m_usedSets(environment.videos.entryCount(), 4)
+{
+}
 
 bool FourSourceComposer::prepare(Workspace &)
 {
@@ -54,7 +42,7 @@ OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outp
                         settings.maxText, outputStart, m_env.runStartTime);
     m_env.random.reseed();
 
-    const std::optional<FourSourcePlan> plan = PlanFourSources(m_env, status);
+    const std::optional<FourSourcePlan> plan = PlanFourSources(m_env, m_usedSets, status);
     if (!plan)
         return status.fail();
     const FourSources &sources = plan->sources;
@@ -117,10 +105,15 @@ OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outp
     for (const QString &clip : std::as_const(clips))
         arguments << QStringLiteral("-i") << clip;
     arguments << QStringLiteral("-filter_complex")
-              << overlayFilter(withTrack ? 1 : 0, canvas, FourUpLayout::positions(sources, canvas, placement));
-    // With a track it is mapped by hand (see the same-video composer).
+              << FourUpLayout::overlayFilter(withTrack ? 1 : 0, canvas,
+                                             FourUpLayout::positions(sources, canvas, placement));
+    // With a track it is mapped by hand (see the same-video composer). A
+    // longest video without sound leaves the output silent: the default
+    // selection would take another video's sound.
     if (withTrack)
         arguments << QStringLiteral("-map") << QStringLiteral("0:a");
+    else if (settings.audioRule == AudioRule::LongestVideo)
+        arguments << QStringLiteral("-an");
     arguments << QStringLiteral("-y") << QStringLiteral("-q:v") << QStringLiteral("0") << QStringLiteral("-q:a")
               << QStringLiteral("0") << MediaExtensions::pixelFormatFor(settings.outputType) << status.outputPath();
     return RunFinalComposition(m_env, status, arguments);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/compose/UsedSourceSets.h"
 #include "app/run/Composer.h"
 
 struct ComposeEnvironment;
@@ -15,4 +16,5 @@ public:
 
 private:
     ComposeEnvironment &m_env;
+    UsedSourceSets m_usedSets;
 };

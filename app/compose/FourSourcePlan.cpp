@@ -10,10 +10,11 @@
 
 #include <algorithm>
 
-std::optional<FourSourcePlan> PlanFourSources(ComposeEnvironment &environment, OutputStatus &status)
+std::optional<FourSourcePlan> PlanFourSources(ComposeEnvironment &environment, UsedSourceSets &used,
+                                              OutputStatus &status)
 {
     const std::optional<DrawnSources> drawn =
-        DrawSources(environment.videos, 4, environment.random, environment.context);
+        DrawDistinctSources(environment.videos, 4, environment.random, environment.context, used);
     if (!drawn || drawn->sources.size() != 4)
         return std::nullopt;
     FourSourcePlan plan;

@@ -8,6 +8,7 @@
 
 struct ComposeEnvironment;
 class OutputStatus;
+class UsedSourceSets;
 
 // The first steps of every four-video output: four videos drawn from the
 // list, checked to exist, ordered by width, the canvas they need and the
@@ -18,6 +19,9 @@ struct FourSourcePlan {
     double lengthSeconds = 0;
 };
 
-// Empty when the draw or the length cannot be made, or a drawn file is gone
-// (the caller then fails the output).
-std::optional<FourSourcePlan> PlanFourSources(ComposeEnvironment &environment, OutputStatus &status);
+// The four are a set that no earlier output of the run used while an unused
+// set remains (the set taken is added to used). Empty when the draw or the
+// length cannot be made, or a drawn file is gone (the caller then fails the
+// output).
+std::optional<FourSourcePlan> PlanFourSources(ComposeEnvironment &environment, UsedSourceSets &used,
+                                              OutputStatus &status);

@@ -29,3 +29,17 @@ FourUpLayout::Positions FourUpLayout::positions(const FourSources &s, QSize canv
     return {canvas.width() - s[1].width, canvas.height() - s[2].height,
             canvas.width() - s[3].width, canvas.height() - s[3].height};
 }
+
+QString FourUpLayout::overlayFilter(int firstInput, QSize canvas, const Positions &at)
+{
+    // H.264 takes only even frame sizes: the canvas grows by a black line
+    // where a sum is odd; the placements stay as computed.
+    const int padWidth = canvas.width() + (canvas.width() & 1);
+    const int padHeight = canvas.height() + (canvas.height() & 1);
+    return QStringLiteral("[%1:v]pad=%2:%3[a];[a][%4:v]overlay=%5[b];[b][%6:v]overlay=0:%7[c];"
+                          "[c][%8:v]overlay=%9:%10")
+        .arg(firstInput).arg(padWidth).arg(padHeight)
+        .arg(firstInput + 1).arg(at.x1)
+        .arg(firstInput + 2).arg(at.y2)
+        .arg(firstInput + 3).arg(at.x3).arg(at.y3);
+}

@@ -4,6 +4,7 @@
 #include "app/run/RunSettings.h"
 
 #include <QSize>
+#include <QString>
 
 // Where four drawn videos go in a two-by-two picture: their order, the canvas
 // they need and the place of each.
@@ -24,4 +25,7 @@ public:
     // The larger of the two diagonal width sums and of the two height sums.
     static QSize canvasSize(const FourSources &sources);
     static Positions positions(const FourSources &sources, QSize canvas, Placement placement);
+    // The pad and overlay filter that lays out the four videos of the inputs
+    // firstInput to firstInput + 3 (in their order) on the canvas.
+    static QString overlayFilter(int firstInput, QSize canvas, const Positions &at);
 };

@@ -54,7 +54,8 @@ struct PreciseFourSplitComposer::Quadrant {
     std::shared_ptr<CanvasFrameWriter::Picture> picture;
 };
 
-PreciseFourSplitComposer::PreciseFourSplitComposer(ComposeEnvironment &environment) : m_env(environment)
+PreciseFourSplitComposer::PreciseFourSplitComposer(ComposeEnvironment &environment)
+    : m_env(environment), m_usedSets(environment.videos.entryCount(), 4)
 {
 }
 
@@ -265,7 +266,7 @@ OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime
     m_env.random.reseed();
 
     // The steps shared with the four-source composer: draw, order, canvas, length.
-    const std::optional<FourSourcePlan> plan = PlanFourSources(m_env, status);
+    const std::optional<FourSourcePlan> plan = PlanFourSources(m_env, m_usedSets, status);
     if (!plan || plan->canvas.width() < 2 || plan->canvas.height() < 2)
         return status.fail();
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/compose/FrameSeries.h"
+#include "app/compose/UsedSourceSets.h"
 #include "app/run/Composer.h"
 
 #include <QImage>
@@ -75,4 +76,5 @@ private:
     bool waitUntil(const std::function<bool()> &ready);
 
     ComposeEnvironment &m_env;
+    UsedSourceSets m_usedSets;  // the sets of four earlier outputs of the run used
 };

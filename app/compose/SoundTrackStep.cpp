@@ -25,6 +25,11 @@ void removeStale(const QString &path)
     QFile::remove(path);
 }
 
+SoundTrackStep::Result trackResult(const QString &track)
+{
+    return {SoundTrackStep::Outcome::Track, track, {QStringLiteral("-i"), track}};
+}
+
 bool hasContent(const QString &path)
 {
     const QFileInfo info(path);
@@ -43,7 +48,7 @@ SoundTrackStep::Result SoundTrackStep::prepare(double lengthSeconds, const Varia
     switch (m_env.settings.audioRule) {
     case AudioRule::RandomAudio:
         if (!pickRandomAudio())
-            return {Outcome::Failed, {}};
+            return {Outcome::Failed, {}, {}};
         return chosenAudio(lengthSeconds, variant);
     case AudioRule::ChosenAudio:
     case AudioRule::FixedAudio:
@@ -57,7 +62,7 @@ SoundTrackStep::Result SoundTrackStep::prepare(double lengthSeconds, const Varia
             return chosenAudio(lengthSeconds, variant);
         return videoSound(variant.firstVideoSoundExtraction, variant);
     }
-    return {Outcome::NoTrack, {}};
+    return {Outcome::NoTrack, {}, {}};
 }
 
 bool SoundTrackStep::pickRandomAudio()
@@ -86,20 +91,23 @@ SoundTrackStep::Result SoundTrackStep::chosenAudio(double lengthSeconds, const V
             return fillUp(audioSeconds, variant.fillUpVideo);
         if (variant.shortAudio == ShortAudio::Repeat && settings.addAudio && audioSeconds < lengthSeconds)
             return repeat(audioSeconds, lengthSeconds, variant);
-        return {Outcome::Track, audio};
+        return trackResult(audio);
     }
     QString start = QStringLiteral("0");
     if (settings.audioRandomStart)
         start = RandomStartText(audioSeconds - lengthSeconds, m_env.random);
+    const QStringList cut{QStringLiteral("-ss"), start, QStringLiteral("-t"), NumberText(lengthSeconds)};
+    if (variant.audioCut == AudioCut::InFinalStep)
+        return {Outcome::Track, audio, cut + QStringList{QStringLiteral("-i"), audio}};
     const QString track = m_env.workspacePath(variant.cutName + MediaExtensions::audioCutExtension(audio));
     removeStale(track);
-    const QStringList arguments = QStringList{QStringLiteral("-ss"), start, QStringLiteral("-t"),
-                                              NumberText(lengthSeconds), QStringLiteral("-i"), audio,
-                                              QStringLiteral("-y"), QStringLiteral("-q:a"), QStringLiteral("0")}
+    const QStringList arguments = cut
+                                  + QStringList{QStringLiteral("-i"), audio, QStringLiteral("-y"),
+                                                QStringLiteral("-q:a"), QStringLiteral("0")}
                                   + variant.cutCodec + QStringList{track};
     if (m_env.runner.runTool(arguments, AudioPreparing) == ToolRunResult::Stopped)
-        return {Outcome::Stopped, {}};
-    return {Outcome::Track, track};
+        return {Outcome::Stopped, {}, {}};
+    return trackResult(track);
 }
 
 SoundTrackStep::Result SoundTrackStep::fillUp(double audioSeconds, const QString &video)
@@ -120,7 +128,7 @@ SoundTrackStep::Result SoundTrackStep::fillUp(double audioSeconds, const QString
     m_env.runner.startTool(QStringList{QStringLiteral("-i"), audio} + encode + QStringList{head});
     const auto status = [this] { return AudioPreparing + QStringLiteral("；") + m_status.timesText(); };
     if (m_env.runner.waitForTool(status) == ToolRunResult::Stopped)
-        return {Outcome::Stopped, {}};
+        return {Outcome::Stopped, {}, {}};
     // A list that cannot be written leaves M.mp3 missing; the audio then
     // plays as it is.
     WriteConcatList(list, {head, rest});
@@ -129,10 +137,10 @@ SoundTrackStep::Result SoundTrackStep::fillUp(double audioSeconds, const QString
                            QStringLiteral("-y"), QStringLiteral("-q:a"),   QStringLiteral("0"),
                            QStringLiteral("-acodec"), QStringLiteral("copy"), joined};
     if (m_env.runner.runTool(join, AudioPreparing) == ToolRunResult::Stopped)
-        return {Outcome::Stopped, {}};
+        return {Outcome::Stopped, {}, {}};
     // A video without sound of its own (or none left after the audio's
     // length) has nothing to fill up with: the audio plays as it is.
-    return {Outcome::Track, hasContent(joined) ? joined : audio};
+    return trackResult(hasContent(joined) ? joined : audio);
 }
 
 SoundTrackStep::Result SoundTrackStep::repeat(double audioSeconds, double lengthSeconds,
@@ -142,7 +150,7 @@ SoundTrackStep::Result SoundTrackStep::repeat(double audioSeconds, double length
     // then cut to the length.
     const QString audio = m_env.settings.fixedAudioText;
     if (audioSeconds <= 0)
-        return {Outcome::Track, audio};  // no length to count copies by
+        return trackResult(audio);  // no length to count copies by
     const int copies = int(RoundHalfEven(lengthSeconds / audioSeconds + 0.5));
     const QString extension = MediaExtensions::audioCutExtension(audio);
     const QString list = m_env.workspacePath(QStringLiteral("List.txt"));
@@ -151,35 +159,35 @@ SoundTrackStep::Result SoundTrackStep::repeat(double audioSeconds, double length
     for (const QString &path : {joined, track})
         removeStale(path);
     if (!WriteConcatList(list, QStringList(copies, audio)))
-        return {Outcome::Failed, {}};
+        return {Outcome::Failed, {}, {}};
     const QStringList join{QStringLiteral("-f"), QStringLiteral("concat"), QStringLiteral("-safe"),
                            QStringLiteral("0"),  QStringLiteral("-i"),     list,
                            QStringLiteral("-y"), QStringLiteral("-q:a"),   QStringLiteral("0"),
                            QStringLiteral("-c"), QStringLiteral("copy"),   joined};
     if (m_env.runner.runTool(join, AudioPreparing) == ToolRunResult::Stopped)
-        return {Outcome::Stopped, {}};
+        return {Outcome::Stopped, {}, {}};
     const QStringList cut{QStringLiteral("-ss"),     QStringLiteral("0"),    QStringLiteral("-t"),
                           NumberText(lengthSeconds), QStringLiteral("-i"),   joined,
                           QStringLiteral("-y"),      QStringLiteral("-q:a"), QStringLiteral("0"),
                           QStringLiteral("-c"),      QStringLiteral("copy"), track};
     if (m_env.runner.runTool(cut, AudioPreparing) == ToolRunResult::Stopped)
-        return {Outcome::Stopped, {}};
+        return {Outcome::Stopped, {}, {}};
     if (!hasContent(track))
-        return {Outcome::Failed, {}};
-    return {Outcome::Track, track};
+        return {Outcome::Failed, {}, {}};
+    return trackResult(track);
 }
 
 SoundTrackStep::Result SoundTrackStep::videoSound(const QStringList &extraction, const Variant &variant)
 {
     if (extraction.isEmpty())
-        return {Outcome::NoTrack, {}};
+        return {Outcome::NoTrack, {}, {}};
     const QString extracting = variant.extractionStatus;
     if (variant.preparation == Variant::Preparation::AsExtracted)
         return extractVideoSound(extraction, extracting);
     // Prepared again: the longest-video rule extracts first as a step of its own.
     if (m_env.settings.audioRule == AudioRule::LongestVideo
         && extractVideoSound(extraction, extracting).outcome == Outcome::Stopped)
-        return {Outcome::Stopped, {}};
+        return {Outcome::Stopped, {}, {}};
     return extractVideoSound(extraction, AudioPreparing);
 }
 
@@ -189,10 +197,10 @@ SoundTrackStep::Result SoundTrackStep::extractVideoSound(const QStringList &extr
     removeStale(extracted);
     if (m_env.runner.runTool(extraction, statusText)
         == ToolRunResult::Stopped)
-        return {Outcome::Stopped, {}};
+        return {Outcome::Stopped, {}, {}};
     // A silent source gives no sound to extract: the output is then made
     // without a track (silent as that video) rather than failing.
     if (!hasContent(extracted))
-        return {Outcome::NoTrack, {}};
-    return {Outcome::Track, extracted};
+        return {Outcome::NoTrack, {}, {}};
+    return trackResult(extracted);
 }

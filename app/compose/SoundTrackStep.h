@@ -14,11 +14,15 @@ class OutputStatus;
 // sound plays). The modes differ only in the Variant they pass.
 class SoundTrackStep {
 public:
+    // Where a chosen audio longer than the output is cut: in a step of its
+    // own into the workspace, or by the final step as it reads the audio.
+    enum class AudioCut { OwnStep, InFinalStep };
     enum class ShortAudio { AsIs, Repeat };
     // What the two video-sound rules mean in a mode: a video's sound, or (in
     // a mode without videos) the fixed audio like the chosen-audio rules.
     enum class VideoRules { VideoSound, FixedAudio };
     struct Variant {
+        AudioCut audioCut = AudioCut::OwnStep;
         VideoRules videoRules = VideoRules::VideoSound;
         // Extra arguments of the cut of a long audio ({"-acodec", "copy"}).
         QStringList cutCodec;
@@ -48,6 +52,9 @@ public:
     struct Result {
         Outcome outcome = Outcome::NoTrack;
         QString track;  // the file to map as the output's sound (Outcome::Track)
+        // The arguments that read the track in the final step: "-i" and the
+        // track, after the seek and length of the cut with AudioCut::InFinalStep.
+        QStringList input;
     };
 
     SoundTrackStep(ComposeEnvironment &environment, OutputStatus &status);

@@ -77,7 +77,8 @@ VideoSlideShowComposer::VideoSlideShowComposer(ComposeEnvironment &environment)
     : m_env(environment),
       m_canvas(environment.settings.outputWidth, environment.settings.outputHeight),
       m_grabFolder(environment.workspacePath(QStringLiteral("Tmp/SrcImg"))),
-      m_frameFolder(environment.workspacePath(QStringLiteral("Tmp/Images")))
+      m_frameFolder(environment.workspacePath(QStringLiteral("Tmp/Images"))),
+      m_usedSets(environment.videos.entryCount(), environment.settings.videoDrawCount)
 {
     if (!m_canvas.isEmpty())
         m_blank = ImageLibrary::newCanvas(m_canvas);
@@ -179,7 +180,7 @@ OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &
     emptyFolder(m_frameFolder);
 
     const std::optional<DrawnSources> drawn =
-        DrawSources(m_env.videos, slides.videoCount, m_env.random, m_env.context);
+        DrawDistinctSources(m_env.videos, slides.videoCount, m_env.random, m_env.context, m_usedSets);
     if (!drawn)
         return status.fail();
     slides.perVideo.resize(slides.videoCount);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/compose/UsedSourceSets.h"
 #include "app/run/Composer.h"
 
 #include <QImage>
@@ -72,5 +73,6 @@ private:
     QImage m_ownCanvas;
     QString m_grabFolder;   // grabbed frames
     QString m_frameFolder;  // output frames
+    UsedSourceSets m_usedSets;  // the sets of videos earlier slide shows of the run drew
     OutputStatus *m_status = nullptr;  // of the output being made
 };

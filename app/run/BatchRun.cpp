@@ -1,6 +1,7 @@
 #include "app/run/BatchRun.h"
 
 #include "app/compose/ComposeEnvironment.h"
+#include "app/compose/SeededRandom.h"
 #include "app/run/ProcessToolRunner.h"
 #include "app/run/RunContext.h"
 #include "app/run/Workspace.h"
@@ -42,8 +43,10 @@ BatchRunSummary BatchRun::run(BatchRunRequest request)
     copyTool(request.programFolder, workspace.folder() + QLatin1Char('/') + request.toolName);
 
     const std::unique_ptr<ToolRunner> runner = m_runners(workspace.folder(), request.toolName);
+    SeededRandom seeded(request.seed.value_or(0));
+    RandomSource &random = request.seed ? seeded : *request.random;
     ComposeEnvironment environment{request.settings, request.videos, request.audios,
-                                   request.pictures, *runner, m_context, *request.random,
+                                   request.pictures, *runner, m_context, random,
                                    workspace.folder(), request.runStartTime,
                                    request.outputProber, request.images, request.programFolder};
     const std::unique_ptr<Composer> composer = m_composers(environment);

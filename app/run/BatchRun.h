@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <memory>
 
 class ImageLibrary;
@@ -27,6 +28,9 @@ struct BatchRunRequest {
     QString toolName = QStringLiteral("CutMedia.exe");  // the tool's name in the workspace
     QDateTime runStartTime;
     RandomSource *random = nullptr;
+    // When given, every draw of the run comes from one generator seeded with
+    // it instead of random, so the run can be repeated exactly.
+    std::optional<quint64> seed;
     MediaProber *outputProber = nullptr;  // checks finished outputs; may be null
     ImageLibrary *images = nullptr;       // the picture work of the painting modes
 };

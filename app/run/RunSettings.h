@@ -13,6 +13,10 @@ enum class LengthRule { Fixed = 0, FirstVideo = 1, ShortestVideo = 2, LongestVid
 enum class AudioRule { FirstVideo = 0, LongestVideo = 1, ChosenAudio = 2, RandomAudio = 3,
                        FixedAudio = 4 };
 
+// How a four-source output is made: its sources cut into the workspace,
+// then laid out in a final step; or all in one run of the tool.
+enum class FourSourcePipeline { CutsThenComposition, OnePass };
+
 // A "minimum-maximum" text field (TRndLen, TPics) read as numbers.
 struct NumberRange {
     double minimum = 0;
@@ -63,6 +67,9 @@ struct RunSettings {
     QString fixedAudioText;         // LNewAu caption: path of the fixed audio file (or the hint)
     QString fixedAudioLengthText = QStringLiteral("0秒");  // LAuLen caption
     QString outputFolderText;       // LOutDir caption
+
+    // Not a control: the batch mode's --one-pass (the window keeps the cuts).
+    FourSourcePipeline fourSourcePipeline = FourSourcePipeline::CutsThenComposition;
 
     int outputWidth = 0;   // quadrant size from CmbSize; 0 = automatic
     int outputHeight = 0;

@@ -7,8 +7,26 @@ BatchDialogs::BatchDialogs() : m_err(stderr)
     m_err.setEncoding(QStringConverter::Utf8);
 }
 
+void BatchDialogs::printProgress(const QString &text)
+{
+    // Back to the line's start, the text, then the rest of the old line cleared.
+    m_err << '\r' << text << "\x1b[K";
+    m_err.flush();
+    m_progressLineOpen = true;
+}
+
+void BatchDialogs::endProgressLine()
+{
+    if (!m_progressLineOpen)
+        return;
+    m_err << '\n';
+    m_err.flush();
+    m_progressLineOpen = false;
+}
+
 void BatchDialogs::printLine(const QString &text)
 {
+    endProgressLine();
     QString oneLine = text;
     oneLine.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
     m_err << oneLine << '\n';

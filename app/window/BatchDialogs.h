@@ -18,7 +18,12 @@ public:
     QString chooseFolder(const FolderDialogRequest &request) override;
     void beep() override { ++m_beeps; }
 
+    // A line of its own (after an open progress line).
     void printLine(const QString &text);
+    // Rewrites the progress line in place (a terminal's carriage return).
+    void printProgress(const QString &text);
+    // Ends an open progress line, so the next text starts a line of its own.
+    void endProgressLine();
     void setAnswers(const QList<DialogAnswer> &answers);
     void queueFiles(const QStringList &files) { m_files.enqueue(files); }
     void queueFolder(const QString &folder) { m_folders.enqueue(folder); }
@@ -30,4 +35,5 @@ private:
     QQueue<QStringList> m_files;
     QQueue<QString> m_folders;
     int m_beeps = 0;
+    bool m_progressLineOpen = false;
 };

@@ -71,6 +71,15 @@ QString folderWithSeparator(const QString &folder)
 
 }  // namespace
 
+std::optional<quint64> BatchJob::parseSeed(const QString &text)
+{
+    bool ok = false;
+    const quint64 seed = text.trimmed().toULongLong(&ok);
+    if (!ok || text.trimmed().startsWith(QLatin1Char('-')) || text.trimmed().startsWith(QLatin1Char('+')))
+        return std::nullopt;
+    return seed;
+}
+
 BatchJob::BatchJob(FFmain &window, BatchDialogs &dialogs) : m_window(window), m_dialogs(dialogs) {}
 
 bool BatchJob::load(const QString &path, QString *error)
@@ -201,6 +210,26 @@ bool BatchJob::applyLine(const QString &key, const QString &value, QString *erro
             }
         }
         m_dialogs.setAnswers(answers);
+        return true;
+    }
+
+    if (key == QLatin1String("seed")) {
+        const std::optional<quint64> seed = parseSeed(value);
+        if (!seed) {
+            *error = QStringLiteral("seed只能是非负整数：") + value;
+            return false;
+        }
+        m_window.runDriver().batchOptions().seed = seed;
+        return true;
+    }
+    if (key == QLatin1String("onepass")) {
+        int number = 0;
+        if (!parseInt(value, &number) || (number != 0 && number != 1)) {
+            *error = key + QStringLiteral("只能是0或1");
+            return false;
+        }
+        m_window.runDriver().batchOptions().fourSourcePipeline =
+            number == 1 ? FourSourcePipeline::OnePass : FourSourcePipeline::CutsThenComposition;
         return true;
     }
 

@@ -4,6 +4,8 @@
 #include <QPair>
 #include <QString>
 
+#include <optional>
+
 class BatchDialogs;
 class FFmain;
 class QWidget;
@@ -34,6 +36,9 @@ public:
     QString stateReport() const;
 
     static QList<QWidget *> namedControls(const FFmain &window);
+    // A seed as the job and the command line give it: a whole number from 0
+    // to 2^64 - 1 in decimal.
+    static std::optional<quint64> parseSeed(const QString &text);
 
 private:
     bool applyLine(const QString &key, const QString &value, QString *error);

@@ -191,6 +191,8 @@ void RunDriver::RunClick()
     // the run lasts, so neither can change under it.
     BatchRunRequest request;
     request.settings = m_options.readSettings();
+    request.settings.fourSourcePipeline = m_batchOptions.fourSourcePipeline;
+    request.seed = m_batchOptions.seed;
     request.videos = c.MSFV->table();
     request.audios = c.MSFA->table();
     request.pictures = c.MSFP->table();
@@ -206,7 +208,8 @@ void RunDriver::RunClick()
     request.runStartTime = state.runStartTime;
     state.stopRequested = false;
 
-    WindowRunContext context(m_controls, m_state, m_lists, m_showStatus);
+    WindowRunContext context(m_controls, m_state, m_lists, m_showStatus,
+                             [this](double percent) { emit progressChanged(percent); });
     const BatchRunSummary run = BatchRun(context, MakeComposer).run(std::move(request));
     m_summary.done = run.done;
     m_summary.failed = run.failed + run.skipped;

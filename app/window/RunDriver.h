@@ -1,16 +1,18 @@
 #pragma once
 
+#include "app/run/RunSettings.h"
+
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class FileAdding;
 class ImageLibrary;
 class OptionRules;
 class SourceListOps;
 struct MainControls;
-struct RunSettings;
 struct WindowServices;
 struct WindowState;
 
@@ -48,6 +50,14 @@ public:
     // still on its way is answered first.
     void setVersionCheckWait(std::function<void()> wait) { m_awaitVersionCheck = std::move(wait); }
 
+    // Batch-mode choices that no control carries: a seed that makes the run
+    // repeatable, and how four-source outputs are made.
+    struct BatchOptions {
+        std::optional<quint64> seed;
+        FourSourcePipeline fourSourcePipeline = FourSourcePipeline::CutsThenComposition;
+    };
+    BatchOptions &batchOptions() { return m_batchOptions; }
+
     struct Summary {
         int done = 0;
         int failed = 0;   // outputs not made: failed or skipped
@@ -58,6 +68,8 @@ public:
 
 signals:
     void runFinished();
+    // An output starts: the share of outputs started, 0 to 100.
+    void progressChanged(double percent);
 
 private:
     bool refuseOutputOverSource(const RunSettings &settings);
@@ -77,4 +89,5 @@ private:
     bool m_running = false;
     bool m_askCompletion = true;
     Summary m_summary;
+    BatchOptions m_batchOptions;
 };

@@ -38,4 +38,6 @@ void WindowRunContext::showVideoEntry(int entry)
 void WindowRunContext::setProgress(double percent)
 {
     ProgressPercent::set(m_controls.PB, percent);
+    if (m_showProgress)
+        m_showProgress(percent);
 }

@@ -13,9 +13,12 @@ class SourceListOps;
 class WindowRunContext : public RunContext {
 public:
     using StatusSink = std::function<void(const QString &text)>;
+    using ProgressSink = std::function<void(double percent)>;
 
-    WindowRunContext(MainControls &controls, WindowState &state, SourceListOps &lists, StatusSink showStatus)
-        : m_controls(controls), m_state(state), m_lists(lists), m_showStatus(std::move(showStatus))
+    WindowRunContext(MainControls &controls, WindowState &state, SourceListOps &lists, StatusSink showStatus,
+                     ProgressSink showProgress = {})
+        : m_controls(controls), m_state(state), m_lists(lists), m_showStatus(std::move(showStatus)),
+          m_showProgress(std::move(showProgress))
     {
     }
     void setStatus(const QString &text) override;
@@ -30,4 +33,5 @@ private:
     WindowState &m_state;
     SourceListOps &m_lists;
     StatusSink m_showStatus;
+    ProgressSink m_showProgress;
 };

@@ -3,15 +3,19 @@
 #include "app/window/BatchDialogs.h"
 #include "app/window/BatchJob.h"
 #include "app/window/FFmain.h"
+#include "app/window/MainControls.h"
 #include "app/window/RunDriver.h"
 #include "app/window/QtChineseTranslation.h"
 #include "app/window/QtDialogService.h"
+#include "app/window/TerminalProgress.h"
+#include "platform/ErrorTerminal.h"
 #include "app/compose/SystemRandom.h"
 #include "app/update/UpdateServer.h"
 #include "platform/AppFolders.h"
 #include "platform/Utf8Locale.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTextStream>
 #include <QTimer>
 
@@ -50,8 +54,39 @@ void onInterrupt(int)
     interruptReceived = 1;
 }
 
-// --batch JOB [--check]: the same window, never shown, driven by a job file.
-int runBatch(const QString &jobPath, bool checkOnly, const AppFolders &folders)
+// The batch mode's own options after the job file.
+struct BatchArguments {
+    bool checkOnly = false;
+    std::optional<quint64> seed;
+    bool onePass = false;
+};
+
+// Reads --check, --seed N and --one-pass; false with a message on anything else.
+bool readBatchArguments(const QStringList &arguments, BatchArguments *batch, QString *error)
+{
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (argument == QLatin1String("--check")) {
+            batch->checkOnly = true;
+        } else if (argument == QLatin1String("--one-pass")) {
+            batch->onePass = true;
+        } else if (argument == QLatin1String("--seed") && i + 1 < arguments.size()) {
+            batch->seed = BatchJob::parseSeed(arguments.at(++i));
+            if (!batch->seed) {
+                *error = QStringLiteral("--seed只能是非负整数：") + arguments.at(i);
+                return false;
+            }
+        } else {
+            *error = QStringLiteral("未知的参数：") + argument;
+            return false;
+        }
+    }
+    return true;
+}
+
+// --batch JOB [--check] [--seed N] [--one-pass]: the same window, never
+// shown, driven by a job file.
+int runBatch(const QString &jobPath, const BatchArguments &arguments, const AppFolders &folders)
 {
     BatchDialogs dialogs;
     MediaInfoProber prober;
@@ -61,8 +96,23 @@ int runBatch(const QString &jobPath, bool checkOnly, const AppFolders &folders)
     FFmain window(services);
     // The job and a run see the version check's answer, as a user would.
     window.awaitVersionCheck();
-    QObject::connect(&window, &FFmain::statusTextChanged, &window,
-                     [&dialogs](const QString &text) { dialogs.printLine(text); });
+    // On a terminal one line per output is rewritten in place; elsewhere
+    // (a file, a pipe) every status text is a line of its own.
+    std::optional<TerminalProgress> progress;
+    if (const std::optional<int> columns = ErrorTerminalColumns())
+        progress.emplace(dialogs, *columns);
+    QObject::connect(&window, &FFmain::statusTextChanged, &window, [&dialogs, &progress](const QString &text) {
+        if (progress)
+            progress->showStatus(text, QDateTime::currentDateTime());
+        else
+            dialogs.printLine(text);
+    });
+    QObject::connect(&window.runDriver(), &RunDriver::progressChanged, &window,
+                     [&window, &progress](double percent) {
+                         if (progress)
+                             progress->startOutput(percent, window.controls().TMax->text().toInt(),
+                                                   QDateTime::currentDateTime());
+                     });
 
     // An interrupt acts as a confirmed stop: the run ends its tools, deletes
     // its workspace and the program exits.
@@ -83,7 +133,13 @@ int runBatch(const QString &jobPath, bool checkOnly, const AppFolders &folders)
     }
     if (interruptReceived)
         return BatchJob::Refused;
-    if (checkOnly) {
+    // The command line wins over the job's own keys.
+    RunDriver::BatchOptions &options = window.runDriver().batchOptions();
+    if (arguments.seed)
+        options.seed = arguments.seed;
+    if (arguments.onePass)
+        options.fourSourcePipeline = FourSourcePipeline::OnePass;
+    if (arguments.checkOnly) {
         job.validateOnly();
         QTextStream out(stdout);
         out.setEncoding(QStringConverter::Utf8);
@@ -108,8 +164,12 @@ int main(int argc, char **argv)
     }
 
     const bool batch = arguments.value(0) == QLatin1String("--batch");
-    if (batch && arguments.size() < 2) {
-        std::fputs("usage: ZarvMulVideoEditor --batch JOB [--check]\n", stderr);
+    BatchArguments batchArguments;
+    QString argumentError;
+    if (batch && (arguments.size() < 2 || !readBatchArguments(arguments.mid(2), &batchArguments, &argumentError))) {
+        if (!argumentError.isEmpty())
+            std::fprintf(stderr, "%s\n", argumentError.toUtf8().constData());
+        std::fputs("usage: ZarvMulVideoEditor --batch JOB [--check] [--seed N] [--one-pass]\n", stderr);
         return BatchJob::Refused;
     }
     if (batch && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
@@ -120,7 +180,7 @@ int main(int argc, char **argv)
     const AppFolders folders = AppFolders::forCurrentUser(QCoreApplication::applicationDirPath());
     QtChineseTranslation::install(app, folders.programFolder);
     if (batch)
-        return runBatch(arguments.at(1), arguments.contains(QStringLiteral("--check")), folders);
+        return runBatch(arguments.at(1), batchArguments, folders);
     QtDialogService dialogs;
     MediaInfoProber prober;
     SystemRandom random;

@@ -52,14 +52,21 @@ protected:
 
     void start(QProcess &process, const QStringList &arguments)
     {
+        process.setProcessEnvironment(environment());
+        process.start(QStringLiteral(ZARV_PROGRAM_DIR) + "/ZarvMulVideoEditor", arguments);
+        ASSERT_TRUE(process.waitForStarted());
+    }
+
+    QProcessEnvironment environment() const
+    {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CACHE_HOME", cacheFolder.isEmpty() ? home.filePath("cache") : cacheFolder);
         env.insert("XDG_DATA_HOME", home.filePath("data"));
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("ZARV_UPDATE_URL", updateUrl);  // empty: no version check
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(ZARV_PROGRAM_DIR) + "/ZarvMulVideoEditor", arguments);
-        ASSERT_TRUE(process.waitForStarted());
+        if (!toolLog.isEmpty())
+            env.insert("ZARV_TOOL_LOG", toolLog);
+        return env;
     }
 
     struct Result {
@@ -80,6 +87,7 @@ protected:
     QTemporaryDir home;
     QString cacheFolder;  // the user's cache folder; home/cache when empty
     QString updateUrl;
+    QString toolLog;  // ZARV_TOOL_LOG of the program when set
 };
 
 QTemporaryDir *BatchModeTest::media = nullptr;
@@ -316,6 +324,66 @@ TEST_F(BatchModeTest, AnUpdateDueShowsInTheCheckAndRefusesARun)
     EXPECT_TRUE(r.err.contains("请先更新方能使用！")) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("更新升级文件包下载失败，请稍后重试！")) << "the archive is not on the server";
     EXPECT_TRUE(QDir(outputFolder()).entryList(QDir::Files).isEmpty());
+}
+
+// The argument lists of a tool log, the workspace folder (which may differ
+// from run to run) written as WS.
+QStringList toolArguments(const QString &logPath)
+{
+    QFile log(logPath);
+    log.open(QIODevice::ReadOnly);
+    const QStringList lines = QString::fromUtf8(log.readAll()).split('\n').filter(QRegularExpression("^> "));
+    return lines.join('\n').replace(QRegularExpression("/cache/ZarvMulVideoEditor/[^/ ]+"), "/WS").split('\n');
+}
+
+TEST_F(BatchModeTest, ASeedOnTheCommandLineOrInTheJobRepeatsTheBatch)
+{
+    // The length of the shortest video drawn: the others start at random.
+    const QString job = "videos=" + videos() + "\nCmbLen=2\nTMax=3\noutput=" + outputFolder() + "\n";
+    const auto outputBytes = [this] {
+        QFile file(QDir(outputFolder()).filePath("0003.mp4"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    toolLog = home.filePath("seed7.log");
+    ASSERT_EQ(run({"--batch", writeJob(job), "--seed", "7"}).exitCode, 0);
+    const QStringList first = toolArguments(toolLog);
+    const QByteArray firstOutput = outputBytes();
+    EXPECT_GE(first.size(), 15);
+    EXPECT_FALSE(firstOutput.isEmpty());
+
+    toolLog = home.filePath("seed7-again.log");
+    ASSERT_EQ(run({"--batch", writeJob(job + "seed=7\n")}).exitCode, 0);
+    EXPECT_EQ(toolArguments(toolLog), first);
+    EXPECT_TRUE(outputBytes() == firstOutput);
+
+    toolLog = home.filePath("seed8.log");
+    ASSERT_EQ(run({"--batch", writeJob(job), "--seed", "8"}).exitCode, 0);
+    EXPECT_NE(toolArguments(toolLog), first);
+
+    const Result refused = run({"--batch", writeJob(job), "--seed", "-1"});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(refused.err.contains("--seed只能是非负整数")) << refused.err.toStdString();
+}
+
+TEST_F(BatchModeTest, OnATerminalEachOutputHasOneUpdatingLine)
+{
+    // The program's standard error is a terminal that script(1) makes.
+    const QString job = writeJob("videos=" + videos() + "\nCmbLen=2\nTMax=2\noutput=" + outputFolder() + "\n");
+    QProcess terminal;
+    terminal.setProcessEnvironment(environment());
+    terminal.start("script", {"-qfec", "'" ZARV_PROGRAM_DIR "/ZarvMulVideoEditor' --batch '" + job + "' --one-pass",
+                              "/dev/null"});
+    ASSERT_TRUE(terminal.waitForStarted()) << "script(1) is needed for this test";
+    terminal.closeWriteChannel();
+    ASSERT_TRUE(terminal.waitForFinished(300000));
+    EXPECT_EQ(terminal.exitCode(), 0);
+    const QString screen = QString::fromUtf8(terminal.readAll());
+    EXPECT_TRUE(screen.contains("\r输出 1/2｜视频源随机抽取中...0/4｜已用 ")) << screen.toStdString();
+    // Output 1's line stays: a new line starts before output 2's.
+    EXPECT_TRUE(screen.contains(QRegularExpression("输出 1/2｜视频生成Ok！[^\r\n]*\\x1b\\[K\r?\n\r输出 2/2")));
+    EXPECT_TRUE(screen.contains(QRegularExpression("\r输出 2/2｜视频生成Ok！[^\r\n]*｜已用 \\d:\\d\\d:\\d\\d｜剩余约 ")));
+    EXPECT_FALSE(screen.contains("\n状态：视频生成Ok！"));  // no status line of its own
+    EXPECT_TRUE(screen.contains("消息：处理完毕！"));
 }
 
 }  // namespace

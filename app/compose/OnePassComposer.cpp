@@ -1,0 +1,80 @@
+#include "app/compose/OnePassComposer.h"
+
+#include "app/compose/ComposeEnvironment.h"
+#include "app/compose/CutStarts.h"
+#include "app/compose/FinalComposition.h"
+#include "app/compose/FourSourcePlan.h"
+#include "app/compose/FourUpLayout.h"
+#include "app/compose/MediaExtensions.h"
+#include "app/compose/OutputStatus.h"
+#include "app/compose/RandomSource.h"
+#include "app/compose/SoundTrackStep.h"
+#include "app/run/NumberText.h"
+#include "app/run/OutputPath.h"
+
+OnePassComposer::OnePassComposer(ComposeEnvironment &environment)
+    : m_env(environment),
+      m_usedSets(environment.videos.entryCount(), 4)
+{
+}
+
+bool OnePassComposer::prepare(Workspace &)
+{
+    return true;
+}
+
+OutputResult OnePassComposer::compose(int outputNumber, const QDateTime &outputStart)
+{
+    const RunSettings &settings = m_env.settings;
+    OutputStatus status(m_env.context, OutputPath(settings, outputNumber), outputNumber, settings.maxText,
+                        outputStart, m_env.runStartTime);
+    // The draws in the order of the four-source composer, so that a seed
+    // gives the same output either way.
+    m_env.random.reseed();
+    const std::optional<FourSourcePlan> plan = PlanFourSources(m_env, m_usedSets, status);
+    if (!plan)
+        return status.fail();
+    const CutStarts starts = DrawCutStarts(plan->sources, plan->lengthSeconds, m_env.random);
+
+    // A chosen audio is cut by the final step as it reads it; the
+    // longest-video rule maps that video's sound below.
+    SoundTrackStep::Variant variant;
+    variant.audioCut = SoundTrackStep::AudioCut::InFinalStep;
+    const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(plan->lengthSeconds, variant);
+    if (sound.outcome == SoundTrackStep::Outcome::Stopped)
+        return OutputResult::Stopped;
+    if (sound.outcome == SoundTrackStep::Outcome::Failed)
+        return status.fail();
+    const bool withTrack = sound.outcome == SoundTrackStep::Outcome::Track;
+    const int firstVideo = withTrack ? 1 : 0;
+
+    QStringList arguments;
+    if (withTrack)
+        arguments << sound.input;
+    const QString lengthText = NumberText(plan->lengthSeconds);
+    for (int k = 0; k < 4; ++k) {
+        const QString &path = plan->sources[k].path;
+        arguments << MediaExtensions::inputSeek(starts.startTexts[k], path) << QStringLiteral("-t")
+                  << lengthText << QStringLiteral("-i") << path;
+    }
+    const FourUpLayout::Placement placement =
+        settings.noSpace ? FourUpLayout::Placement::EdgeToEdge : FourUpLayout::Placement::Corners;
+    const QString filter = FourUpLayout::overlayFilter(
+        firstVideo, plan->canvas, FourUpLayout::positions(plan->sources, plan->canvas, placement));
+    if (withTrack) {
+        arguments << QStringLiteral("-filter_complex") << filter << QStringLiteral("-map")
+                  << QStringLiteral("0:a");
+    } else if (settings.audioRule == AudioRule::LongestVideo) {
+        // "?": a silent video leaves the output silent instead of failing it.
+        // The picture is mapped by name too: with no map standing, the tool
+        // would pick another video's sound by itself.
+        arguments << QStringLiteral("-filter_complex") << filter + QStringLiteral("[v]")
+                  << QStringLiteral("-map") << QStringLiteral("[v]") << QStringLiteral("-map")
+                  << QString::number(firstVideo + starts.soundSource) + QStringLiteral(":a?");
+    } else {
+        arguments << QStringLiteral("-filter_complex") << filter;
+    }
+    arguments << QStringLiteral("-y") << QStringLiteral("-q:v") << QStringLiteral("0") << QStringLiteral("-q:a")
+              << QStringLiteral("0") << MediaExtensions::pixelFormatFor(settings.outputType) << status.outputPath();
+    return RunFinalComposition(m_env, status, arguments);
+}
