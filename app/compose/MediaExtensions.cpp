@@ -1,5 +1,6 @@
 #include "app/compose/MediaExtensions.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSet>
 
@@ -81,4 +82,10 @@ QStringList MediaExtensions::pixelFormatFor(const QString &extension)
     if (!encodesH264(extension))
         return {};
     return {QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p")};
+}
+
+QString MediaExtensions::jpegSeriesPattern(const QString &folder)
+{
+    return QString(folder).replace(QLatin1Char('%'), QStringLiteral("%%")) + QDir::separator()
+           + QStringLiteral("%06d.jpg");
 }

@@ -21,6 +21,10 @@ public:
     // "-pix_fmt yuv420p" for an H.264 output (which takes no other format
     // from every source), nothing otherwise.
     static QStringList pixelFormatFor(const QString &extension);
+    // The tool's name pattern of a numbered JPEG series in a folder
+    // (folder + "/%06d.jpg"); a "%" of the folder itself is doubled, since the
+    // tool reads every "%" of the pattern as the start of a number field.
+    static QString jpegSeriesPattern(const QString &folder);
     // For a plain re-encode of one source into an H.264 file: a filter that
     // pads an odd width or height by one black column or line at the right or
     // bottom, as H.264 in 4:2:0 takes only even sizes; nothing otherwise.

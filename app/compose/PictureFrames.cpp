@@ -1,5 +1,7 @@
 #include "app/compose/PictureFrames.h"
 
+#include "app/compose/MediaExtensions.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -21,7 +23,7 @@ bool PictureFrames::reset()
 
 QString PictureFrames::pattern() const
 {
-    return m_folder + QDir::separator() + QStringLiteral("%06d.jpg");
+    return MediaExtensions::jpegSeriesPattern(m_folder);
 }
 
 QString PictureFrames::framePath(int number) const

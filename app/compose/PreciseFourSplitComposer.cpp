@@ -168,7 +168,7 @@ void PreciseFourSplitComposer::startExtractions(Quadrants &quadrants, const Four
         const ToolRun frameRun = runner.startTool(
             {QStringLiteral("-i"), source.path, QStringLiteral("-f"), QStringLiteral("image2"),
              QStringLiteral("-y"), QStringLiteral("-q:v"), QStringLiteral("0"), QStringLiteral("-r"),
-             QStringLiteral("25"), frameFolder + QDir::separator() + QStringLiteral("%06d.jpg")});
+             QStringLiteral("25"), MediaExtensions::jpegSeriesPattern(frameFolder)});
         quadrant.soundRun = runner.startTool(
             {QStringLiteral("-i"), source.path, QStringLiteral("-y"), QStringLiteral("-q:a"),
              QStringLiteral("0"), QStringLiteral("-f"), QStringLiteral("wav"), QStringLiteral("-ar"),
@@ -316,7 +316,7 @@ OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime
     if (sound.outcome == SoundTrackStep::Outcome::Track)
         arguments << QStringLiteral("-i") << sound.track;
     arguments << QStringLiteral("-f") << QStringLiteral("image2") << QStringLiteral("-i")
-              << outputFrames + QDir::separator() + QStringLiteral("%06d.jpg") << QStringLiteral("-q:v")
+              << MediaExtensions::jpegSeriesPattern(outputFrames) << QStringLiteral("-q:v")
               << QStringLiteral("0") << QStringLiteral("-q:a") << QStringLiteral("0") << QStringLiteral("-y")
               << QStringLiteral("-r") << QStringLiteral("25")
               << MediaExtensions::pixelFormatFor(settings.outputType) << status.outputPath();

@@ -222,13 +222,11 @@ OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &
     if (sound.outcome == SoundTrackStep::Outcome::Failed)
         return status.fail();
 
-    // A "%" of the workspace path is doubled: the frame pattern reads it as a number field.
     QStringList arguments;
     if (sound.outcome == SoundTrackStep::Outcome::Track)
         arguments << QStringLiteral("-i") << sound.track;
     arguments << QStringLiteral("-f") << QStringLiteral("image2") << QStringLiteral("-i")
-              << QString(m_frameFolder).replace(QLatin1Char('%'), QStringLiteral("%%")) + QDir::separator()
-                     + QStringLiteral("%06d.jpg")
+              << MediaExtensions::jpegSeriesPattern(m_frameFolder)
               << QStringLiteral("-q:v")
               << QStringLiteral("0") << QStringLiteral("-q:a") << QStringLiteral("0") << QStringLiteral("-y")
               << QStringLiteral("-r") << QString::number(FramesPerSecond);
