@@ -1,6 +1,7 @@
 #include "app/compose/FinalComposition.h"
 
 #include "app/compose/ComposeEnvironment.h"
+#include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
 #include "app/library/MediaProber.h"
 #include "app/run/PendingOutput.h"
@@ -48,4 +49,20 @@ OutputResult RunFinalComposition(ComposeEnvironment &environment, OutputStatus &
     }
     status.showDone();
     return OutputResult::Done;
+}
+
+OutputResult RunJpegSeriesComposition(ComposeEnvironment &environment, OutputStatus &status,
+                                      const SoundTrackStep::Result &sound, const QString &frameFolder,
+                                      int framesPerSecond, const QStringList &videoFilter)
+{
+    QStringList arguments;
+    if (sound.outcome == SoundTrackStep::Outcome::Track)
+        arguments << QStringLiteral("-i") << sound.track;
+    arguments << QStringLiteral("-f") << QStringLiteral("image2") << QStringLiteral("-i")
+              << MediaExtensions::jpegSeriesPattern(frameFolder) << QStringLiteral("-q:v")
+              << QStringLiteral("0") << QStringLiteral("-q:a") << QStringLiteral("0") << QStringLiteral("-y")
+              << QStringLiteral("-r") << QString::number(framesPerSecond)
+              << MediaExtensions::pixelFormatFor(environment.settings.outputType) << videoFilter
+              << status.outputPath();
+    return RunFinalComposition(environment, status, arguments);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/compose/SoundTrackStep.h"
 #include "app/run/OutputResult.h"
 
 #include <QStringList>
@@ -17,3 +18,11 @@ class OutputStatus;
 // or failed text.
 OutputResult RunFinalComposition(ComposeEnvironment &environment, OutputStatus &status,
                                  const QStringList &arguments);
+
+// The last step of a mode that paints its frames: encodes the numbered JPEG
+// series of frameFolder at framesPerSecond, with the prepared sound track
+// when there is one (videoFilter: extra "-vf" arguments, or none), through
+// RunFinalComposition.
+OutputResult RunJpegSeriesComposition(ComposeEnvironment &environment, OutputStatus &status,
+                                      const SoundTrackStep::Result &sound, const QString &frameFolder,
+                                      int framesPerSecond, const QStringList &videoFilter = {});

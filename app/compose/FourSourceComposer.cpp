@@ -30,11 +30,6 @@ FourSourceComposer::FourSourceComposer(ComposeEnvironment &environment)
 {
 }
 
-bool FourSourceComposer::prepare(Workspace &)
-{
-    return true;
-}
-
 OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outputStart)
 {
     const RunSettings &settings = m_env.settings;

@@ -11,7 +11,6 @@ class FourSourceComposer : public Composer {
 public:
     explicit FourSourceComposer(ComposeEnvironment &environment);
 
-    bool prepare(Workspace &workspace) override;
     OutputResult compose(int outputNumber, const QDateTime &outputStart) override;
 
 private:

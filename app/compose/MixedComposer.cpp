@@ -44,11 +44,6 @@ MixedComposer::MixedComposer(ComposeEnvironment &environment) : m_env(environmen
 {
 }
 
-bool MixedComposer::prepare(Workspace &)
-{
-    return true;
-}
-
 OutputResult MixedComposer::compose(int outputNumber, const QDateTime &outputStart)
 {
     return composeMixed(outputStart, outputNumber);

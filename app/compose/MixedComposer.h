@@ -28,7 +28,6 @@ public:
 
     explicit MixedComposer(ComposeEnvironment &environment);
 
-    bool prepare(Workspace &workspace) override;
     OutputResult compose(int outputNumber, const QDateTime &outputStart) override;
 
     OutputResult composeMixed(const QDateTime &outputStart, int outputNumber);

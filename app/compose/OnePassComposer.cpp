@@ -18,11 +18,6 @@ OnePassComposer::OnePassComposer(ComposeEnvironment &environment)
 {
 }
 
-bool OnePassComposer::prepare(Workspace &)
-{
-    return true;
-}
-
 OutputResult OnePassComposer::compose(int outputNumber, const QDateTime &outputStart)
 {
     const RunSettings &settings = m_env.settings;

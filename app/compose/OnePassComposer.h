@@ -13,7 +13,6 @@ class OnePassComposer : public Composer {
 public:
     explicit OnePassComposer(ComposeEnvironment &environment);
 
-    bool prepare(Workspace &workspace) override;
     OutputResult compose(int outputNumber, const QDateTime &outputStart) override;
 
 private:

@@ -23,11 +23,6 @@ PicturePictureComposer::PicturePictureComposer(ComposeEnvironment &environment, 
 {
 }
 
-bool PicturePictureComposer::prepare(Workspace &)
-{
-    return true;
-}
-
 OutputResult PicturePictureComposer::compose(int outputNumber, const QDateTime &outputStart)
 {
     return composePicturePicture(outputStart, outputNumber);

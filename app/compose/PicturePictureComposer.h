@@ -14,7 +14,6 @@ public:
 
     PicturePictureComposer(ComposeEnvironment &environment, Clips clips);
 
-    bool prepare(Workspace &workspace) override;
     OutputResult compose(int outputNumber, const QDateTime &outputStart) override;
 
     OutputResult composePicturePicture(const QDateTime &outputStart, int outputNumber);

@@ -59,11 +59,6 @@ PreciseFourSplitComposer::PreciseFourSplitComposer(ComposeEnvironment &environme
 {
 }
 
-bool PreciseFourSplitComposer::prepare(Workspace &)
-{
-    return true;
-}
-
 PreciseFourSplitComposer::FrameRange
 PreciseFourSplitComposer::frameRange(double durationSeconds, double lengthSeconds, double startSeconds)
 {
@@ -312,13 +307,5 @@ OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime
     if (sound.outcome == SoundTrackStep::Outcome::Failed)
         return status.fail();
 
-    QStringList arguments;
-    if (sound.outcome == SoundTrackStep::Outcome::Track)
-        arguments << QStringLiteral("-i") << sound.track;
-    arguments << QStringLiteral("-f") << QStringLiteral("image2") << QStringLiteral("-i")
-              << MediaExtensions::jpegSeriesPattern(outputFrames) << QStringLiteral("-q:v")
-              << QStringLiteral("0") << QStringLiteral("-q:a") << QStringLiteral("0") << QStringLiteral("-y")
-              << QStringLiteral("-r") << QStringLiteral("25")
-              << MediaExtensions::pixelFormatFor(settings.outputType) << status.outputPath();
-    return RunFinalComposition(m_env, status, arguments);
+    return RunJpegSeriesComposition(m_env, status, sound, outputFrames, 25);
 }

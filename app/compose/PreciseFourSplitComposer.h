@@ -36,7 +36,6 @@ public:
 
     explicit PreciseFourSplitComposer(ComposeEnvironment &environment);
 
-    bool prepare(Workspace &workspace) override;
     OutputResult compose(int outputNumber, const QDateTime &outputStart) override;
 
     // A source not longer than the output runs from frame 1 to its duration

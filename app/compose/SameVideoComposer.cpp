@@ -15,11 +15,6 @@
 
 SameVideoComposer::SameVideoComposer(ComposeEnvironment &environment) : m_env(environment) {}
 
-bool SameVideoComposer::prepare(Workspace &)
-{
-    return true;
-}
-
 OutputResult SameVideoComposer::compose(int outputNumber, const QDateTime &outputStart)
 {
     const RunSettings &settings = m_env.settings;

@@ -11,7 +11,6 @@ class SameVideoComposer : public Composer {
 public:
     explicit SameVideoComposer(ComposeEnvironment &environment);
 
-    bool prepare(Workspace &workspace) override;
     OutputResult compose(int outputNumber, const QDateTime &outputStart) override;
 
 private:

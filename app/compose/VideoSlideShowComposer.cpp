@@ -222,23 +222,13 @@ OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &
     if (sound.outcome == SoundTrackStep::Outcome::Failed)
         return status.fail();
 
-    QStringList arguments;
-    if (sound.outcome == SoundTrackStep::Outcome::Track)
-        arguments << QStringLiteral("-i") << sound.track;
-    arguments << QStringLiteral("-f") << QStringLiteral("image2") << QStringLiteral("-i")
-              << MediaExtensions::jpegSeriesPattern(m_frameFolder)
-              << QStringLiteral("-q:v")
-              << QStringLiteral("0") << QStringLiteral("-q:a") << QStringLiteral("0") << QStringLiteral("-y")
-              << QStringLiteral("-r") << QString::number(FramesPerSecond);
-    const QString extension = QLatin1Char('.') + settings.outputType;
-    arguments << MediaExtensions::pixelFormatFor(extension);
     // H.264 takes only even frame sizes: an odd side grows by a black line.
-    if (MediaExtensions::encodesH264(extension) && ((m_canvas.width() | m_canvas.height()) & 1))
-        arguments << QStringLiteral("-vf")
+    QStringList evenFrame;
+    if (MediaExtensions::encodesH264(settings.outputType) && ((m_canvas.width() | m_canvas.height()) & 1))
+        evenFrame << QStringLiteral("-vf")
                   << QStringLiteral("pad=%1:%2").arg(m_canvas.width() + (m_canvas.width() & 1))
                          .arg(m_canvas.height() + (m_canvas.height() & 1));
-    arguments << status.outputPath();
-    return RunFinalComposition(m_env, status, arguments);
+    return RunJpegSeriesComposition(m_env, status, sound, m_frameFolder, FramesPerSecond, evenFrame);
 }
 
 bool VideoSlideShowComposer::grabFrames(int video, const QString &path, double durationSeconds,

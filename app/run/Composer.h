@@ -19,7 +19,8 @@ public:
     // Called once per run, after the workspace is rebuilt and the tool copied
     // into it: a mode makes the folders, canvases or copies it needs. False
     // refuses the run (after telling why in the status line): no output is made.
-    virtual bool prepare(Workspace &workspace) = 0;
+    // Most modes need nothing beyond the workspace itself.
+    virtual bool prepare(Workspace &) { return true; }
     // Makes output outputNumber (1-based); outputStart is when the run began
     // this output (its elapsed time counts from there).
     virtual OutputResult compose(int outputNumber, const QDateTime &outputStart) = 0;
