@@ -5,6 +5,7 @@
 #include "MediaFactory.h"
 #include "RecordingRunContext.h"
 #include "app/compose/ComposerFactory.h"
+#include "app/library/MediaInfoProber.h"
 #include "app/library/SourceTable.h"
 #include "app/run/BatchRun.h"
 #include "platform/Utf8Locale.h"
@@ -29,6 +30,7 @@ Timing makeBatch(const QTemporaryDir &folder, const SourceTable &videos, FourSou
     const QString output = folder.filePath(outputName);
     QDir().mkpath(output);
     RecordingRunContext context;
+    MediaInfoProber prober;  // as the program: it checks each output, and one pass reads frame rates
     BatchRunRequest request;
     request.settings.maxText = QStringLiteral("10");
     request.settings.lengthText = QStringLiteral("8");
@@ -41,6 +43,7 @@ Timing makeBatch(const QTemporaryDir &folder, const SourceTable &videos, FourSou
     request.toolName = QStringLiteral("CutBench.exe");
     request.runStartTime = QDateTime::currentDateTime();
     request.seed = 2026;
+    request.outputProber = &prober;
     QElapsedTimer timer;
     timer.start();
     Timing timing;

@@ -29,7 +29,8 @@ struct ComposeEnvironment {
     QString workspaceFolder;
     QDateTime runStartTime;
     // When given, a finished output must also read as a video (a tool that
-    // failed half-way leaves a file that does not).
+    // failed half-way leaves a file that does not), and steps may read facts
+    // of sources and clips that their list rows do not hold.
     MediaProber *outputProber = nullptr;
     // The picture work and the canvas of the painting modes.
     ImageLibrary *images = nullptr;

@@ -1,5 +1,7 @@
 #include "app/compose/FourUpLayout.h"
 
+#include <QRect>
+
 #include <algorithm>
 #include <utility>
 
@@ -42,4 +44,49 @@ QString FourUpLayout::overlayFilter(int firstInput, QSize canvas, const Position
         .arg(firstInput + 1).arg(at.x1)
         .arg(firstInput + 2).arg(at.y2)
         .arg(firstInput + 3).arg(at.x3).arg(at.y3);
+}
+
+std::optional<QString> FourUpLayout::stackFilter(int firstInput, const FourSources &sources, QSize canvas,
+                                                 const Positions &at, ConstantFrameRate frameRate)
+{
+    const QRect places[4] = {{0, 0, sources[0].width, sources[0].height},
+                             {at.x1, 0, sources[1].width, sources[1].height},
+                             {0, at.y2, sources[2].width, sources[2].height},
+                             {at.x3, at.y3, sources[3].width, sources[3].height}};
+    // xstack copies its inputs side by side in parallel: an overlap would be
+    // drawn in no fixed order, and so would a chroma sample that two inputs
+    // on odd places share. Those layouts stay with the overlays, which also
+    // cut off what lies outside the canvas.
+    if ((canvas.width() | canvas.height()) & 1)
+        return std::nullopt;
+    const QRect canvasPlace({0, 0}, canvas);
+    QRect covered;
+    for (int k = 0; k < 4; ++k) {
+        const QRect &place = places[k];
+        if (place.isEmpty() || (place.x() | place.y() | place.width() | place.height()) & 1
+            || !canvasPlace.contains(place))
+            return std::nullopt;
+        for (int other = 0; other < k; ++other)
+            if (places[other].intersects(place))
+                return std::nullopt;
+        covered |= place;
+    }
+    if (frameRate.numerator <= 0 || frameRate.denominator <= 0)
+        return std::nullopt;
+
+    // Each input is set to the common rate and numbered from time 0, so that
+    // xstack, which makes a frame whenever any input has one, meets one frame
+    // of each at every step. Like the overlays, it converts to 4:2:0, holds
+    // the last frame of a source that ends early and ends with the longest.
+    const QString timing = QStringLiteral("fps=%1/%2,setpts=N/FRAME_RATE/TB,format=yuv420p")
+                               .arg(frameRate.numerator).arg(frameRate.denominator);
+    QString filter;
+    for (int k = 0; k < 4; ++k)
+        filter += QStringLiteral("[%1:v]%2[s%3];").arg(firstInput + k).arg(timing).arg(k);
+    filter += QStringLiteral("[s0][s1][s2][s3]xstack=inputs=4:layout=0_0|%1_0|0_%2|%3_%4:fill=black")
+                  .arg(at.x1).arg(at.y2).arg(at.x3).arg(at.y3);
+    // xstack's frame spans only its inputs.
+    if (covered.size() != canvas)
+        filter += QStringLiteral(",pad=%1:%2").arg(canvas.width()).arg(canvas.height());
+    return filter;
 }

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "app/compose/ChosenSource.h"
+#include "app/library/MediaProber.h"
 #include "app/run/RunSettings.h"
 
 #include <QSize>
 #include <QString>
+
+#include <optional>
 
 // Where four drawn videos go in a two-by-two picture: their order, the canvas
 // they need and the place of each.
@@ -28,4 +31,9 @@ public:
     // The pad and overlay filter that lays out the four videos of the inputs
     // firstInput to firstInput + 3 (in their order) on the canvas.
     static QString overlayFilter(int firstInput, QSize canvas, const Positions &at);
+    // The picture of overlayFilter with each input copied into the canvas
+    // once (xstack), for four videos of one constant frame rate that lie
+    // side by side on even places; empty for any other layout.
+    static std::optional<QString> stackFilter(int firstInput, const FourSources &sources, QSize canvas,
+                                              const Positions &at, ConstantFrameRate frameRate);
 };

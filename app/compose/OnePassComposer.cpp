@@ -54,8 +54,14 @@ OutputResult OnePassComposer::compose(int outputNumber, const QDateTime &outputS
     }
     const FourUpLayout::Placement placement =
         settings.noSpace ? FourUpLayout::Placement::EdgeToEdge : FourUpLayout::Placement::Corners;
-    const QString filter = FourUpLayout::overlayFilter(
-        firstVideo, plan->canvas, FourUpLayout::positions(plan->sources, plan->canvas, placement));
+    const FourUpLayout::Positions at = FourUpLayout::positions(plan->sources, plan->canvas, placement);
+    // Copying each input once is much quicker than the overlays, which copy
+    // the whole canvas for each; where it cannot give the same picture, the
+    // overlays stay.
+    std::optional<QString> stacked;
+    if (const std::optional<ConstantFrameRate> rate = commonFrameRate(plan->sources))
+        stacked = FourUpLayout::stackFilter(firstVideo, plan->sources, plan->canvas, at, *rate);
+    const QString filter = stacked.value_or(FourUpLayout::overlayFilter(firstVideo, plan->canvas, at));
     if (withTrack) {
         arguments << QStringLiteral("-filter_complex") << filter << QStringLiteral("-map")
                   << QStringLiteral("0:a");
@@ -72,4 +78,20 @@ OutputResult OnePassComposer::compose(int outputNumber, const QDateTime &outputS
     arguments << QStringLiteral("-y") << QStringLiteral("-q:v") << QStringLiteral("0") << QStringLiteral("-q:a")
               << QStringLiteral("0") << MediaExtensions::pixelFormatFor(settings.outputType) << status.outputPath();
     return RunFinalComposition(m_env, status, arguments);
+}
+
+std::optional<ConstantFrameRate> OnePassComposer::commonFrameRate(const FourSources &sources)
+{
+    if (!m_env.outputProber)
+        return std::nullopt;
+    std::optional<ConstantFrameRate> common;
+    for (const ChosenSource &source : sources) {
+        auto known = m_frameRates.constFind(source.path);
+        if (known == m_frameRates.cend())
+            known = m_frameRates.insert(source.path, m_env.outputProber->probeConstantFrameRate(source.path));
+        if (!known.value() || (common && !(*common == *known.value())))
+            return std::nullopt;
+        common = known.value();
+    }
+    return common;
 }

@@ -1,7 +1,12 @@
 #pragma once
 
+#include "app/compose/ChosenSource.h"
 #include "app/compose/UsedSourceSets.h"
+#include "app/library/MediaProber.h"
 #include "app/run/Composer.h"
+
+#include <QHash>
+#include <optional>
 
 struct ComposeEnvironment;
 
@@ -16,6 +21,10 @@ public:
     OutputResult compose(int outputNumber, const QDateTime &outputStart) override;
 
 private:
+    // The rate all four share, when each keeps one and the prober tells.
+    std::optional<ConstantFrameRate> commonFrameRate(const FourSources &sources);
+
     ComposeEnvironment &m_env;
+    QHash<QString, std::optional<ConstantFrameRate>> m_frameRates;  // by path, for the run
     UsedSourceSets m_usedSets;
 };

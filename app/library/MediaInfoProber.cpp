@@ -190,3 +190,21 @@ MediaFacts MediaInfoProber::probeFile(const QString &path, SourceKind kind)
         facts.durationSeconds = RoundHalfEven(*milliseconds / 1000.0, 3);
     return facts;
 }
+
+std::optional<ConstantFrameRate> MediaInfoProber::probeConstantFrameRate(const QString &path)
+{
+    OpenedMedia media(path, ParseDepth::Quick);
+    if (!media.isOpen() || media.streamCount(Stream_Video) == 0)
+        return std::nullopt;
+    // AVI names no mode: its frames are all of one length.
+    const QString mode = media.field(Stream_Video, 0, "FrameRate_Mode");
+    if (!mode.isEmpty() && mode != QLatin1String("CFR"))
+        return std::nullopt;
+    bool numeratorRead = false;
+    bool denominatorRead = false;
+    const int numerator = media.field(Stream_Video, 0, "FrameRate_Num").toInt(&numeratorRead);
+    const int denominator = media.field(Stream_Video, 0, "FrameRate_Den").toInt(&denominatorRead);
+    if (!numeratorRead || !denominatorRead || numerator <= 0 || denominator <= 0)
+        return std::nullopt;
+    return ConstantFrameRate{numerator, denominator};
+}

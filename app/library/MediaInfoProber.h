@@ -16,5 +16,6 @@ public:
     std::optional<double> probeDuration(const QString &path) override;
     std::optional<QSize> probeFrameSize(const QString &path) override;
     MediaFacts probeFile(const QString &path, SourceKind kind) override;
+    std::optional<ConstantFrameRate> probeConstantFrameRate(const QString &path) override;
     ProbeThreads threads() const override { return ProbeThreads::Any; }
 };

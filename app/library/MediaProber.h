@@ -12,6 +12,13 @@ struct MediaFacts {
     std::optional<QSize> frameSize;
 };
 
+// A video's frame rate as the fraction its stream keeps for every frame.
+struct ConstantFrameRate {
+    int numerator = 0;
+    int denominator = 1;
+    friend bool operator==(const ConstantFrameRate &, const ConstantFrameRate &) = default;
+};
+
 // Which threads may probe at the same time.
 enum class ProbeThreads { WindowThreadOnly, Any };
 
@@ -28,6 +35,12 @@ public:
     // pictures: the size), read in one go where the prober can. By default
     // the two probes are asked in turn.
     virtual MediaFacts probeFile(const QString &path, SourceKind kind);
+    // The first video stream's frame rate, when its header says that it is
+    // constant; empty for variable rates and where the prober cannot tell.
+    virtual std::optional<ConstantFrameRate> probeConstantFrameRate(const QString & /*path*/)
+    {
+        return std::nullopt;
+    }
     // A prober that answers Any may be called from several threads at once.
     virtual ProbeThreads threads() const { return ProbeThreads::WindowThreadOnly; }
 

@@ -24,6 +24,11 @@ public:
         return m_real.probeFrameSize(path);
     }
 
+    std::optional<ConstantFrameRate> probeConstantFrameRate(const QString &path) override
+    {
+        return m_real.probeConstantFrameRate(path);
+    }
+
     QHash<QString, double> durations;
     QHash<QString, QSize> sizes;
     int durationProbes = 0;
