@@ -102,6 +102,48 @@ TEST(ComposeSteps, EdgeToEdgeAndCornerPlacements)
     EXPECT_EQ(corners.y3, 85 - 45);
 }
 
+TEST(ComposeSteps, OnlySideBySideEvenLayoutsAreStacked)
+{
+    using Placement = FourUpLayout::Placement;
+    struct Case {
+        const char *what;
+        FourSources sources;
+        Placement placement;
+        const char *ending;  // of the stacked filter; null: the overlays stay
+    };
+    const Case cases[] = {
+        {"four alike", sized({640, 640, 640, 640}, {360, 360, 360, 360}), Placement::Corners,
+         "layout=0_0|640_0|0_360|640_360:fill=black"},
+        {"corners, touching", sized({100, 200, 50, 300}, {40, 20, 30, 44}), Placement::Corners,
+         "layout=0_0|200_0|0_54|100_40:fill=black"},
+        {"a gap below", sized({100, 100, 100, 100}, {60, 40, 40, 60}), Placement::EdgeToEdge,
+         "layout=0_0|100_0|0_60|100_40:fill=black,pad=200:120"},
+        {"overlapping", sized({100, 200, 50, 300}, {40, 20, 30, 44}), Placement::EdgeToEdge, nullptr},
+        {"overlapping corners", sized({1000, 900, 100, 100}, {100, 100, 100, 100}), Placement::Corners, nullptr},
+        {"beyond the canvas", sized({200, 200, 100, 100}, {50, 50, 50, 50}), Placement::EdgeToEdge, nullptr},
+        {"odd sizes", sized({161, 161, 161, 161}, {120, 120, 120, 120}), Placement::Corners, nullptr},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const QSize canvas = FourUpLayout::canvasSize(c.sources);
+        const FourUpLayout::Positions at = FourUpLayout::positions(c.sources, canvas, c.placement);
+        const std::optional<QString> filter = FourUpLayout::stackFilter(0, c.sources, canvas, at, {25, 1});
+        ASSERT_EQ(filter.has_value(), c.ending != nullptr) << filter.value_or(QString()).toStdString();
+        if (filter) {
+            EXPECT_TRUE(filter->endsWith(QLatin1String(c.ending))) << filter->toStdString();
+        }
+    }
+    // The whole text once, after a sound track as input 0; no rate, no stack.
+    const FourSources alike = sized({640, 640, 640, 640}, {360, 360, 360, 360});
+    const FourUpLayout::Positions at = FourUpLayout::positions(alike, {1280, 720}, Placement::Corners);
+    const QString timing = QStringLiteral("fps=30000/1001,setpts=N/FRAME_RATE/TB,format=yuv420p");
+    EXPECT_EQ(FourUpLayout::stackFilter(1, alike, {1280, 720}, at, {30000, 1001}),
+              QStringLiteral("[1:v]%1[s0];[2:v]%1[s1];[3:v]%1[s2];[4:v]%1[s3];[s0][s1][s2][s3]xstack=inputs=4:"
+                             "layout=0_0|640_0|0_360|640_360:fill=black")
+                  .arg(timing));
+    EXPECT_FALSE(FourUpLayout::stackFilter(1, alike, {1280, 720}, at, {0, 1}));
+}
+
 class CommonLengthTest : public ::testing::Test {
 protected:
     std::optional<double> length(int rule)

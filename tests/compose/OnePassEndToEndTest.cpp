@@ -1,6 +1,7 @@
 // The one-pass four-source composition made by the real tool, against the
 // usual way: same canvas, same length, the same picture.
 #include "ComposeBench.h"
+#include "app/library/MediaInfoProber.h"
 #include "tests/support/MediaFactory.h"
 
 #include <QFileInfo>
@@ -46,30 +47,61 @@ double middleFramePsnr(const QString &first, const QString &second)
 TEST(OnePassEndToEnd, MatchesThePreciseCutsInCanvasLengthAndPicture)
 {
     ComposeBench bench(RecordingToolRunner::Execution::RunForReal);
-    const QList<QSize> sizes{{160, 120}, {192, 144}, {128, 96}, {176, 128}};
+    MediaInfoProber prober;  // gives the frame rates that allow the stacked layout
+    bench.environment.outputProber = &prober;
+    // Laid out side by side, with a black gap in the packed placement.
+    const QList<QSize> sizes{{160, 120}, {160, 120}, {192, 120}, {128, 96}};
     for (int i = 0; i < sizes.size(); ++i) {
         const QString name = QStringLiteral("s%1.mp4").arg(i);
         ASSERT_TRUE(MediaFactory::makeVideo(bench.source(name), sizes[i].width(), sizes[i].height(), 3.0 + 0.5 * i));
         bench.addVideo(name, sizes[i].width(), sizes[i].height(), QString::number(3.0 + 0.5 * i));
     }
-    bench.settings.lengthText = QStringLiteral("2");  // every source starts at random
-    for (bool noSpace : {true, false}) {
-        SCOPED_TRACE(noSpace);
+    // Both placements; 2 s: every source starts at random; 4 s: two sources
+    // end early and hold their last frame.
+    const std::tuple<bool, QString, QString> cases[] = {
+        {true, "2", "2.0"}, {false, "2", "2.0"}, {false, "4", "4.0"}};
+    QStringList layouts;
+    int n = 0;
+    for (const auto &[noSpace, length, seconds] : cases) {
+        SCOPED_TRACE(QStringLiteral("%1 %2").arg(noSpace).arg(length).toStdString());
         bench.settings.noSpace = noSpace;
+        bench.settings.lengthText = length;
         // Precise cuts start exactly at their offsets, as one pass does.
         bench.settings.preciseCut = true;
         bench.settings.fourSourcePipeline = FourSourcePipeline::CutsThenComposition;
         bench.setDraws({0.3, 0.6, 0.1, 0.8, 0.45, 0.7, 0.2, 0.9});
-        ASSERT_EQ(bench.compose(1), OutputResult::Done) << bench.runner.failedRuns.join('\n').toStdString();
+        ASSERT_EQ(bench.compose(++n), OutputResult::Done) << bench.runner.failedRuns.join('\n').toStdString();
         bench.settings.fourSourcePipeline = FourSourcePipeline::OnePass;
         bench.setDraws({0.3, 0.6, 0.1, 0.8, 0.45, 0.7, 0.2, 0.9});
         const qsizetype runsBefore = bench.runner.arguments.size();
-        ASSERT_EQ(bench.compose(2), OutputResult::Done) << bench.runner.failedRuns.join('\n').toStdString();
+        ASSERT_EQ(bench.compose(++n), OutputResult::Done) << bench.runner.failedRuns.join('\n').toStdString();
         EXPECT_EQ(bench.runner.arguments.size(), runsBefore + 1);
-        EXPECT_EQ(facts(bench.output(2)), facts(bench.output(1)));
-        EXPECT_EQ(facts(bench.output(2)).section(" ", 1, 1), QStringLiteral("2.0"));
-        EXPECT_GE(middleFramePsnr(bench.output(1), bench.output(2)), 30.0);
+        layouts << (bench.runner.arguments.last().contains("xstack") ? "stacked" : "overlaid");
+        EXPECT_EQ(facts(bench.output(n)), facts(bench.output(n - 1)));
+        EXPECT_EQ(facts(bench.output(n)).section(" ", 1, 1), seconds);
+        EXPECT_GE(middleFramePsnr(bench.output(n - 1), bench.output(n)), 30.0);
     }
+    EXPECT_EQ(layouts, QStringList({"stacked", "stacked", "stacked"}));
+}
+
+TEST(OnePassEndToEnd, SourcesOfDifferentFrameRatesAreOverlaid)
+{
+    // Stacked, they would make the tool write frames without end.
+    ComposeBench bench(RecordingToolRunner::Execution::RunForReal);
+    MediaInfoProber prober;
+    bench.environment.outputProber = &prober;
+    for (int i = 0; i < 4; ++i) {
+        const QString name = QStringLiteral("r%1.mp4").arg(i);
+        ASSERT_TRUE(MediaFactory::makeVideo(bench.source(name), 160, 120, 3.0, MediaFactory::Sound::With,
+                                            i == 2 ? 30 : 25));
+        bench.addVideo(name, 160, 120, QStringLiteral("3"));
+    }
+    bench.settings.lengthText = QStringLiteral("2");
+    bench.settings.fourSourcePipeline = FourSourcePipeline::OnePass;
+    bench.setDraws({0.3, 0.6, 0.1, 0.8, 0.45, 0.7, 0.2, 0.9});
+    ASSERT_EQ(bench.compose(1), OutputResult::Done) << bench.runner.failedRuns.join('\n').toStdString();
+    EXPECT_TRUE(bench.runner.arguments.last().contains("overlay=")) << bench.runner.arguments.last().toStdString();
+    EXPECT_EQ(facts(bench.output(1)), QStringLiteral("320x240 2.0 44100"));
 }
 
 TEST(OnePassEndToEnd, EverySoundRuleWithOddSizesAndASilentSource)
