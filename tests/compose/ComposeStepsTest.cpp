@@ -105,33 +105,24 @@ TEST(ComposeSteps, EdgeToEdgeAndCornerPlacements)
 TEST(ComposeSteps, OnlySideBySideEvenLayoutsAreStacked)
 {
     using Placement = FourUpLayout::Placement;
-    struct Case {
-        const char *what;
-        FourSources sources;
-        Placement placement;
-        const char *ending;  // of the stacked filter; null: the overlays stay
+    // The end of the stacked filter; empty where the overlays must stay.
+    const std::tuple<FourSources, Placement, QString> cases[] = {
+        {sized({100, 200, 50, 300}, {40, 20, 30, 44}), Placement::Corners, "layout=0_0|200_0|0_54|100_40:fill=black"},
+        {sized({100, 100, 100, 100}, {60, 40, 40, 60}), Placement::EdgeToEdge,
+         "layout=0_0|100_0|0_60|100_40:fill=black,pad=200:120"},  // a gap below
+        {sized({100, 200, 50, 300}, {40, 20, 30, 44}), Placement::EdgeToEdge, {}},        // overlapping
+        {sized({1000, 900, 100, 100}, {100, 100, 100, 100}), Placement::Corners, {}},     // overlapping
+        {sized({200, 200, 100, 100}, {50, 50, 50, 50}), Placement::EdgeToEdge, {}},       // beyond the canvas
+        {sized({161, 161, 161, 161}, {120, 120, 120, 120}), Placement::Corners, {}},      // odd sizes
     };
-    const Case cases[] = {
-        {"four alike", sized({640, 640, 640, 640}, {360, 360, 360, 360}), Placement::Corners,
-         "layout=0_0|640_0|0_360|640_360:fill=black"},
-        {"corners, touching", sized({100, 200, 50, 300}, {40, 20, 30, 44}), Placement::Corners,
-         "layout=0_0|200_0|0_54|100_40:fill=black"},
-        {"a gap below", sized({100, 100, 100, 100}, {60, 40, 40, 60}), Placement::EdgeToEdge,
-         "layout=0_0|100_0|0_60|100_40:fill=black,pad=200:120"},
-        {"overlapping", sized({100, 200, 50, 300}, {40, 20, 30, 44}), Placement::EdgeToEdge, nullptr},
-        {"overlapping corners", sized({1000, 900, 100, 100}, {100, 100, 100, 100}), Placement::Corners, nullptr},
-        {"beyond the canvas", sized({200, 200, 100, 100}, {50, 50, 50, 50}), Placement::EdgeToEdge, nullptr},
-        {"odd sizes", sized({161, 161, 161, 161}, {120, 120, 120, 120}), Placement::Corners, nullptr},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
-        const QSize canvas = FourUpLayout::canvasSize(c.sources);
-        const FourUpLayout::Positions at = FourUpLayout::positions(c.sources, canvas, c.placement);
-        const std::optional<QString> filter = FourUpLayout::stackFilter(0, c.sources, canvas, at, {25, 1});
-        ASSERT_EQ(filter.has_value(), c.ending != nullptr) << filter.value_or(QString()).toStdString();
-        if (filter) {
-            EXPECT_TRUE(filter->endsWith(QLatin1String(c.ending))) << filter->toStdString();
-        }
+    int row = 0;
+    for (const auto &[sources, placement, ending] : cases) {
+        SCOPED_TRACE(++row);
+        const QSize canvas = FourUpLayout::canvasSize(sources);
+        const std::optional<QString> filter = FourUpLayout::stackFilter(
+            0, sources, canvas, FourUpLayout::positions(sources, canvas, placement), {25, 1});
+        ASSERT_EQ(filter.has_value(), !ending.isEmpty()) << filter.value_or(QString()).toStdString();
+        EXPECT_TRUE(!filter || filter->endsWith(ending)) << filter.value_or(QString()).toStdString();
     }
     // The whole text once, after a sound track as input 0; no rate, no stack.
     const FourSources alike = sized({640, 640, 640, 640}, {360, 360, 360, 360});
