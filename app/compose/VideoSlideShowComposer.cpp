@@ -231,6 +231,19 @@ OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &
     return RunJpegSeriesComposition(m_env, status, sound, m_frameFolder, FramesPerSecond, evenFrame);
 }
 
+QStringList VideoSlideShowComposer::grabArguments(const QString &offset, const QString &video,
+                                                 const QString &frame)
+{
+    // The seek stands before the input: the tool then jumps to the offset
+    // instead of decoding the video from its start. One frame, not 0.001 s:
+    // the tool drops a first frame that lies more than half a frame of 25
+    // fps after the offset, which in a 24 or 15 fps video is often the case.
+    return MediaExtensions::inputSeek(offset, video)
+           + QStringList{QStringLiteral("-i"), video, QStringLiteral("-y"), QStringLiteral("-frames:v"),
+                         QStringLiteral("1"), QStringLiteral("-q:v"), QStringLiteral("0"), QStringLiteral("-f"),
+                         QStringLiteral("image2"), frame};
+}
+
 bool VideoSlideShowComposer::grabFrames(int video, const QString &path, double durationSeconds,
                                         Slides &slides)
 {
@@ -243,13 +256,7 @@ bool VideoSlideShowComposer::grabFrames(int video, const QString &path, double d
         const QString offset = offsets.at(k - 1);
         const QString frame = folder + QDir::separator()
                               + sixDigits(perVideo ? k : ++slides.grabCounter) + QStringLiteral(".jpg");
-        // The seek stands before the input: the tool then jumps to the offset
-        // instead of decoding the video from its start.
-        const QStringList arguments =
-            MediaExtensions::inputSeek(offset, path)
-            + QStringList{QStringLiteral("-i"), path, QStringLiteral("-y"), QStringLiteral("-t"),
-                          QStringLiteral("0.001"), QStringLiteral("-q:v"), QStringLiteral("0"),
-                          QStringLiteral("-f"), QStringLiteral("image2"), frame};
+        const QStringList arguments = grabArguments(offset, path, frame);
         const QString status = QStringLiteral("状态：视频源随机帧抽取中...") + QString::number(k)
                                + QLatin1Char('/') + QString::number(slides.framesPerVideo)
                                + QStringLiteral("之") + QString::number(video) + QLatin1Char('/')

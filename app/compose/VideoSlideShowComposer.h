@@ -38,6 +38,8 @@ public:
     // last frame writes nothing, and different from the others while the
     // redraws allow.
     static QStringList grabOffsets(double durationSeconds, int count, RandomSource &random);
+    // Writes the first frame at or after the offset into the JPEG file frame.
+    static QStringList grabArguments(const QString &offset, const QString &video, const QString &frame);
     // An index in [0, count) where every entry has the same odds.
     static int pickIndex(int count, RandomSource &random);
     // The size of a frame fitted into a box with its aspect kept; empty for

@@ -11,6 +11,7 @@
 #include "app/run/BatchRun.h"
 
 #include <QDir>
+#include <QImage>
 #include <QSize>
 #include <QTemporaryDir>
 
@@ -45,6 +46,20 @@ TEST(VideoSlideShowRulesTest, GrabOffsets)
         EXPECT_EQ(Composer::grabOffsets(c.durationSeconds, c.count, random), c.offsets);
         EXPECT_EQ(random.draws(), c.drawsTaken);
         EXPECT_EQ(random.reseeds, c.drawsTaken);
+    }
+}
+
+TEST(VideoSlideShowRulesTest, EveryGrabOfASlowVideoWritesItsFrame)
+{
+    QTemporaryDir folder;
+    for (const int fps : {15, 24}) {
+        const QString video = folder.filePath(QStringLiteral("%1 fps.mp4").arg(fps));
+        ASSERT_TRUE(MediaFactory::makeVideo(video, 160, 120, 6, MediaFactory::Sound::Without, fps));
+        for (const QString offset : {"0.5", "1.234", "2.71", "3.333", "4.9", "5.5"}) {
+            const QString frame = folder.filePath(QStringLiteral("%1 %2.jpg").arg(fps).arg(offset));
+            ASSERT_TRUE(MediaFactory::runFfmpeg(Composer::grabArguments(offset, video, frame)));
+            EXPECT_EQ(QImage(frame).size(), QSize(160, 120)) << fps << " fps at " << offset.toStdString();
+        }
     }
 }
 
