@@ -74,11 +74,13 @@ std::optional<QString> FourUpLayout::stackFilter(int firstInput, const FourSourc
     if (frameRate.numerator <= 0 || frameRate.denominator <= 0)
         return std::nullopt;
 
-    // Each input is set to the common rate and numbered from time 0, so that
-    // xstack, which makes a frame whenever any input has one, meets one frame
-    // of each at every step. Like the overlays, it converts to 4:2:0, holds
-    // the last frame of a source that ends early and ends with the longest.
-    const QString timing = QStringLiteral("fps=%1/%2,setpts=N/FRAME_RATE/TB,format=yuv420p")
+    // Each input is set on the time grid of the common rate from time 0 (a
+    // late first frame is repeated back to 0), as a cut encoded on its own
+    // starts, so that xstack, which makes a frame whenever any input has one,
+    // meets one frame of each at every step. Like the overlays, it converts to
+    // 4:2:0, holds the last frame of a source that ends early and ends with
+    // the longest.
+    const QString timing = QStringLiteral("fps=%1/%2:start_time=0,format=yuv420p")
                                .arg(frameRate.numerator).arg(frameRate.denominator);
     QString filter;
     for (int k = 0; k < 4; ++k)

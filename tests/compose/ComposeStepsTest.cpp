@@ -127,7 +127,7 @@ TEST(ComposeSteps, OnlySideBySideEvenLayoutsAreStacked)
     // The whole text once, after a sound track as input 0; no rate, no stack.
     const FourSources alike = sized({640, 640, 640, 640}, {360, 360, 360, 360});
     const FourUpLayout::Positions at = FourUpLayout::positions(alike, {1280, 720}, Placement::Corners);
-    const QString timing = QStringLiteral("fps=30000/1001,setpts=N/FRAME_RATE/TB,format=yuv420p");
+    const QString timing = QStringLiteral("fps=30000/1001:start_time=0,format=yuv420p");
     EXPECT_EQ(FourUpLayout::stackFilter(1, alike, {1280, 720}, at, {30000, 1001}),
               QStringLiteral("[1:v]%1[s0];[2:v]%1[s1];[3:v]%1[s2];[4:v]%1[s3];[s0][s1][s2][s3]xstack=inputs=4:"
                              "layout=0_0|640_0|0_360|640_360:fill=black")
