@@ -10,7 +10,6 @@
 #include "app/compose/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
 #include "app/run/NumberText.h"
-#include "app/run/OutputPath.h"
 #include "app/run/RunContext.h"
 #include "app/run/ToolRunner.h"
 
@@ -33,9 +32,7 @@ FourSourceComposer::FourSourceComposer(ComposeEnvironment &environment)
 OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outputStart)
 {
     const RunSettings &settings = m_env.settings;
-    OutputStatus status(m_env.context, OutputPath(settings, outputNumber), outputNumber,
-                        settings.maxText, outputStart, m_env.runStartTime);
-    m_env.random.reseed();
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
 
     const std::optional<FourSourcePlan> plan = PlanFourSources(m_env, m_usedSets, status);
     if (!plan)

@@ -2,6 +2,7 @@
 
 #include "app/compose/CommonLength.h"
 #include "app/compose/ComposeEnvironment.h"
+#include "app/compose/RandomSource.h"
 #include "app/compose/FourUpLayout.h"
 #include "app/compose/OutputStatus.h"
 #include "app/compose/SourceDraw.h"
@@ -13,6 +14,7 @@
 std::optional<FourSourcePlan> PlanFourSources(ComposeEnvironment &environment, UsedSourceSets &used,
                                               OutputStatus &status)
 {
+    environment.random.reseed();  // each output's draws begin anew
     const std::optional<DrawnSources> drawn =
         DrawDistinctSources(environment.videos, 4, environment.random, environment.context, used);
     if (!drawn || drawn->sources.size() != 4)

@@ -19,9 +19,9 @@ struct FourSourcePlan {
     double lengthSeconds = 0;
 };
 
-// The four are a set that no earlier output of the run used while an unused
-// set remains (the set taken is added to used). Empty when the draw or the
-// length cannot be made, or a drawn file is gone (the caller then fails the
-// output).
+// Reseeds the random source first, as every output's draws do. The four are
+// a set that no earlier output of the run used while an unused set remains
+// (the set taken is added to used). Empty when the draw or the length cannot
+// be made, or a drawn file is gone (the caller then fails the output).
 std::optional<FourSourcePlan> PlanFourSources(ComposeEnvironment &environment, UsedSourceSets &used,
                                               OutputStatus &status);

@@ -15,7 +15,6 @@
 #include "app/compose/SoundTrackStep.h"
 #include "app/library/MediaProber.h"
 #include "app/run/NumberText.h"
-#include "app/run/OutputPath.h"
 #include "app/run/RunContext.h"
 #include "app/run/ToolRunner.h"
 
@@ -85,8 +84,7 @@ QString MixedComposer::overlayFilter(int firstInput, QSize output, const std::ar
 OutputResult MixedComposer::composeMixed(const QDateTime &outputStart, int outputNumber)
 {
     const RunSettings &settings = m_env.settings;
-    OutputStatus status(m_env.context, OutputPath(settings, outputNumber), outputNumber, settings.maxText,
-                        outputStart, m_env.runStartTime);
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
     const QSize output = PictureModeOutputSize(settings);
 
     m_env.random.reseed();

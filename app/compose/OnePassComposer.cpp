@@ -10,7 +10,6 @@
 #include "app/compose/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
 #include "app/run/NumberText.h"
-#include "app/run/OutputPath.h"
 
 OnePassComposer::OnePassComposer(ComposeEnvironment &environment)
     : m_env(environment),
@@ -21,11 +20,9 @@ OnePassComposer::OnePassComposer(ComposeEnvironment &environment)
 OutputResult OnePassComposer::compose(int outputNumber, const QDateTime &outputStart)
 {
     const RunSettings &settings = m_env.settings;
-    OutputStatus status(m_env.context, OutputPath(settings, outputNumber), outputNumber, settings.maxText,
-                        outputStart, m_env.runStartTime);
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
     // The draws in the order of the four-source composer, so that a seed
     // gives the same output either way.
-    m_env.random.reseed();
     const std::optional<FourSourcePlan> plan = PlanFourSources(m_env, m_usedSets, status);
     if (!plan)
         return status.fail();

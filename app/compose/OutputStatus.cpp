@@ -1,6 +1,8 @@
 #include "app/compose/OutputStatus.h"
 
+#include "app/compose/ComposeEnvironment.h"
 #include "app/run/NumberText.h"
+#include "app/run/OutputPath.h"
 #include "app/run/RunContext.h"
 
 #include <QFileInfo>
@@ -14,6 +16,13 @@ OutputStatus::OutputStatus(RunContext &context, QString outputPath, int outputNu
       m_outputCountText(std::move(outputCountText)), m_outputStart(std::move(outputStart)),
       m_runStart(std::move(runStart))
 {
+}
+
+OutputStatus OutputStatus::forOutput(const ComposeEnvironment &environment, int outputNumber,
+                                     const QDateTime &outputStart)
+{
+    return OutputStatus(environment.context, OutputPath(environment.settings, outputNumber), outputNumber,
+                        environment.settings.maxText, outputStart, environment.runStartTime);
 }
 
 QString OutputStatus::elapsedText(qint64 seconds)

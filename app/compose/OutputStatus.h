@@ -6,6 +6,7 @@
 #include <QString>
 
 class RunContext;
+struct ComposeEnvironment;
 
 // The status texts of one output: the step texts a composer shows, the
 // elapsed times of the output and of the run, and the growing size of the
@@ -14,6 +15,9 @@ class OutputStatus {
 public:
     OutputStatus(RunContext &context, QString outputPath, int outputNumber, QString outputCountText,
                  QDateTime outputStart, QDateTime runStart);
+    // The status of output outputNumber of the run that environment serves.
+    static OutputStatus forOutput(const ComposeEnvironment &environment, int outputNumber,
+                                  const QDateTime &outputStart);
 
     // Whole seconds as a time of day, "H:MM:SS" (65 s give 0:01:05).
     static QString elapsedText(qint64 seconds);

@@ -12,7 +12,6 @@
 #include "app/compose/QuadrantFit.h"
 #include "app/compose/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
-#include "app/run/OutputPath.h"
 #include "app/run/RunContext.h"
 
 #include <QFile>
@@ -31,8 +30,7 @@ OutputResult PicturePictureComposer::compose(int outputNumber, const QDateTime &
 OutputResult PicturePictureComposer::composePicturePicture(const QDateTime &outputStart, int outputNumber)
 {
     const RunSettings &settings = m_env.settings;
-    OutputStatus status(m_env.context, OutputPath(settings, outputNumber), outputNumber, settings.maxText,
-                        outputStart, m_env.runStartTime);
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
     m_env.random.reseed();
     const std::optional<double> length = OutputLength(settings, m_env.random);
     if (!length || *length <= 0)

@@ -12,7 +12,6 @@
 #include "app/compose/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
 #include "app/run/NumberText.h"
-#include "app/run/OutputPath.h"
 #include "app/run/RunContext.h"
 #include "app/run/ToolRunner.h"
 #include "platform/FileDeletion.h"
@@ -255,10 +254,7 @@ OutputResult PreciseFourSplitComposer::paintFrames(Quadrants &quadrants, const Q
 
 OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime &outputStart)
 {
-    const RunSettings &settings = m_env.settings;
-    OutputStatus status(m_env.context, OutputPath(settings, outputNumber), outputNumber, settings.maxText,
-                        outputStart, m_env.runStartTime);
-    m_env.random.reseed();
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
 
     // The steps shared with the four-source composer: draw, order, canvas, length.
     const std::optional<FourSourcePlan> plan = PlanFourSources(m_env, m_usedSets, status);

@@ -8,7 +8,6 @@
 #include "app/compose/OutputStatus.h"
 #include "app/compose/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
-#include "app/run/OutputPath.h"
 #include "app/run/RunContext.h"
 
 #include <QFileInfo>
@@ -18,8 +17,7 @@ SameVideoComposer::SameVideoComposer(ComposeEnvironment &environment) : m_env(en
 OutputResult SameVideoComposer::compose(int outputNumber, const QDateTime &outputStart)
 {
     const RunSettings &settings = m_env.settings;
-    OutputStatus status(m_env.context, OutputPath(settings, outputNumber), outputNumber,
-                        settings.maxText, outputStart, m_env.runStartTime);
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
     m_env.random.reseed();
     const int entry = outputNumber;
     m_env.context.showVideoEntry(entry);

@@ -9,7 +9,6 @@
 #include "app/compose/SoundTrackStep.h"
 #include "app/compose/SourceDraw.h"
 #include "app/run/NumberText.h"
-#include "app/run/OutputPath.h"
 #include "app/run/RunContext.h"
 #include "app/run/ToolRunner.h"
 #include "app/run/Workspace.h"
@@ -162,8 +161,7 @@ QPoint VideoSlideShowComposer::centred(QSize canvas, QSize frame)
 OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &outputStart)
 {
     const RunSettings &settings = m_env.settings;
-    OutputStatus status(m_env.context, OutputPath(settings, outputNumber), outputNumber,
-                        settings.maxText, outputStart, m_env.runStartTime);
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
     m_status = &status;
     m_env.random.reseed();
 
