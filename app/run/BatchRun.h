@@ -34,6 +34,8 @@ struct BatchRunRequest {
     std::optional<quint64> seed;
     MediaProber *outputProber = nullptr;  // checks finished outputs; may be null
     ImageLibrary *images = nullptr;       // the picture work of the painting modes
+    // Where the run's log goes (the last few runs are kept); empty: no log.
+    QString logFolder;
 };
 
 struct BatchRunSummary {
@@ -43,6 +45,7 @@ struct BatchRunSummary {
     bool stopped = false;
     bool refused = false;  // the composer's preparation refused the run
     QList<OutputReport> outputs;  // one per output the run began, in order
+    QString logPath;              // the run's log; empty when none was written
 };
 
 // The run of a batch, without any window: rebuilds the workspace, copies the

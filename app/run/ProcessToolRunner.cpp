@@ -46,22 +46,20 @@ ToolRun ProcessToolRunner::startTool(const QStringList &arguments)
     process.setWorkingDirectory(m_workspaceFolder);
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
-    // For diagnosing a failing step, ZARV_TOOL_LOG names a file that collects
-    // every argument list (joined by blanks) and the tool's messages.
-    const QString logPath = qEnvironmentVariable("ZARV_TOOL_LOG");
-    if (logPath.isEmpty()) {
-        process.setStandardErrorFile(QProcess::nullDevice());
-    } else {
-        QFile log(logPath);
-        if (log.open(QIODevice::Append))
-            log.write("> " + arguments.join(QLatin1Char(' ')).toUtf8() + '\n');
-        process.setStandardErrorFile(logPath, QIODevice::Append);
-    }
+    // What the tool prints is kept per step: a failed output names the
+    // tool's own complaint.
+    const QString logFolder = m_workspaceFolder + QStringLiteral("/Logs");
+    QDir().mkpath(logFolder);
+    const QString messagesPath = logFolder + QStringLiteral("/%1.txt").arg(++m_stepCount);
+    process.setStandardErrorFile(messagesPath, QIODevice::Truncate);
     // Detached: the tool is not our child, so an ended tool never lingers
     // waiting to be collected, and a closing window does not take it along.
     qint64 pid = 0;
-    if (!process.startDetached(&pid) || pid <= 0)
+    if (!process.startDetached(&pid) || pid <= 0) {
+        m_steps.append({arguments, QString()});
         return 0;
+    }
+    m_steps.append({arguments, messagesPath});
     m_liveRuns.insert(++m_lastRun, pid);
     return m_lastRun;
 }
@@ -106,6 +104,60 @@ QList<qint64> ProcessToolRunner::runningStartedTools() const
             running.append(pid);
     }
     return running;
+}
+
+namespace {
+
+// The end of a step's messages: the tool's complaint is in its last lines,
+// and a tool that printed without end must not fill the memory.
+QString readMessagesEnd(const QString &path)
+{
+    constexpr qint64 KeptBytes = 16 * 1024;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const qint64 size = file.size();
+    if (size > KeptBytes)
+        file.seek(size - KeptBytes);
+    QString text = QString::fromUtf8(file.read(KeptBytes));
+    if (size > KeptBytes)
+        text = text.mid(text.indexOf(QLatin1Char('\n')) + 1);  // from a whole line on
+    return text;
+}
+
+// For diagnosing a failing step, ZARV_TOOL_LOG names a file that collects
+// every argument list (joined by blanks) and the tool's messages.
+void appendToToolLog(const ToolStep &step)
+{
+    const QString logPath = qEnvironmentVariable("ZARV_TOOL_LOG");
+    if (logPath.isEmpty())
+        return;
+    QFile log(logPath);
+    if (!log.open(QIODevice::Append))
+        return;
+    log.write("> " + step.arguments.join(QLatin1Char(' ')).toUtf8() + '\n');
+    log.write(step.messages.toUtf8());
+}
+
+}  // namespace
+
+QList<ToolStep> ProcessToolRunner::takeSteps()
+{
+    QList<ToolStep> steps;
+    for (const StepFile &file : std::as_const(m_steps)) {
+        ToolStep step;
+        step.arguments = file.arguments;
+        if (file.messagesPath.isEmpty()) {
+            step.start = ToolStep::Start::Failed;
+        } else {
+            step.messages = readMessagesEnd(file.messagesPath);
+            QFile::remove(file.messagesPath);
+        }
+        appendToToolLog(step);
+        steps.append(step);
+    }
+    m_steps.clear();
+    return steps;
 }
 
 int ProcessToolRunner::terminateStartedTools()

@@ -24,8 +24,7 @@ public:
                       const QString &toolName = defaultToolName());
 
     // Starts the tool and returns at once. A tool that cannot be started
-    // leaves no trace (its run counts as ended); the next step's missing
-    // input shows it.
+    // counts as ended at once; its step says so.
     ToolRun startTool(const QStringList &arguments) override;
     // Follows the runs it started by their process ids, so a run just started
     // needs no time to show up anywhere first. Returns Stopped as soon as the
@@ -33,6 +32,9 @@ public:
     ToolRunResult waitForTool(const StatusText &statusText) override;
     bool hasEnded(ToolRun run) override;
     int terminateStartedTools() override;
+    // Each step's messages are collected in a file of the workspace's
+    // "Logs" folder; taking the steps reads (the end of) each and deletes it.
+    QList<ToolStep> takeSteps() override;
 
     QString toolName() const { return m_toolName; }
     QString toolPath() const;
@@ -50,5 +52,11 @@ private:
     RunContext &m_context;
     QString m_toolName;
     QHash<ToolRun, qint64> m_liveRuns;  // run -> process id
+    struct StepFile {
+        QStringList arguments;
+        QString messagesPath;  // empty: the tool could not be started
+    };
+    QList<StepFile> m_steps;
+    int m_stepCount = 0;
     ToolRun m_lastRun = 0;
 };

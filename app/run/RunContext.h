@@ -2,6 +2,8 @@
 
 #include <QString>
 
+struct OutputReport;
+
 // What long-running core code needs from the window while it works: the status
 // line, the stop flag, event pumping, the progress and the few captions a run
 // rewrites.
@@ -19,4 +21,7 @@ public:
     virtual void showVideoEntry(int entry) = 0;
     // The share of outputs started, 0 to 100 (the progress bar).
     virtual void setProgress(double percent) = 0;
+    // Told once per output the run began, when it has ended (with its reason
+    // when it failed).
+    virtual void outputEnded(const OutputReport &) {}
 };

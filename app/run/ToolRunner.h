@@ -1,11 +1,21 @@
 #pragma once
 
 #include <QString>
+#include <QList>
 #include <QStringList>
 
 #include <functional>
 
 enum class ToolRunResult { Finished, Stopped };
+
+// One start of the tool as it went: its arguments and what it printed (its
+// last lines at most), or that it could not be started at all.
+struct ToolStep {
+    enum class Start { Started, Failed };
+    QStringList arguments;
+    QString messages;
+    Start start = Start::Started;
+};
 
 // Identifies one start of the media tool; 0 is a start that never ran.
 using ToolRun = qint64;
@@ -28,6 +38,9 @@ public:
     virtual bool hasEnded(ToolRun run) = 0;
     // Ends every run of this runner that still runs; returns how many.
     virtual int terminateStartedTools() = 0;
+    // The steps started since the last call, in order, with the messages
+    // they printed so far; a runner that keeps none gives none.
+    virtual QList<ToolStep> takeSteps() { return {}; }
 
     ToolRunResult runTool(const QStringList &arguments, const StatusText &statusText)
     {

@@ -4,6 +4,7 @@
 #include "app/run/BatchRun.h"
 #include "app/library/SourceTable.h"
 #include "app/run/OutputPath.h"
+#include "app/run/RunPrecheck.h"
 #include "app/run/RunValidator.h"
 #include "app/window/FileAdding.h"
 #include "app/window/MainControls.h"
@@ -19,6 +20,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -149,6 +151,32 @@ void RunDriver::restoreWindow()
     }
 }
 
+QString RunDriver::completionText() const
+{
+    constexpr int NamedFailures = 5;
+    QString text = m_summary.stopped
+                       ? QStringLiteral("处理已停止！\r\n已生成%1个视频。").arg(m_summary.done)
+                       : QStringLiteral("处理完毕！");
+    if (m_summary.failed > 0) {
+        text += QStringLiteral("\r\n其中%1个视频生成失败！").arg(m_summary.failed);
+        int named = 0;
+        for (const OutputReport &report : m_summary.outputs) {
+            if (report.reason.isEmpty()
+                || (report.result != OutputResult::Failed && report.result != OutputResult::Skipped))
+                continue;
+            if (named++ == NamedFailures) {
+                text += QStringLiteral("\r\n……");
+                break;
+            }
+            text += QStringLiteral("\r\n") + QFileInfo(report.file).fileName() + QStringLiteral("：")
+                    + report.reason;
+        }
+        if (!m_summary.logPath.isEmpty())
+            text += QStringLiteral("\r\n详细记录见：") + QDir::toNativeSeparators(m_summary.logPath);
+    }
+    return text;
+}
+
 void RunDriver::RunClick()
 {
     // The make button stays clickable while a list is being filled; a run
@@ -178,6 +206,13 @@ void RunDriver::RunClick()
         return;
     }
 
+    // What would fail every output is said now, before anything is made.
+    const QString precheck = CheckRunPreconditions(state.programFolder, outputFolder, state.workRoot);
+    if (!precheck.isEmpty()) {
+        dialogs.inform(precheck, MessageIcon::Error);
+        return;
+    }
+
     m_running = true;
     if (!validateRequest() || refuseOutputOverSource(m_options.readSettings())) {
         restoreWindow();
@@ -202,6 +237,8 @@ void RunDriver::RunClick()
     request.random = m_services.random;
     request.outputProber = m_services.prober;
     request.images = &m_images;
+    request.logFolder = m_services.dataFolder.isEmpty() ? QString()
+                                                        : QDir(m_services.dataFolder).filePath(QStringLiteral("Logs"));
 
     lockWindow();
     state.runStartTime = QDateTime::currentDateTime();
@@ -210,16 +247,19 @@ void RunDriver::RunClick()
 
     WindowRunContext context(m_controls, m_state, m_lists, m_showStatus,
                              [this](double percent) { emit progressChanged(percent); });
+    context.setOutputSink([this](const OutputReport &report) { emit outputEnded(report); });
     const BatchRunSummary run = BatchRun(context, MakeComposer).run(std::move(request));
     m_summary.done = run.done;
     m_summary.failed = run.failed + run.skipped;
     m_summary.stopped = run.stopped;
+    m_summary.outputs = run.outputs;
+    m_summary.logPath = run.logPath;
+    // The status line no longer shows a step of the ended run.
+    m_showStatus(m_summary.stopped ? QStringLiteral("状态：已停止，生成了%1个视频。").arg(m_summary.done)
+                                   : QStringLiteral("状态：处理完毕。"));
 
     if (m_askCompletion) {
-        QString text = QStringLiteral("处理完毕！");
-        if (m_summary.failed > 0)
-            text += QStringLiteral("\r\n其中%1个视频生成失败！").arg(m_summary.failed);
-        text += QStringLiteral("\r\n要打开输出目录吗？");
+        const QString text = completionText() + QStringLiteral("\r\n要打开输出目录吗？");
         // No is the default: a stray Enter does not open a file manager.
         const DialogAnswer answer =
             dialogs.showMessage({text, MessageIcon::Information, MessageButtons::YesNo, DialogAnswer::No});

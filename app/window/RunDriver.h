@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/run/OutputReport.h"
+
 #include "app/run/RunSettings.h"
 
 #include <QObject>
@@ -63,6 +65,8 @@ public:
         int failed = 0;   // outputs not made: failed or skipped
         bool stopped = false;
         bool started = false;  // passed the refusals and the validation
+        QList<OutputReport> outputs;  // every output the run began
+        QString logPath;              // the run's log, when one was written
     };
     const Summary &lastSummary() const { return m_summary; }
 
@@ -70,9 +74,14 @@ signals:
     void runFinished();
     // An output starts: the share of outputs started, 0 to 100.
     void progressChanged(double percent);
+    // An output has ended; a failed one carries its reason.
+    void outputEnded(const OutputReport &report);
 
 private:
     bool refuseOutputOverSource(const RunSettings &settings);
+    // The completion message: the design's text, up to five failed outputs
+    // with their reasons, or how many were made before a stop.
+    QString completionText() const;
     void lockWindow();
     void restoreWindow();
 

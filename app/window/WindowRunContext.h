@@ -27,6 +27,12 @@ public:
     void setFixedAudio(const QString &path, const QString &lengthCaption) override;
     void showVideoEntry(int entry) override;
     void setProgress(double percent) override;
+    void outputEnded(const OutputReport &report) override
+    {
+        if (m_outputSink)
+            m_outputSink(report);
+    }
+    void setOutputSink(std::function<void(const OutputReport &)> sink) { m_outputSink = std::move(sink); }
 
 private:
     MainControls &m_controls;
@@ -34,4 +40,5 @@ private:
     SourceListOps &m_lists;
     StatusSink m_showStatus;
     ProgressSink m_showProgress;
+    std::function<void(const OutputReport &)> m_outputSink;
 };

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QTextStream>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <csignal>
@@ -106,6 +107,12 @@ int runBatch(const QString &jobPath, const BatchArguments &arguments, const AppF
             progress->showStatus(text, QDateTime::currentDateTime());
         else
             dialogs.printLine(text);
+    });
+    // Each failed output's reason gets a line of its own.
+    QObject::connect(&window.runDriver(), &RunDriver::outputEnded, &window, [&dialogs](const OutputReport &report) {
+        if (!report.reason.isEmpty()
+            && (report.result == OutputResult::Failed || report.result == OutputResult::Skipped))
+            dialogs.printLine(QFileInfo(report.file).fileName() + QStringLiteral(" 生成失败：") + report.reason);
     });
     QObject::connect(&window.runDriver(), &RunDriver::progressChanged, &window,
                      [&window, &progress](double percent) {

@@ -1,0 +1,146 @@
+#include "app/run/FailureReason.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStorageInfo>
+#include <QTemporaryFile>
+
+namespace {
+
+// Below this a disk counts as full: the tool stops writing well before the
+// last byte.
+constexpr qint64 FullDiskBytes = 1024 * 1024;
+constexpr int MaxComplaintCharacters = 300;
+
+bool canCreateFileIn(const QString &folder)
+{
+    QTemporaryFile probe(folder + QStringLiteral("/.zarv-probe-XXXXXX"));
+    return probe.open();
+}
+
+bool isFull(const QString &path)
+{
+    QStorageInfo storage(path);
+    return storage.isValid() && storage.isReady() && storage.bytesAvailable() >= 0
+           && storage.bytesAvailable() < FullDiskBytes;
+}
+
+QString sourceProblem(const QString &path)
+{
+    if (path.isEmpty())
+        return {};
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("源文件不存在：") + QDir::toNativeSeparators(path);
+    QFile file(path);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+        return QStringLiteral("源文件无法读取：") + QDir::toNativeSeparators(path);
+    return {};
+}
+
+bool mentions(const QList<ToolStep> &steps, const QString &text)
+{
+    for (const ToolStep &step : steps) {
+        if (step.messages.contains(text, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+// The tool names the file it could not open before a colon:
+// "/path/a.mp4: No such file or directory".
+QString fileNamedBefore(const QList<ToolStep> &steps, const QString &complaint)
+{
+    for (const ToolStep &step : steps) {
+        for (const QString &line : step.messages.split(QLatin1Char('\n'))) {
+            const int at = line.indexOf(QStringLiteral(": ") + complaint);
+            if (at > 0)
+                return line.left(at).trimmed();
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+QString LastToolComplaint(const QString &messages)
+{
+    static const QRegularExpression error(
+        QStringLiteral("error|invalid|no such|denied|failed|cannot|could not|unable|not found|no space|"
+                       "does not|unknown|unrecognized|too many"),
+        QRegularExpression::CaseInsensitiveOption);
+    // ffmpeg's closing summary says nothing of the cause.
+    static const QRegularExpression summary(QStringLiteral("^Conversion failed!?$"));
+    QString last;
+    QString lastError;
+    for (QString line : messages.split(QRegularExpression(QStringLiteral("[\r\n]+")))) {
+        line = line.trimmed();
+        if (line.isEmpty() || summary.match(line).hasMatch())
+            continue;
+        last = line;
+        if (error.match(line).hasMatch())
+            lastError = line;
+    }
+    const QString complaint = lastError.isEmpty() ? last : lastError;
+    return complaint.left(MaxComplaintCharacters);
+}
+
+QString ExplainFailure(const OutputReport &report, const QList<ToolStep> &steps, const FailurePlaces &places)
+{
+    if (!report.reason.isEmpty())
+        return report.reason;
+
+    for (const ToolStep &step : steps) {
+        if (step.start != ToolStep::Start::Failed)
+            continue;
+        if (!QFileInfo::exists(places.toolPath))
+            return QStringLiteral("找不到媒体工具：") + QDir::toNativeSeparators(places.toolPath);
+        return QStringLiteral("媒体工具无法启动（工作目录所在磁盘可能不允许运行程序）：")
+               + QDir::toNativeSeparators(places.toolPath);
+    }
+
+    for (const SourceUse &source : report.sources) {
+        const QString problem = sourceProblem(source.path);
+        if (!problem.isEmpty())
+            return problem;
+    }
+    const QString soundProblem = sourceProblem(report.soundPath);
+    if (!soundProblem.isEmpty())
+        return soundProblem;
+
+    const QString outputFolder = QDir::toNativeSeparators(places.outputFolder);
+    if (!QFileInfo(places.outputFolder).isDir())
+        return QStringLiteral("输出目录不存在：") + outputFolder;
+    if (!canCreateFileIn(places.outputFolder))
+        return QStringLiteral("输出目录不可写：") + outputFolder;
+    if (isFull(places.outputFolder))
+        return QStringLiteral("输出目录所在磁盘空间不足：") + outputFolder;
+    if (!places.workspaceFolder.isEmpty() && isFull(places.workspaceFolder))
+        return QStringLiteral("工作目录所在磁盘空间不足：") + QDir::toNativeSeparators(places.workspaceFolder);
+    if (mentions(steps, QStringLiteral("No space left on device")))
+        return QStringLiteral("磁盘空间不足：") + outputFolder;
+
+    const QString missing = fileNamedBefore(steps, QStringLiteral("No such file or directory"));
+    if (!missing.isEmpty())
+        return QStringLiteral("文件不存在：") + QDir::toNativeSeparators(missing);
+    const QString undecodable = fileNamedBefore(steps, QStringLiteral("Invalid data found when processing input"));
+    if (!undecodable.isEmpty())
+        return QStringLiteral("源文件无法解码：") + QDir::toNativeSeparators(undecodable);
+    const QString denied = fileNamedBefore(steps, QStringLiteral("Permission denied"));
+    if (!denied.isEmpty())
+        return QStringLiteral("没有权限访问：") + QDir::toNativeSeparators(denied);
+
+    // The step that failed is the last that complained.
+    for (auto step = steps.crbegin(); step != steps.crend(); ++step) {
+        const QString complaint = LastToolComplaint(step->messages);
+        if (!complaint.isEmpty() && step->messages.contains(QRegularExpression(
+                                        QStringLiteral("error|invalid|failed|cannot|could not|unable"),
+                                        QRegularExpression::CaseInsensitiveOption)))
+            return QStringLiteral("媒体工具报错：") + complaint;
+    }
+    if (steps.isEmpty())
+        return QStringLiteral("没有可用的源文件");
+    return QStringLiteral("媒体工具没有生成可用的视频");
+}
