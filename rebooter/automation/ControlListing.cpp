@@ -19,7 +19,8 @@ bool isBlank(char c)
 // The literal lookups match the escaped text as a pattern. The pattern runs only
 // over as many characters as the text can cover, so a long window text never
 // drives the expression engine deep.
-bool literalMatches(const ListingLine &line, LookupField field, const boost::regex &literal, std::size_t length)
+bool literalMatches(const ListingLine &line, LookupField field, const boost::regex &literal,
+                    std::size_t length)
 {
     if (field == LookupField::ClassName)
         return boost::regex_match(line.className, literal);

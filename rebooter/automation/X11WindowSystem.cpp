@@ -161,8 +161,8 @@ public:
         if (frameOf(target) != target && windowManagerRunning()) {
             constexpr long EveryValue = 0xf << 8, FromPager = 2L << 12;
             sendToRoot(target, atom("_NET_MOVERESIZE_WINDOW"),
-                       {NorthWestGravity | EveryValue | FromPager, long{rect.left}, long{rect.top}, long{width},
-                        long{height}});
+                       {NorthWestGravity | EveryValue | FromPager, long{rect.left}, long{rect.top},
+                        long{width}, long{height}});
         } else {
             int x = rect.left, y = rect.top;
             const Window parent = parentOf(target);
@@ -389,8 +389,8 @@ private:
         int format = 0;
         unsigned long count = 0, remaining = 0;
         unsigned char *data = nullptr;
-        const bool found = XGetWindowProperty(display_, window, name, 0, 1, False, AnyPropertyType, &actualType,
-                                              &format, &count, &remaining, &data)
+        const bool found = XGetWindowProperty(display_, window, name, 0, 1, False, AnyPropertyType,
+                                              &actualType, &format, &count, &remaining, &data)
                                == Success
                            && actualType != None;
         if (data)

@@ -110,8 +110,9 @@ ClientPlace clientPlace(WindowHandle window)
     int format = 0;
     unsigned long count = 0, remaining = 0;
     unsigned char *data = nullptr;
-    if (XGetWindowProperty(display, static_cast<Window>(window), XInternAtom(display, "_NET_FRAME_EXTENTS", False),
-                           0, 4, False, XA_CARDINAL, &type, &format, &count, &remaining, &data)
+    if (XGetWindowProperty(display, static_cast<Window>(window),
+                           XInternAtom(display, "_NET_FRAME_EXTENTS", False), 0, 4, False, XA_CARDINAL, &type,
+                           &format, &count, &remaining, &data)
             == Success
         && data && count == 4) {
         const auto *extents = reinterpret_cast<const unsigned long *>(data);
