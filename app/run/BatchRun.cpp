@@ -92,7 +92,11 @@ BatchRunSummary BatchRun::run(BatchRunRequest request)
                                    workspace.folder(), request.runStartTime,
                                    request.outputProber, request.images, request.programFolder};
     const std::unique_ptr<Composer> composer = m_composers(environment);
-    const FailurePlaces places{request.settings.outputFolderText, workspace.folder(), toolPath};
+    FailurePlaces places{request.settings.outputFolderText, workspace.folder(), toolPath, {}};
+    for (const SourceTable *list : {&request.videos, &request.audios, &request.pictures}) {
+        for (int entry = 1; entry <= list->entryCount(); ++entry)
+            places.listedSources.append(list->fullPath(entry));
+    }
 
     const int outputCount = request.settings.outputCount;
     if (!composer->prepare(workspace)) {

@@ -49,15 +49,32 @@ bool mentions(const QList<ToolStep> &steps, const QString &text)
     return false;
 }
 
-// The tool names the file it could not open before a colon:
-// "/path/a.mp4: No such file or directory".
-QString fileNamedBefore(const QList<ToolStep> &steps, const QString &complaint)
+// The tool names the file it could not use before a colon:
+// "/path/a.mp4: No such file or directory". The first step that complains
+// holds the cause; a later step missing that step's output only follows it.
+QString firstFileComplaint(const QList<ToolStep> &steps, const QString &workspaceFolder)
 {
+    static const struct {
+        const char *complaint;
+        const char *reason;
+    } known[] = {
+        {"Invalid data found when processing input", "源文件无法解码："},
+        {"No such file or directory", "文件不存在："},
+        {"Permission denied", "没有权限访问："},
+        {"No space left on device", "磁盘空间不足："},
+    };
     for (const ToolStep &step : steps) {
         for (const QString &line : step.messages.split(QLatin1Char('\n'))) {
-            const int at = line.indexOf(QStringLiteral(": ") + complaint);
-            if (at > 0)
-                return line.left(at).trimmed();
+            for (const auto &k : known) {
+                const int at = line.indexOf(QStringLiteral(": ") + QString::fromUtf8(k.complaint));
+                if (at <= 0)
+                    continue;
+                const QString file = line.left(at).trimmed();
+                if (!workspaceFolder.isEmpty() && file.startsWith(workspaceFolder + QLatin1Char('/'))
+                    && QString::fromUtf8(k.complaint) != QLatin1String("No space left on device"))
+                    continue;  // an intermediate file of an earlier failed step
+                return QString::fromUtf8(k.reason) + QDir::toNativeSeparators(file);
+            }
         }
     }
     return {};
@@ -122,15 +139,9 @@ QString ExplainFailure(const OutputReport &report, const QList<ToolStep> &steps,
     if (mentions(steps, QStringLiteral("No space left on device")))
         return QStringLiteral("磁盘空间不足：") + outputFolder;
 
-    const QString missing = fileNamedBefore(steps, QStringLiteral("No such file or directory"));
-    if (!missing.isEmpty())
-        return QStringLiteral("文件不存在：") + QDir::toNativeSeparators(missing);
-    const QString undecodable = fileNamedBefore(steps, QStringLiteral("Invalid data found when processing input"));
-    if (!undecodable.isEmpty())
-        return QStringLiteral("源文件无法解码：") + QDir::toNativeSeparators(undecodable);
-    const QString denied = fileNamedBefore(steps, QStringLiteral("Permission denied"));
-    if (!denied.isEmpty())
-        return QStringLiteral("没有权限访问：") + QDir::toNativeSeparators(denied);
+    const QString fileComplaint = firstFileComplaint(steps, places.workspaceFolder);
+    if (!fileComplaint.isEmpty())
+        return fileComplaint;
 
     // The step that failed is the last that complained.
     for (auto step = steps.crbegin(); step != steps.crend(); ++step) {
@@ -140,7 +151,13 @@ QString ExplainFailure(const OutputReport &report, const QList<ToolStep> &steps,
                                         QRegularExpression::CaseInsensitiveOption)))
             return QStringLiteral("媒体工具报错：") + complaint;
     }
-    if (steps.isEmpty())
+    if (steps.isEmpty()) {
+        for (const QString &path : places.listedSources) {
+            const QString problem = sourceProblem(path);
+            if (!problem.isEmpty())
+                return problem;
+        }
         return QStringLiteral("没有可用的源文件");
+    }
     return QStringLiteral("媒体工具没有生成可用的视频");
 }

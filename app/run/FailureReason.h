@@ -5,12 +5,16 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // Where a run writes, for telling why an output failed.
 struct FailurePlaces {
     QString outputFolder;
     QString workspaceFolder;
     QString toolPath;  // the tool as the run starts it
+    // Every file of the run's lists: when an output failed before any tool
+    // ran, a listed file that has gone is the likely cause.
+    QStringList listedSources;
 };
 
 // Why an output failed, in the program's words, from simple checks of the

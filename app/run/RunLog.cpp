@@ -26,7 +26,7 @@ RunLog::RunLog(const QString &folder)
     if (folder.isEmpty() || !QDir().mkpath(folder))
         return;
     const QString name = QStringLiteral("run-%1-%2.log")
-                             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")))
+                             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmsszzz")))
                              .arg(QCoreApplication::applicationPid());
     m_file.setFileName(QDir(folder).filePath(name));
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append))
@@ -36,7 +36,7 @@ RunLog::RunLog(const QString &folder)
 
 bool RunLog::isRunLogName(const QString &fileName)
 {
-    static const QRegularExpression pattern(QStringLiteral("^run-\\d{8}-\\d{6}-\\d+\\.log$"));
+    static const QRegularExpression pattern(QStringLiteral("^run-\\d{8}-\\d{9}-\\d+\\.log$"));
     return pattern.match(fileName).hasMatch();
 }
 
