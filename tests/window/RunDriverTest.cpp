@@ -136,7 +136,8 @@ TEST_F(RunDriverTest, MakesFourUpOutputsAndCleansUp)
     EXPECT_TRUE(progress.contains(50.0));
     EXPECT_TRUE(progress.contains(100.0));
     EXPECT_EQ(h.c().PB->value(), 0);
-    EXPECT_TRUE(h.window->statusText().startsWith("状态：视频生成Ok！"));
+    // The status line shows the end of the run, not its last step.
+    EXPECT_EQ(h.window->statusText(), "状态：处理完毕。");
     EXPECT_EQ(h.dialogs.messageTexts().last(), "处理完毕！\r\n要打开输出目录吗？");
     EXPECT_FALSE(QFileInfo::exists(workspaceFolder()));
     EXPECT_FALSE(ProcessExists(toolName));
@@ -168,7 +169,8 @@ TEST_F(RunDriverTest, StopDuringTheSecondOutputEndsTheRun)
     EXPECT_TRUE(summary.stopped);
     EXPECT_EQ(summary.done, 1);
     EXPECT_TRUE(h.dialogs.messageTexts().contains("终止当前操作？"));
-    EXPECT_TRUE(h.dialogs.messageTexts().last().startsWith("处理完毕！"));
+    EXPECT_EQ(h.dialogs.messageTexts().last(), "处理已停止！\r\n已生成1个视频。\r\n要打开输出目录吗？");
+    EXPECT_EQ(h.window->statusText(), "状态：已停止，生成了1个视频。");
     EXPECT_EQ(QDir(outputFolder).entryList(QDir::Files), QStringList{"0001.mp4"});
     EXPECT_TRUE(MediaFactory::probe(output(1)).hasVideo);
     EXPECT_FALSE(ProcessExists(toolName));
