@@ -158,7 +158,8 @@ std::optional<QList<RarEntry>> RarTool::readEntries(const QString &archivePath)
                 unpackedSize |= quint64(qFromLittleEndian<quint32>(h + 36)) << 32;
             }
             if (type == FileHeader) {
-                if (flags & (FileSplitBefore | FileSplitAfter | FileEncrypted) || entries.size() >= MaximumEntries)
+                if (flags & (FileSplitBefore | FileSplitAfter | FileEncrypted)
+                    || entries.size() >= MaximumEntries)
                     return std::nullopt;
                 RarEntry entry;
                 entry.folder = (flags & FileFolderMask) == FileFolderMask;

@@ -1,11 +1,11 @@
 #include "rebooter/Restarter.h"
 
-#include "rebooter/StagedInstall.h"
 #include "app/update/ProgramUpdate.h"
 #include "platform/DialogService.h"
 #include "platform/FolderOpener.h"
 #include "platform/ProcessTable.h"
 #include "platform/RarTool.h"
+#include "rebooter/StagedInstall.h"
 #include "rebooter/automation/clsWaitableTimer.h"
 #include "rebooter/automation/clsWindow.h"
 
@@ -281,13 +281,15 @@ RestarterExit Restarter::UnpackAndRestart(const UpdateRequest &request)
 RestarterExit Restarter::install(const UpdateRequest &request, const QString &tool)
 {
     const QString &archive = request.archive;
-    const QString named = QStringLiteral("升级包【") + QDir::toNativeSeparators(archive) + QStringLiteral("】");
+    const QString named =
+        QStringLiteral("升级包【") + QDir::toNativeSeparators(archive) + QStringLiteral("】");
     // Nothing is touched before every entry's data has passed its checksum.
     switch (ProgramUpdate::checkArchive(tool, archive)) {
     case ProgramUpdate::ArchiveCheck::Sound:
         break;
     case ProgramUpdate::ArchiveCheck::LeavesFolder:
-        m_dialogs.inform(named + QStringLiteral("中有文件会解压到程序目录之外，已拒绝解压！"), MessageIcon::Error);
+        m_dialogs.inform(named + QStringLiteral("中有文件会解压到程序目录之外，已拒绝解压！"),
+                         MessageIcon::Error);
         return RestarterExit::Failed;
     case ProgramUpdate::ArchiveCheck::Damaged:
         return fail(named + QStringLiteral("已损坏或不完整（校验未通过），") + untouchedText()
@@ -302,14 +304,15 @@ RestarterExit Restarter::install(const UpdateRequest &request, const QString &to
                     archive);
     }
     const std::optional<QStringList> entries = RarTool::listEntries(tool, archive);
-    if (!entries || !unpack(tool, archive, staged.stagingFolder())
-        || !staged.holdsEntries(*entries)) {
+    if (!entries || !unpack(tool, archive, staged.stagingFolder()) || !staged.holdsEntries(*entries)) {
         staged.commit();
-        return fail(named + QStringLiteral("解压失败，") + untouchedText() + QLatin1Char('\n') + manualSteps(archive),
+        return fail(named + QStringLiteral("解压失败，") + untouchedText() + QLatin1Char('\n')
+                        + manualSteps(archive),
                     archive);
     }
     if (!staged.moveIntoPlace()) {
-        return fail(QStringLiteral("无法替换程序目录中的文件，已恢复原有文件！\n") + manualSteps(archive), archive);
+        return fail(QStringLiteral("无法替换程序目录中的文件，已恢复原有文件！\n") + manualSteps(archive),
+                    archive);
     }
     if (request.restart == RestartAfterUnpacking::No) {
         staged.commit();
@@ -319,7 +322,8 @@ RestarterExit Restarter::install(const UpdateRequest &request, const QString &to
         // The new version cannot run: the old one comes back and starts.
         const bool restored = staged.rollBack();
         const bool oldStarted =
-            restored && QProcess::startDetached(m_folder + QLatin1Char('/') + request.programFile, {}, m_folder);
+            restored
+            && QProcess::startDetached(m_folder + QLatin1Char('/') + request.programFile, {}, m_folder);
         QString text = QStringLiteral("《") + request.displayTitle + QStringLiteral("》的新版本无法启动，");
         if (!restored)
             text += QStringLiteral("原有文件也未能全部恢复！请重新安装本程序！");

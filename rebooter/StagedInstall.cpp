@@ -20,7 +20,8 @@ bool moveFile(const QString &from, const QString &to)
 }  // namespace
 
 StagedInstall::StagedInstall(const QString &installFolder)
-    : m_folder(QDir::cleanPath(installFolder)), m_work(m_folder + QLatin1Char('/') + workFolderName())
+    : m_folder(QDir::cleanPath(installFolder)),
+      m_work(m_folder + QLatin1Char('/') + workFolderName())
 {
 }
 
@@ -73,12 +74,14 @@ bool StagedInstall::moveIntoPlace()
         const QString target = m_folder + QLatin1Char('/') + relative;
         if (QFileInfo(target).isDir())
             continue;
-        if (relative.startsWith(workFolderName()) || !journal(QLatin1Char('D'), relative) || !QDir().mkpath(target)) {
+        if (relative.startsWith(workFolderName()) || !journal(QLatin1Char('D'), relative)
+            || !QDir().mkpath(target)) {
             rollBack();
             return false;
         }
     }
-    QDirIterator files(stagingFolder(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    QDirIterator files(stagingFolder(), QDir::Files | QDir::Hidden | QDir::System,
+                       QDirIterator::Subdirectories);
     while (files.hasNext()) {
         const QString relative = staging.relativeFilePath(files.next());
         const QString target = m_folder + QLatin1Char('/') + relative;
@@ -88,9 +91,9 @@ bool StagedInstall::moveIntoPlace()
             moved = false;  // a file may not take a folder's place
         } else if (existing.exists() || existing.isSymLink()) {
             // A program stays a program when the archive carries no modes.
-            const QFileDevice::Permissions programBits =
-                existing.permissions()
-                & (QFileDevice::ExeOwner | QFileDevice::ExeUser | QFileDevice::ExeGroup | QFileDevice::ExeOther);
+            const QFileDevice::Permissions programBits = existing.permissions()
+                                                         & (QFileDevice::ExeOwner | QFileDevice::ExeUser
+                                                            | QFileDevice::ExeGroup | QFileDevice::ExeOther);
             moved = journal(QLatin1Char('R'), relative)
                     && moveFile(target, m_work + QStringLiteral("/old/") + relative)
                     && moveFile(files.filePath(), target);
@@ -136,7 +139,8 @@ bool StagedInstall::rollBack()
                 QFile::remove(target);
             // Folders the update brought go again when empty.
             QString folder = text.startsWith(QLatin1Char('D')) ? target : QFileInfo(target).absolutePath();
-            while (folder.startsWith(m_folder + QLatin1Char('/')) && QDir(folder).isEmpty() && QDir().rmdir(folder))
+            while (folder.startsWith(m_folder + QLatin1Char('/')) && QDir(folder).isEmpty()
+                   && QDir().rmdir(folder))
                 folder = QFileInfo(folder).absolutePath();
         }
     }

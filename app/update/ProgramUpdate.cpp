@@ -76,7 +76,10 @@ UrlDownload::Limits ProgramUpdate::defaultArchiveLimits()
 
 ProgramUpdate::ProgramUpdate(const UpdateSetup &setup, DialogService &dialogs, DownloadProgressView *progress,
                              UrlDownload::Limits archiveLimits)
-    : m_setup(setup), m_dialogs(dialogs), m_progress(progress), m_archiveLimits(archiveLimits)
+    : m_setup(setup),
+      m_dialogs(dialogs),
+      m_progress(progress),
+      m_archiveLimits(archiveLimits)
 {
 }
 
@@ -207,7 +210,8 @@ ProgramUpdate::Outcome ProgramUpdate::run()
     // every checksum right and that unpacks inside the program folder, is
     // handed over; anything else is treated as a failed download.
     const QByteArray sha256 = VersionCheck::archiveSha256(noteFilePath());
-    if ((!sha256.isEmpty() && !hasSha256(archive, sha256)) || checkArchive(tool, archive) != ArchiveCheck::Sound) {
+    if ((!sha256.isEmpty() && !hasSha256(archive, sha256))
+        || checkArchive(tool, archive) != ArchiveCheck::Sound) {
         QFile::remove(archive);
         m_dialogs.inform(downloadFailedText(), MessageIcon::Warning);
         return Outcome::Returned;

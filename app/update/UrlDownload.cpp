@@ -134,8 +134,8 @@ void UrlDownload::onReplyFinished()
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
     const bool complete = !announced.isValid() || announced.toLongLong() == m_bytesWritten;
-    const bool ok = m_keptEnough
-                    || (!m_aborted && reply->error() == QNetworkReply::NoError && status == 200 && complete);
+    const bool ok =
+        m_keptEnough || (!m_aborted && reply->error() == QNetworkReply::NoError && status == 200 && complete);
     m_reply = nullptr;
     reply->deleteLater();
     finish(ok && !m_writeFailed && m_file->commit());

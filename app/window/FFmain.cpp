@@ -159,8 +159,9 @@ void FFmain::UpdateProgram()
     const bool wasVisible = isVisible();
     hide();
     UpdateProgressDialog progress;
-    ProgramUpdate update({m_services.updateBaseUrl, m_state.programFolder, m_state.dataFolder, windowTitleText()},
-                         *m_services.dialogs, &progress);
+    ProgramUpdate update(
+        {m_services.updateBaseUrl, m_state.programFolder, m_state.dataFolder, windowTitleText()},
+        *m_services.dialogs, &progress);
     if (update.run() == ProgramUpdate::Outcome::HandedOver) {
         m_handedOver = true;
         emit programEndRequested();

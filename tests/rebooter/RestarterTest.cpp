@@ -113,8 +113,10 @@ TEST_F(RestarterUpdate, BrokenArchiveShowsTheManualStepsAndStartsNothing)
     writeFile(archive, QByteArray("Rar!\x1a\x07\x00 broken", 16));
     const RestarterRun run = install.run({archive + QStringLiteral("\t1\tZarvMulVideoEditor\tZarv")});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.errors, QStringLiteral("消息：升级包【") + archive
-                              + QStringLiteral("】已损坏或不完整（校验未通过），程序文件未做任何更改。请稍后重新更新！\n"));
+    EXPECT_EQ(
+        run.errors,
+        QStringLiteral("消息：升级包【") + archive
+            + QStringLiteral("】已损坏或不完整（校验未通过），程序文件未做任何更改。请稍后重新更新！\n"));
     EXPECT_EQ(contentOf(install.path(QStringLiteral("readme.txt"))), QStringLiteral("old"));
     QThread::msleep(300);
     EXPECT_TRUE(install.starts(QStringLiteral("ZarvMulVideoEditor")).isEmpty());
@@ -137,7 +139,7 @@ TEST_F(RestarterUpdate, ArchiveWithEntriesOutsideTheFolderIsRefused)
 TEST_F(RestarterUpdate, NoBadUpdateChangesTheInstallation)
 {
     const QList<QPair<QString, QByteArray>> files = {{QStringLiteral("readme.txt"), "new"},
-                                                      {QStringLiteral("sub dir/new file.txt"), "added"}};
+                                                     {QStringLiteral("sub dir/new file.txt"), "added"}};
     QByteArray flipped = StoredRar::archive(files);
     flipped[flipped.indexOf("new") + 1] = 'X';
     struct Case {
@@ -162,10 +164,12 @@ TEST_F(RestarterUpdate, NoBadUpdateChangesTheInstallation)
         QMap<QString, QByteArray> after = install.snapshot();
         EXPECT_EQ(after.keys(), before.keys()) << c.what;
         EXPECT_TRUE(after == before) << c.what;
-        EXPECT_EQ(install.waitForStarts(QStringLiteral("ZarvMulVideoEditor"), c.oldStarts).size(), c.oldStarts)
+        EXPECT_EQ(install.waitForStarts(QStringLiteral("ZarvMulVideoEditor"), c.oldStarts).size(),
+                  c.oldStarts)
             << c.what;
         if (c.oldStarts > 0) {
-            EXPECT_EQ(run.errors, QStringLiteral("消息：《Zarv》的新版本无法启动，已恢复原版本并重新启动！\n"));
+            EXPECT_EQ(run.errors,
+                      QStringLiteral("消息：《Zarv》的新版本无法启动，已恢复原版本并重新启动！\n"));
         }
     }
 }

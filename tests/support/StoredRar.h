@@ -51,9 +51,20 @@ inline QByteArray archive(const QList<QPair<QString, QByteArray>> &files, quint3
         // attributes
         const quint32 host = unixMode ? 3 : 0;
         const quint32 attributes = unixMode ? 0100000 | unixMode : 0x20;
-        out += block(fields({{1, 0x74}, {2, 0x8000}, {2, quint32(32 + stored.size())}, {4, size}, {4, size},
-                             {1, host}, {4, crc32Of(data)}, {4, 0x5A210000}, {1, 20}, {1, 0x30},
-                             {2, quint32(stored.size())}, {4, attributes}}) + stored) + data;
+        out += block(fields({{1, 0x74},
+                             {2, 0x8000},
+                             {2, quint32(32 + stored.size())},
+                             {4, size},
+                             {4, size},
+                             {1, host},
+                             {4, crc32Of(data)},
+                             {4, 0x5A210000},
+                             {1, 20},
+                             {1, 0x30},
+                             {2, quint32(stored.size())},
+                             {4, attributes}})
+                     + stored)
+               + data;
     }
     return out + block(fields({{1, 0x7B}, {2, 0x4000}, {2, 7}}));
 }

@@ -58,12 +58,21 @@ TEST(VersionCheck, OnlyAnotherVersionNumberMakesAnUpdateDue)
 {
     using V = VersionCheck::Verdict;
     const std::pair<QByteArray, V> cases[] = {
-        {"02", V::UpToDate},         {"  02 \t\r\nchanges\r\n", V::UpToDate}, {"\xEF\xBB\xBF" "02\n", V::UpToDate},
-        {" 03\r\n", V::UpdateDue},   {"2.1.0\n", V::UpdateDue},              {"", V::NoAnswer},
-        {"\n03\n", V::NoAnswer},     {"version 03", V::NoAnswer},            {"03abc", V::NoAnswer},
+        {"02", V::UpToDate},
+        {"  02 \t\r\nchanges\r\n", V::UpToDate},
+        {"\xEF\xBB\xBF"
+         "02\n",
+         V::UpToDate},
+        {" 03\r\n", V::UpdateDue},
+        {"2.1.0\n", V::UpdateDue},
+        {"", V::NoAnswer},
+        {"\n03\n", V::NoAnswer},
+        {"version 03", V::NoAnswer},
+        {"03abc", V::NoAnswer},
         {"<!DOCTYPE html>\n<html><body>Not Found</body></html>", V::NoAnswer},
         // The whole first line is the version, however long.
-        {"03" + QByteArray(300, ' ') + "junk\n", V::NoAnswer}, {"03" + QByteArray(300, ' ') + "\n", V::UpdateDue},
+        {"03" + QByteArray(300, ' ') + "junk\n", V::NoAnswer},
+        {"03" + QByteArray(300, ' ') + "\n", V::UpdateDue},
         {"03" + QByteArray(5000, ' '), V::NoAnswer},
     };
     QTemporaryDir folder;
@@ -75,9 +84,12 @@ TEST(VersionCheck, OnlyAnotherVersionNumberMakesAnUpdateDue)
 
     const QByteArray digest(64, 'a');
     const std::pair<QByteArray, QByteArray> sums[] = {
-        {"03\r\nsha256=" + digest.toUpper() + " \r\n", digest}, {"03\nsha256=" + digest + "\n", digest},
-        {"03\nsha256=" + digest.left(63) + "\n", ""},            {"03\nsha256 = " + digest + "\n", ""},
-        {"03\nnotes sha256=" + digest + "\n", ""},               {"03\n", ""},
+        {"03\r\nsha256=" + digest.toUpper() + " \r\n", digest},
+        {"03\nsha256=" + digest + "\n", digest},
+        {"03\nsha256=" + digest.left(63) + "\n", ""},
+        {"03\nsha256 = " + digest + "\n", ""},
+        {"03\nnotes sha256=" + digest + "\n", ""},
+        {"03\n", ""},
     };
     for (const auto &[note, sum] : sums) {
         ASSERT_TRUE(put(folder.filePath("Info.txt"), note));
@@ -109,17 +121,18 @@ TEST(ProgramUpdate, ABadOrUnsafeArchiveIsRefusedAsAFailedDownload)
     const QByteArray good = StoredRar::archive({{"ZarvMulVideoEditor", QByteArray(3000, 'p')}, {"lib/a.txt", "a"}});
     QByteArray flipped = good;
     flipped[flipped.size() / 2] = 'q';  // inside the first entry's data: the length stays right
-    const QByteArray firstEntryOnly = StoredRar::archive({{"ZarvMulVideoEditor", QByteArray(3000, 'p')}}).chopped(7);
+    const QByteArray firstEntryOnly =
+        StoredRar::archive({{"ZarvMulVideoEditor", QByteArray(3000, 'p')}}).chopped(7);
     const std::pair<QString, QByteArray> cases[] = {
         {served, flipped},
         {served + ".nolength", firstEntryOnly},  // cut at an entry boundary, served without a length
-        {served, good.left(good.size() / 2)},                                      // truncated archive
-        {served, "<!DOCTYPE html><html><body>维护中</body></html>"},              // an HTML page
+        {served, good.left(good.size() / 2)},    // truncated archive
+        {served, "<!DOCTYPE html><html><body>维护中</body></html>"},  // an HTML page
         {served, StoredRar::archive({{"ZarvMulVideoEditor", "p"}, {"../x", "outside"}})},
         {served, StoredRar::archive({{"lib/../../x", "outside"}})},
         {served, ""},
-        {served + ".cut", good},  // announced whole, the transfer breaks off half way
-        {site.filePath("none"), good},                                             // 404
+        {served + ".cut", good},        // announced whole, the transfer breaks off half way
+        {site.filePath("none"), good},  // 404
     };
     for (const auto &[path, data] : cases) {
         for (const char *suffix : {"", ".cut", ".nolength"})
@@ -165,7 +178,8 @@ TEST(ProgramUpdate, TheNotesSha256MustMatchTheArchive)
     };
     for (const auto &[note, outcome] : cases) {
         ScriptedDialogs dialogs;
-        ProgramUpdate update({QUrl(server.baseUrl()), programFolder, root.filePath("data/"), "标题"}, dialogs);
+        ProgramUpdate update({QUrl(server.baseUrl()), programFolder, root.filePath("data/"), "标题"},
+                             dialogs);
         QDir().mkpath(root.filePath("data"));
         ASSERT_TRUE(put(update.noteFilePath(), note));
         EXPECT_EQ(update.run(), outcome) << note.constData();
@@ -174,7 +188,8 @@ TEST(ProgramUpdate, TheNotesSha256MustMatchTheArchive)
             EXPECT_FALSE(QFileInfo::exists(update.archivePath()));
             EXPECT_FALSE(QFileInfo::exists(root.filePath("record")));
         } else {
-            EXPECT_EQ(StandInRestarter::waitForStart(root.filePath("record")).value(1), update.handOverParameters());
+            EXPECT_EQ(StandInRestarter::waitForStart(root.filePath("record")).value(1),
+                      update.handOverParameters());
         }
     }
 }
@@ -244,8 +259,10 @@ TEST(ProgramUpdate, CancelATimeoutOrATrickleEndTheDownloadAndChangeNothing)
         EXPECT_EQ(progress.opened, 1) << c.what;
         EXPECT_EQ(progress.closed, 1) << c.what;
         EXPECT_GT(progress.lastReceived, 0) << c.what;
-        EXPECT_EQ(progress.lastTotal, StoredRar::archive({{"ZarvMulVideoEditor", QByteArray(100, 'n')}}).size());
-        EXPECT_EQ(QDir(programFolder).entryList(QDir::Files | QDir::Hidden), QStringList{"ZarvRebooter"}) << c.what;
+        EXPECT_EQ(progress.lastTotal,
+                  StoredRar::archive({{"ZarvMulVideoEditor", QByteArray(100, 'n')}}).size());
+        EXPECT_EQ(QDir(programFolder).entryList(QDir::Files | QDir::Hidden), QStringList{"ZarvRebooter"})
+            << c.what;
     }
     EXPECT_FALSE(QFileInfo::exists(root.filePath("record")));
 }
@@ -280,7 +297,8 @@ TEST(BatchUpdate, AJobMeetingAPublishedUpdateIsRefusedAndNothingIsHandedOver)
     StaticWebServer server(site.path());
     ASSERT_TRUE(server.start()) << "the web server did not start";
     ASSERT_TRUE(put(server.file(UpdateServer::noteFileName()), "03\n"));
-    ASSERT_TRUE(put(server.file(UpdateServer::archiveFileName()), StoredRar::archive({{"ZarvMulVideoEditor", "n"}})));
+    ASSERT_TRUE(
+        put(server.file(UpdateServer::archiveFileName()), StoredRar::archive({{"ZarvMulVideoEditor", "n"}})));
     StandInProgram program;
     program.environment.insert("ZARV_UPDATE_URL", server.baseUrl());
     QProcess batch;
@@ -340,10 +358,11 @@ TEST(ProgramUpdate, AGoodUpdateEndsWithTheNewProgramRunning)
     ASSERT_TRUE(put(programFolder + "/readme.txt", "old"));
     QFile standIn(ZARV_STANDIN);
     ASSERT_TRUE(standIn.open(QIODevice::ReadOnly));
-    ASSERT_TRUE(put(server.file(UpdateServer::archiveFileName()),
-                    StoredRar::archive({{"ZarvMulVideoEditor", standIn.readAll()}, {"readme.txt", "new"},
-                                        {"lib/new file.txt", "added"}},
-                                       0755)));
+    ASSERT_TRUE(put(
+        server.file(UpdateServer::archiveFileName()),
+        StoredRar::archive(
+            {{"ZarvMulVideoEditor", standIn.readAll()}, {"readme.txt", "new"}, {"lib/new file.txt", "added"}},
+            0755)));
     ScopedEnvironment headless("ZARV_NO_DIALOGS", "1");
     ScopedEnvironment quick("ZARV_RESTARTER_WAIT_FACTOR", "0.05");
     ScriptedDialogs dialogs;

@@ -46,30 +46,6 @@ TEST(RestarterCloseWatch, EndsTheWatchedWindowAndOnlyAsksAWindowThatMentionsIt)
     mentioning.waitForFinished();
 }
 
-TEST(RestarterCloseWatch, NeverEndsNorAnswersAnotherRestartersBox)
-{
-    Installation install;
-    const QString archive = install.root.filePath(QStringLiteral("broken.rar"));
-    QFile broken(archive);
-    ASSERT_TRUE(broken.open(QIODevice::WriteOnly) && broken.write("Rar!\x1a\x07\x00 broken") > 0);
-    broken.close();
-    // A restarter showing a real message box, titled like every box of it.
-    QProcess failing;
-    QProcessEnvironment withDialogs = install.environment;
-    withDialogs.remove(QStringLiteral("ZARV_NO_DIALOGS"));
-    failing.setProcessEnvironment(withDialogs);
-    failing.start(install.restarter(), {archive});
-    ASSERT_TRUE(failing.waitForStarted());
-    QProcess watch;
-    install.start(watch, {QStringLiteral("close\tZarvCloseBoxTest\t消息")});
-    // Longer than a close-watch round (a look, three seconds, a second look).
-    EXPECT_FALSE(failing.waitForFinished(8000)) << "the restarter with the box was ended";
-    writeCloseExe(install, QStringLiteral("ZarvCloseBoxTest"));
-    EXPECT_TRUE(watch.waitForFinished(30000));
-    failing.kill();
-    failing.waitForFinished();
-}
-
 TEST(RestarterRelaunch, EndsTheProgramStartsItWithDoFailsAndSparesOtherRestarters)
 {
     Installation install;
