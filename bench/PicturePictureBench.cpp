@@ -78,9 +78,10 @@ int main(int argc, char **argv)
     QStringList make{"-f", "lavfi", "-i", source};
     if (phonePhotos)
         make << "-vf"
-             << "noise=alls=8:allf=u";
-    make << "-frames:v" << QString::number(pictureCount) << "-q:v"
-         << "3" << pictures + QStringLiteral("/p%02d.jpg");
+             << "noise=alls=14:allf=u";
+    // Phone photos of 48 megapixels take 10 to 20 MB, as these do.
+    make << "-frames:v" << QString::number(pictureCount) << "-q:v" << (phonePhotos ? "2" : "3")
+         << pictures + QStringLiteral("/p%02d.jpg");
     if (!MediaFactory::runFfmpeg(make)
         || !MediaFactory::makeAudio(folder.filePath(QStringLiteral("sound.mp3")), 40.0)
         || !QFile::copy(QStringLiteral(ZARV_PROGRAM_DIR "/CutMedia.dll"),
