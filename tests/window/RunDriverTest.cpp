@@ -1,4 +1,5 @@
 #include "MediaFactory.h"
+#include "ScopedEnvironment.h"
 #include "WindowHarness.h"
 #include "app/run/Workspace.h"
 #include "app/window/ProgressPercent.h"
@@ -103,6 +104,33 @@ TEST_F(RunDriverTest, ZeroOutputsStillRebuildsAndAsks)
     EXPECT_TRUE(QDir(outputFolder).entryList(QDir::Files).isEmpty());
     EXPECT_TRUE(h.c().CmdDo->isEnabled());
     EXPECT_TRUE(h.c().Frame2->isEnabled());
+}
+
+// Without a file manager the answer Yes says so, naming the folder; so does
+// one that handles no folders.
+TEST_F(RunDriverTest, OpeningTheOutputFolderWithoutAFileManagerSaysSo)
+{
+    QTemporaryDir tools;
+    const QString noHandler = tools.filePath("no handler");
+    QDir().mkpath(noHandler);
+    for (const char *tool : {"xdg-open", "xdg-mime"}) {
+        QFile script(noHandler + "/" + tool);
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\nexit 0\n");
+        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+    }
+    for (const QString &path : {tools.filePath("none"), noHandler}) {
+        SCOPED_TRACE(path.toStdString());
+        ScopedEnvironment noTools("PATH", path.toUtf8());
+        h.dialogs.clear();
+        addClips(4);
+        prepareRun(0);
+        h.dialogs.answers.enqueue(DialogAnswer::Yes);
+        h.c().CmdDo->click();
+        ASSERT_EQ(h.dialogs.messages.size(), 2) << h.dialogs.messageTexts().join("|").toStdString();
+        EXPECT_EQ(h.dialogs.messages.last().text, "没有可用的文件管理器，无法打开输出目录：" + outputFolder);
+        EXPECT_EQ(h.dialogs.messages.last().icon, MessageIcon::Error);
+    }
 }
 
 TEST_F(RunDriverTest, MakesFourUpOutputsAndCleansUp)
