@@ -418,13 +418,14 @@ TEST_F(BatchModeTest, ASeedOnTheCommandLineOrInTheJobRepeatsTheBatch)
     EXPECT_GE(first.size(), 15);
     EXPECT_FALSE(firstOutput.isEmpty());
 
+    // The same names again: the earlier outputs are overwritten.
     toolLog = home.filePath("seed7-again.log");
-    ASSERT_EQ(run({"--batch", writeJob(job + "seed=7\n")}).exitCode, 0);
+    ASSERT_EQ(run({"--batch", writeJob(job + "seed=7\nanswers=yes\n")}).exitCode, 0);
     EXPECT_EQ(toolArguments(toolLog), first);
     EXPECT_TRUE(outputBytes() == firstOutput);
 
     toolLog = home.filePath("seed8.log");
-    ASSERT_EQ(run({"--batch", writeJob(job), "--seed", "8"}).exitCode, 0);
+    ASSERT_EQ(run({"--batch", writeJob(job + "answers=yes\n"), "--seed", "8"}).exitCode, 0);
     EXPECT_NE(toolArguments(toolLog), first);
 
     const Result refused = run({"--batch", writeJob(job), "--seed", "-1"});

@@ -380,7 +380,7 @@ TEST_F(OptionRulesTest, SlideSecondsTakeDigitsAndAreBroughtIntoOneToTen)
         const char *typed;
         const char *shown;
         int beeps;
-    } cases[] = {{"0", "1", 0}, {"11", "10", 0}, {"7", "7", 0}, {"a", "1", 1}, {"-2", "2", 1}, {"2.5", "10", 1}};
+    } cases[] = {{"0", "1", 0}, {"11", "10", 0}, {"7", "7", 0}, {"a", "7", 1}, {"-2", "2", 1}, {"2.5", "10", 1}};
     for (const auto &k : cases) {
         SCOPED_TRACE(k.typed);
         const int before = beeps();
@@ -698,7 +698,7 @@ TEST_F(OptionRulesTest, PicturePictureMode)
     expectModeEffects(ComposeMode::PicturePicture);
     EXPECT_EQ(c().CmbSize->currentIndex(), 2);
     EXPECT_EQ(beeps(), 0);
-    expectAddButtons(false);  // the target is the video list
+    expectAddButtons(true);  // the sound rule pointed the target at the audio list
 }
 
 TEST_F(OptionRulesTest, MixedMode)
@@ -758,12 +758,15 @@ TEST_F(OptionRulesTest, AddAndLoadButtonsFollowModeAndTarget)
         k.mode->click();
         c().CmbObject->setCurrentIndex(k.target);
         expectAddButtons(k.enabled);
-        // The other way round: the target first, then the mode.
+        // The other way round: the target first, then the mode. Pictures'
+        // sound rule points the target at the audio list.
         c().OptMix->click();
         c().OptVV->click();
         c().CmbObject->setCurrentIndex(k.target);
         k.mode->click();
-        expectAddButtons(k.enabled);
+        const bool pictures = k.mode == c().OptPP;
+        EXPECT_EQ(c().CmbObject->currentIndex(), pictures ? 1 : k.target);
+        expectAddButtons(pictures || k.enabled);
     }
 }
 
@@ -914,7 +917,7 @@ TEST_F(OptionRulesTest, ReuseInPicturePicture)
     c().ChSame->click();
     EXPECT_TRUE(k.TPics->isEnabled());
     EXPECT_FALSE(k.CmbLen->isEnabled());
-    EXPECT_FALSE(k.ChAddAudio->isChecked());
+    EXPECT_TRUE(k.ChAddAudio->isChecked()) << "pictures repeat a short audio with or without reuse";
     EXPECT_FALSE(k.ChCut->isEnabled());
 }
 
@@ -1085,10 +1088,10 @@ TEST_F(OptionRulesTest, AudioOfAVideoInPicturePictureSelectsTheChosenFile)
 
 TEST_F(OptionRulesTest, PickingTheShownEntryRunsTheRuleAndAChangedPickRunsItOnce)
 {
-    // Picture+Picture keeps the audio rule at its first entry, which pictures
-    // cannot have: picking that shown entry moves to the chosen file.
+    // Pictures cannot have a video's sound: the mode's own run of the sound
+    // rule chose the file, and a pick of a video's sound moves to it again.
     clickMode(c().OptPP);
-    ASSERT_EQ(c().CmbAudio->currentIndex(), 0);
+    ASSERT_EQ(c().CmbAudio->currentIndex(), 4);
     ASSERT_EQ(beeps(), 0);
     pick(c().CmbAudio, 0);
     EXPECT_EQ(c().CmbAudio->currentIndex(), 4);
@@ -1096,7 +1099,7 @@ TEST_F(OptionRulesTest, PickingTheShownEntryRunsTheRuleAndAChangedPickRunsItOnce
     // A pick that changes the entry runs the rule once: one beep for a size
     // without an "x".
     pick(c().CmbSize, c().CmbSize->count() - 1);
-    EXPECT_EQ(c().CmbSize->currentText(), QStringLiteral("自定义"));
+    EXPECT_EQ(c().CmbSize->currentText(), QStringLiteral("1080x720"));
     EXPECT_EQ(beeps(), 2);
 
     // The fixed-length rule picked again resets the typed length.

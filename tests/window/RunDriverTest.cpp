@@ -215,7 +215,8 @@ TEST_F(RunDriverTest, AStopDuringTheFinalStepKeepsTheEarlierCompleteOutput)
     const QByteArray earlierContent = earlier.readAll();
     earlier.close();
 
-    h.dialogs.answers.enqueue(DialogAnswer::Ok);  // the stop question
+    h.dialogs.answers.enqueue(DialogAnswer::Yes);  // overwrite the earlier run's name
+    h.dialogs.answers.enqueue(DialogAnswer::Ok);   // the stop question
     QObject::connect(h.window.get(), &FFmain::statusTextChanged, h.window.get(), [&](const QString &text) {
         // Output 2's final step is writing.
         if (text.startsWith("状态：视频生成中") && text.contains("；2/3；") && !h.window->state().stopRequested)
@@ -242,6 +243,7 @@ TEST_F(RunDriverTest, RefusesAnOutputThatWouldOverwriteASource)
     QFile::copy(media->filePath("clip 0.mp4"), media->filePath("0002.mp4"));
     h.window->lists().AppendRow(SourceKind::Video, {"0002.mp4", media->path(), "160", "120", "2"});
     const qint64 size = QFileInfo(media->filePath("0002.mp4")).size();
+    h.dialogs.answers.enqueue(DialogAnswer::Yes);  // overwrite what is there
     h.c().CmdDo->click();
     EXPECT_FALSE(h.window->runDriver().lastSummary().started);
     EXPECT_TRUE(h.dialogs.messageTexts().last().contains("覆盖源文件"));

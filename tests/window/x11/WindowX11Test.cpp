@@ -14,6 +14,7 @@
 #include "app/window/SourceListOps.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCryptographicHash>
 #include <QDir>
