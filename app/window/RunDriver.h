@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -77,7 +78,17 @@ signals:
     // An output has ended; a failed one carries its reason.
     void outputEnded(const OutputReport &report);
 
+public:
+    // The question asked when a run would write names an earlier run left in
+    // the output folder.
+    static QString outputsExistQuestion(const QStringList &existingNames, int nextNumber);
+
 private:
+    // Reads the controls, with the numbering this run chose.
+    RunSettings runSettings() const;
+    // Asks how to treat an earlier run's outputs of the same names: overwrite
+    // them, number on after the highest, or give up the run (false).
+    bool chooseOutputNumbering();
     bool refuseOutputOverSource(const RunSettings &settings);
     // The completion message: the design's text, up to five failed outputs
     // with their reasons, or how many were made before a stop.
@@ -97,6 +108,7 @@ private:
     QString m_toolName = QStringLiteral("CutMedia.exe");
     bool m_running = false;
     bool m_askCompletion = true;
+    int m_firstOutputNumber = 1;
     Summary m_summary;
     BatchOptions m_batchOptions;
 };
