@@ -60,6 +60,10 @@ for d in proc sys dev dev/pts; do
   mkdir -p "$root/$d" && mount --bind "/$d" "$root/$d" || fail "cannot mount /$d in the root"
   mounted+=("$root/$d")
 done
+# Downloaded packages are kept between runs, so a later run downloads little.
+mkdir -p "$home/apt-archives/partial" "$root/var/cache/apt/archives" \
+  && mount --bind "$home/apt-archives" "$root/var/cache/apt/archives" || fail "cannot mount the package cache"
+mounted+=("$root/var/cache/apt/archives")
 in_root() { chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 \
   DEBIAN_FRONTEND=noninteractive "$@"; }
 
