@@ -62,5 +62,5 @@ private:
     PictureFrames &m_frames;
     QSize m_output;
     Placement m_placement;
-    QImage m_canvas;  // when the environment has no image library
+    QImage m_canvas;
 };

@@ -48,7 +48,7 @@ BatchRunSummary BatchRun::run(BatchRunRequest request)
     ComposeEnvironment environment{request.settings, request.videos, request.audios,
                                    request.pictures, *runner, m_context, random,
                                    workspace.folder(), request.runStartTime,
-                                   request.outputProber, request.images, request.programFolder};
+                                   request.outputProber, request.programFolder};
     const std::unique_ptr<Composer> composer = m_composers(environment);
 
     const int outputCount = request.settings.outputCount;

@@ -9,7 +9,6 @@
 #include <optional>
 
 class FileAdding;
-class ImageLibrary;
 class OptionRules;
 class SourceListOps;
 struct MainControls;
@@ -26,7 +25,7 @@ public:
     using StatusSink = std::function<void(const QString &text)>;
 
     RunDriver(MainControls &controls, WindowState &state, const WindowServices &services,
-              OptionRules &options, SourceListOps &lists, FileAdding &adding, ImageLibrary &images,
+              OptionRules &options, SourceListOps &lists, FileAdding &adding,
               StatusSink showStatus, QObject *parent = nullptr);
 
     void RunClick();
@@ -82,7 +81,6 @@ private:
     OptionRules &m_options;
     SourceListOps &m_lists;
     FileAdding &m_adding;
-    ImageLibrary &m_images;
     StatusSink m_showStatus;
     std::function<void()> m_awaitVersionCheck;
     QString m_toolName = QStringLiteral("CutMedia.exe");
