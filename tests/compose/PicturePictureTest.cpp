@@ -1,5 +1,6 @@
 // Picture+Picture outputs: whole outputs made by the real tool, and the
 // tool's argument lists for each way of preparing the sound track.
+#include "ArgumentLists.h"
 #include "ComposeBench.h"
 #include "QtPrinters.h"
 #include "tests/support/MediaFactory.h"
@@ -52,7 +53,7 @@ TEST(PicturePictureEndToEnd, OutputsHaveTheCanvasSizeTheLengthAndSound)
                           {AudioRule::FixedAudio, {640, 360}, true, longAudio, QStringLiteral("6秒"), 1}};
     for (int number = 1; number <= 2; ++number) {
         const Case &c = cases[number - 1];
-        bench.runner.arguments.clear();
+        bench.runner.forgetArguments();
         bench.settings.outputWidth = c.output.width();
         bench.settings.outputHeight = c.output.height();
         bench.settings.reuse = c.reuse;
@@ -111,18 +112,18 @@ TEST(PicturePictureArguments, OneOutputForEachWayOfPreparingTheSound)
     bench.settings.fixedAudioText = audio;
     bench.settings.addAudio = true;
     for (const Case &c : cases) {
-        bench.runner.arguments.clear();
+        bench.runner.forgetArguments();
         bench.settings.fixedAudioLengthText = c.audioLength;
         bench.settings.reuse = c.reuse;
         bench.compose(1);  // fails at the output check: nothing writes the output here
-        EXPECT_EQ(bench.runner.arguments, c.expected) << c.audioLength.toStdString();
+        EXPECT_ARGS(bench.runner.argumentLists, ArgumentsOf(c.expected)) << c.audioLength.toStdString();
     }
     QFile list(bench.work(QStringLiteral("List.txt")));
     ASSERT_TRUE(list.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(list.readAll()), QStringLiteral("file '%1'\r\n").arg(audio).repeated(3));
 
     // With no readable picture left the output fails before any clip.
-    bench.runner.arguments.clear();
+    bench.runner.forgetArguments();
     bench.pictures = SourceTable(SourceKind::Picture, {bench.pictures.rows().constLast()});
     EXPECT_EQ(bench.compose(1), OutputResult::Failed);
     EXPECT_TRUE(bench.context.statuses.constLast().startsWith(QStringLiteral("状态：视频生成失败！")));
