@@ -397,12 +397,11 @@ QString BatchJob::stateReport() const
         else if (auto *group = qobject_cast<QGroupBox *>(w))
             value = group->title();
         value.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-        report += w->objectName() + QLatin1Char('\t') + value + QLatin1Char('\t') +
-                  (w->isEnabled() ? QStringLiteral("enabled") : QStringLiteral("disabled")) +
-                  QLatin1Char('\t') +
-                  (w->isVisibleTo(&m_window) ? QStringLiteral("visible")
-                                                                    : QStringLiteral("hidden")) +
-                  QLatin1Char('\n');
+        report += w->objectName() + QLatin1Char('\t') + value + QLatin1Char('\t')
+                  + (w->isEnabled() ? QStringLiteral("enabled") : QStringLiteral("disabled"))
+                  + QLatin1Char('\t')
+                  + (w->isVisibleTo(&m_window) ? QStringLiteral("visible") : QStringLiteral("hidden"))
+                  + QLatin1Char('\n');
     }
     const MainControls &c = m_window.controls();
     const QPair<const char *, SourceGrid *> grids[] = {{"MSFV", c.MSFV}, {"MSFA", c.MSFA}, {"MSFP", c.MSFP}};

@@ -135,16 +135,18 @@ void OptionRules::connectRules()
     }
 
     const std::pair<QCheckBox *, Rule> checks[] = {
-        {c.ChBat, Rule::Batch},          {c.ChSame, Rule::Reuse},     {c.ChRndLen, Rule::RandomLength},
-        {c.ChSingle, Rule::FourSplit},   {c.ChPPT, Rule::SlideShow},  {c.ChAcc, Rule::PreciseQuad}};
+        {c.ChBat, Rule::Batch},        {c.ChSame, Rule::Reuse},    {c.ChRndLen, Rule::RandomLength},
+        {c.ChSingle, Rule::FourSplit}, {c.ChPPT, Rule::SlideShow}, {c.ChAcc, Rule::PreciseQuad}};
     for (const auto &[box, rule] : checks)
         connect(box, &QCheckBox::toggled, this, [this, rule = rule] { runRule(rule); });
     // Three states: grey counts as ticked, so every change is checked.
     connect(c.ChKeepSize, &QCheckBox::stateChanged, this, [this] { runRule(Rule::KeepSize); });
 
-    const std::pair<QComboBox *, Rule> combos[] = {
-        {c.CmbLen, Rule::LengthRule}, {c.CmbAudio, Rule::AudioRule}, {c.CmbObject, Rule::Target},
-        {c.CmbSize, Rule::Size},      {c.CmbEffect, Rule::Effect}};
+    const std::pair<QComboBox *, Rule> combos[] = {{c.CmbLen, Rule::LengthRule},
+                                                   {c.CmbAudio, Rule::AudioRule},
+                                                   {c.CmbObject, Rule::Target},
+                                                   {c.CmbSize, Rule::Size},
+                                                   {c.CmbEffect, Rule::Effect}};
     for (const auto &[box, rule] : combos) {
         m_comboRules.insert(box, rule);
         connect(box, &QComboBox::currentIndexChanged, this, [this, box = box, rule = rule](int index) {
@@ -189,23 +191,39 @@ void OptionRules::runRule(Rule rule)
 OptionRules::RuleHandler OptionRules::handlerOf(Rule rule)
 {
     switch (rule) {
-    case Rule::Batch: return &OptionRules::onBatch;
-    case Rule::KeepSize: return &OptionRules::onKeepSize;
-    case Rule::Reuse: return &OptionRules::onReuse;
-    case Rule::Effect: return &OptionRules::onEffect;
-    case Rule::RandomLength: return &OptionRules::onRandomLength;
-    case Rule::LengthRule: return &OptionRules::onLengthRule;
-    case Rule::AudioRule: return &OptionRules::onAudioRule;
-    case Rule::FourSplit: return &OptionRules::onFourSplit;
-    case Rule::SlideShow: return &OptionRules::onSlideShow;
-    case Rule::PreciseQuad: return &OptionRules::onPreciseQuad;
-    case Rule::Size: return &OptionRules::onSizeChosen;
-    case Rule::Target: return &OptionRules::onTarget;
-    case Rule::SlideSecondsText: return &OptionRules::onSlideSecondsText;
-    case Rule::VideoDrawText: return &OptionRules::onVideoDrawText;
-    case Rule::LengthText: return &OptionRules::onLengthText;
+    case Rule::Batch:
+        return &OptionRules::onBatch;
+    case Rule::KeepSize:
+        return &OptionRules::onKeepSize;
+    case Rule::Reuse:
+        return &OptionRules::onReuse;
+    case Rule::Effect:
+        return &OptionRules::onEffect;
+    case Rule::RandomLength:
+        return &OptionRules::onRandomLength;
+    case Rule::LengthRule:
+        return &OptionRules::onLengthRule;
+    case Rule::AudioRule:
+        return &OptionRules::onAudioRule;
+    case Rule::FourSplit:
+        return &OptionRules::onFourSplit;
+    case Rule::SlideShow:
+        return &OptionRules::onSlideShow;
+    case Rule::PreciseQuad:
+        return &OptionRules::onPreciseQuad;
+    case Rule::Size:
+        return &OptionRules::onSizeChosen;
+    case Rule::Target:
+        return &OptionRules::onTarget;
+    case Rule::SlideSecondsText:
+        return &OptionRules::onSlideSecondsText;
+    case Rule::VideoDrawText:
+        return &OptionRules::onVideoDrawText;
+    case Rule::LengthText:
+        return &OptionRules::onLengthText;
     case Rule::Mode:  // takes the chosen mode, so it comes with its handler
-    case Rule::Count: break;
+    case Rule::Count:
+        break;
     }
     return nullptr;
 }

@@ -25,8 +25,8 @@ public:
     using StatusSink = std::function<void(const QString &text)>;
 
     RunDriver(MainControls &controls, WindowState &state, const WindowServices &services,
-              OptionRules &options, SourceListOps &lists, FileAdding &adding,
-              StatusSink showStatus, QObject *parent = nullptr);
+              OptionRules &options, SourceListOps &lists, FileAdding &adding, StatusSink showStatus,
+              QObject *parent = nullptr);
 
     void RunClick();
     void StopClick();

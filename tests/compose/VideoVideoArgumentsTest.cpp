@@ -76,7 +76,8 @@ TEST_F(VideoVideoFourSourceTest, CopyCutsAndTheSoundOfTheFirstVideo)
     bench.setDraws({0, 0, 0, 0, 0.125, 0.5});
     EXPECT_EQ(bench.compose(1), OutputResult::Failed);  // nothing runs, so nothing is written
 
-    EXPECT_ARGS(bench.runner.argumentLists, ArgumentsOf(copyCutsOfTheUsualDraws() + QStringList{equalFinal({})}));
+    EXPECT_ARGS(bench.runner.argumentLists,
+                ArgumentsOf(copyCutsOfTheUsualDraws() + QStringList{equalFinal({})}));
     ASSERT_EQ(bench.runner.waits.size(), 2);
     EXPECT_EQ(bench.runner.waits[0].startsBefore, 4);
     EXPECT_EQ(bench.runner.waits[0].status, QStringLiteral("状态：视频时长归一化中..."));
@@ -164,8 +165,10 @@ TEST_F(VideoVideoFourSourceTest, TheCopyModeSoundExtractionIsReEncodedToo)
     ASSERT_EQ(bench.runner.arguments.size(), 6);
     EXPECT_ARGS(bench.runner.argumentLists.mid(0, 4), ArgumentsOf(copyCutsOfTheUsualDraws()));
     // b is the first source longer than 3 s.
-    EXPECT_ARGS(bench.runner.argumentLists[4], ArgumentsOf(QStringLiteral("-ss 0.125 -t 3 -i ") + b + QStringLiteral(" -y -q:a 0 ") + audio));
-    EXPECT_ARGS(bench.runner.argumentLists[5], ArgumentsOf(equalFinal(QStringLiteral("-i ") + audio + QLatin1Char(' '))));
+    EXPECT_ARGS(bench.runner.argumentLists[4], ArgumentsOf(QStringLiteral("-ss 0.125 -t 3 -i ") + b
+                                                           + QStringLiteral(" -y -q:a 0 ") + audio));
+    EXPECT_ARGS(bench.runner.argumentLists[5],
+                ArgumentsOf(equalFinal(QStringLiteral("-i ") + audio + QLatin1Char(' '))));
 }
 
 TEST_F(VideoVideoFourSourceTest, WithoutALongerSourceTheLongestGivesTheSoundFirstOnTies)
@@ -221,8 +224,10 @@ TEST_F(VideoVideoFourSourceTest, ALongChosenAudioStartsAtZeroWithoutRandomStart)
     // An audio container the tool cannot write is cut into Matroska audio.
     const QString track = bench.work(QStringLiteral("Tmp.mka"));
     ASSERT_EQ(bench.runner.arguments.size(), 6);
-    EXPECT_ARGS(bench.runner.argumentLists[4], ArgumentsOf(QStringLiteral("-ss 0 -t 3 -i ") + song + QStringLiteral(" -y -q:a 0 ") + track));
-    EXPECT_ARGS(bench.runner.argumentLists[5], ArgumentsOf(equalFinal(QStringLiteral("-i ") + track + QLatin1Char(' '))));
+    EXPECT_ARGS(bench.runner.argumentLists[4],
+                ArgumentsOf(QStringLiteral("-ss 0 -t 3 -i ") + song + QStringLiteral(" -y -q:a 0 ") + track));
+    EXPECT_ARGS(bench.runner.argumentLists[5],
+                ArgumentsOf(equalFinal(QStringLiteral("-i ") + track + QLatin1Char(' '))));
     EXPECT_EQ(bench.random.draws(), 6);
 }
 
@@ -235,7 +240,9 @@ TEST_F(VideoVideoFourSourceTest, AShortChosenAudioIsUsedAsItIs)
     bench.settings.addAudio = true;  // no fill-up in this variant
     bench.setDraws({0, 0, 0, 0, 0.125, 0.5});
     bench.compose(1);
-    EXPECT_ARGS(bench.runner.argumentLists, ArgumentsOf(copyCutsOfTheUsualDraws() + QStringList{equalFinal(QStringLiteral("-i ") + song + QLatin1Char(' '))}));
+    EXPECT_ARGS(bench.runner.argumentLists,
+                ArgumentsOf(copyCutsOfTheUsualDraws()
+                            + QStringList{equalFinal(QStringLiteral("-i ") + song + QLatin1Char(' '))}));
 }
 
 TEST_F(VideoVideoFourSourceTest, ARandomAudioRowBecomesTheChosenAudio)
@@ -248,7 +255,9 @@ TEST_F(VideoVideoFourSourceTest, ARandomAudioRowBecomesTheChosenAudio)
     // 0.6 × 3 entries = 1.8, rounded to entry 2 (y, 2.5 s, shorter than 3 s: used as it is).
     bench.setDraws({0, 0, 0, 0, 0.125, 0.5, 0.6});
     bench.compose(1);
-    EXPECT_ARGS(bench.runner.argumentLists, ArgumentsOf(copyCutsOfTheUsualDraws() + QStringList{equalFinal(QStringLiteral("-i ") + y + QLatin1Char(' '))}));
+    EXPECT_ARGS(bench.runner.argumentLists,
+                ArgumentsOf(copyCutsOfTheUsualDraws()
+                            + QStringList{equalFinal(QStringLiteral("-i ") + y + QLatin1Char(' '))}));
     ASSERT_EQ(bench.context.fixedAudio.size(), 1);
     EXPECT_EQ(bench.context.fixedAudio[0].first, y);
     EXPECT_EQ(bench.context.fixedAudio[0].second, QStringLiteral("2.5秒"));
@@ -269,7 +278,8 @@ TEST_F(VideoVideoFourSourceTest, ARandomAudioDrawBelowTheFirstRowTakesTheFirst)
     bench.compose(1);
     const QString track = bench.work(QStringLiteral("Tmp.mp3"));
     ASSERT_EQ(bench.runner.arguments.size(), 6);
-    EXPECT_ARGS(bench.runner.argumentLists[4], ArgumentsOf(QStringLiteral("-ss 0 -t 3 -i ") + x + QStringLiteral(" -y -q:a 0 ") + track));
+    EXPECT_ARGS(bench.runner.argumentLists[4],
+                ArgumentsOf(QStringLiteral("-ss 0 -t 3 -i ") + x + QStringLiteral(" -y -q:a 0 ") + track));
     EXPECT_EQ(bench.settings.fixedAudioText, x);
     EXPECT_EQ(bench.settings.fixedAudioLengthText, QStringLiteral("10秒"));
 }
@@ -315,8 +325,10 @@ TEST_F(VideoVideoFourSourceTest, AFixedLengthAboveEveryDurationBecomesTheLongest
     bench.compose(1);
     // Fixed length swaps the first and last: d (5 s) leads; nothing is longer than 5.
     ASSERT_EQ(bench.runner.arguments.size(), 5);
-    EXPECT_ARGS(bench.runner.argumentLists[0], ArgumentsOf(copyCut(QStringLiteral("0"), QStringLiteral("5"), d, 0)));
-    EXPECT_ARGS(bench.runner.argumentLists[3], ArgumentsOf(copyCut(QStringLiteral("0"), QStringLiteral("5"), a, 3)));
+    EXPECT_ARGS(bench.runner.argumentLists[0],
+                ArgumentsOf(copyCut(QStringLiteral("0"), QStringLiteral("5"), d, 0)));
+    EXPECT_ARGS(bench.runner.argumentLists[3],
+                ArgumentsOf(copyCut(QStringLiteral("0"), QStringLiteral("5"), a, 3)));
 }
 
 TEST_F(VideoVideoFourSourceTest, ARandomFixedLengthIsDrawnFromTheRange)
@@ -328,7 +340,8 @@ TEST_F(VideoVideoFourSourceTest, ARandomFixedLengthIsDrawnFromTheRange)
     bench.setDraws({0, 0, 0, 0, 0.3337, 0, 0, 0});
     bench.compose(1);
     ASSERT_EQ(bench.runner.arguments.size(), 5);
-    EXPECT_ARGS(bench.runner.argumentLists[0], ArgumentsOf(copyCut(QStringLiteral("0"), QStringLiteral("2.001"), d, 0)));
+    EXPECT_ARGS(bench.runner.argumentLists[0],
+                ArgumentsOf(copyCut(QStringLiteral("0"), QStringLiteral("2.001"), d, 0)));
     EXPECT_EQ(bench.random.draws(), 8);
 }
 
@@ -592,8 +605,8 @@ TEST_F(VideoVideoSameVideoTest, ALongAudioStartsAtZeroWithoutRandomStart)
     bench.compose(2);
     ASSERT_EQ(bench.runner.arguments.size(), 2);
     EXPECT_ARGS(bench.runner.argumentLists[0], ArgumentsOf(QStringLiteral("-ss 0 -t 4 -i ") + song
-                                             + QStringLiteral(" -y -q:a 0 -acodec copy ")
-                                             + bench.work(QStringLiteral("Tmp.mp3"))));
+                                                           + QStringLiteral(" -y -q:a 0 -acodec copy ")
+                                                           + bench.work(QStringLiteral("Tmp.mp3"))));
     EXPECT_EQ(bench.random.draws(), 0);
 }
 

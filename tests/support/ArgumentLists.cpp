@@ -39,13 +39,12 @@ std::string describe(const QStringList &actual, const QStringList &expected, qsi
     const qsizetype index = firstDifference(actual, expected);
     if (index < 0)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << actualText << " differs from " << expectedText << ", "
-                                         << describe(actual, expected, index);
+    return ::testing::AssertionFailure()
+           << actualText << " differs from " << expectedText << ", " << describe(actual, expected, index);
 }
 
 ::testing::AssertionResult SameArguments(const char *actualText, const char *expectedText,
-                                         const QList<QStringList> &actual,
-                                         const QList<QStringList> &expected)
+                                         const QList<QStringList> &actual, const QList<QStringList> &expected)
 {
     const qsizetype common = std::min(actual.size(), expected.size());
     for (qsizetype run = 0; run < common; ++run) {
@@ -58,8 +57,8 @@ std::string describe(const QStringList &actual, const QStringList &expected, qsi
     if (actual.size() == expected.size())
         return ::testing::AssertionSuccess();
     ::testing::AssertionResult failure = ::testing::AssertionFailure();
-    failure << actualText << " has " << actual.size() << " runs, " << expectedText << " "
-            << expected.size() << "; first of the extra runs: ";
+    failure << actualText << " has " << actual.size() << " runs, " << expectedText << " " << expected.size()
+            << "; first of the extra runs: ";
     const QStringList &extra = actual.size() > expected.size() ? actual.at(common) : expected.at(common);
     return failure << quoted(extra.join(QStringLiteral("\" \"")));
 }
