@@ -1,6 +1,7 @@
 #include "ArgumentLists.h"
 
 #include <QProcess>
+#include <QSet>
 
 namespace {
 
@@ -74,4 +75,45 @@ QList<QStringList> ArgumentsOf(const QStringList &commandLines)
     for (const QString &line : commandLines)
         lists.append(ArgumentsOf(line));
     return lists;
+}
+
+namespace {
+
+bool isOption(const QString &item)
+{
+    return item.size() > 1 && item.at(0) == QLatin1Char('-') && item.at(1).isLetter()
+           && !item.contains(QLatin1Char(' '));
+}
+
+}  // namespace
+
+QString ToolCommandProblem(const QStringList &arguments)
+{
+    // The options the tool takes without a value; every other one takes one.
+    static const QSet<QString> flags{QStringLiteral("-y"),        QStringLiteral("-n"),
+                                     QStringLiteral("-an"),       QStringLiteral("-vn"),
+                                     QStringLiteral("-sn"),       QStringLiteral("-shortest"),
+                                     QStringLiteral("-nostdin"),  QStringLiteral("-hide_banner")};
+    if (arguments.isEmpty())
+        return QStringLiteral("an empty argument list");
+    const qsizetype output = arguments.size() - 1;
+    if (arguments.at(output).startsWith(QLatin1Char('-')) && arguments.at(output) != QLatin1String("-"))
+        return QStringLiteral("argument %1 \"%2\" ends the list where the output belongs")
+            .arg(output)
+            .arg(arguments.at(output));
+    for (qsizetype i = 0; i < output; ++i) {
+        const QString &item = arguments.at(i);
+        if (!isOption(item))
+            return QStringLiteral("argument %1 \"%2\" stands where an option belongs").arg(i).arg(item);
+        if (flags.contains(item))
+            continue;
+        if (i + 1 == output)
+            return QStringLiteral("argument %1 \"%2\" has no value before the output").arg(i).arg(item);
+        ++i;
+        if (isOption(arguments.at(i)))
+            return QStringLiteral("argument %1 \"%2\" stands where the value of %3 belongs")
+                .arg(i)
+                .arg(arguments.at(i), item);
+    }
+    return {};
 }

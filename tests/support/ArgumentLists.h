@@ -22,3 +22,9 @@
 // separated by blanks, an item holding blanks is written in double quotes.
 QStringList ArgumentsOf(const QString &commandLine);
 QList<QStringList> ArgumentsOf(const QStringList &commandLines);
+
+// Why the list cannot be one media-tool command as the composers write them
+// (options, each followed by its one value unless it is a flag, then the
+// output as the last item), naming the index; empty when it can. A merged
+// "-q:v 0" or a filter split in two shows up here without running the tool.
+QString ToolCommandProblem(const QStringList &arguments);
