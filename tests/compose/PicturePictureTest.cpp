@@ -78,7 +78,8 @@ TEST(PicturePictureArguments, OneOutputForEachWayOfPreparingTheSound)
     setUpPicturePicture(bench, QStringLiteral("4-4"));
     const QString audio = bench.addAudio(QStringLiteral("配乐 a.mp3"), QStringLiteral("5"));
     const QString w = bench.workspace;
-    const QString cut = QStringLiteral("-ss 0 -t 3 -i %1 -y -q:a 0 -acodec copy %2/Audio.mp3").arg(audio, w);
+    const QString quotedAudio = QLatin1Char('"') + audio + QLatin1Char('"');  // one argument with a blank
+    const QString cut = QStringLiteral("-ss 0 -t 3 -i %1 -y -q:a 0 -acodec copy %2/Audio.mp3").arg(quotedAudio, w);
     const QString join = QStringLiteral("-f concat -safe 0 -i %1/List.txt -y -q:a 0 -c copy %1/M.mp3").arg(w);
     const QString cutJoined = QStringLiteral("-ss 0 -t 3 -i %1/M.mp3 -y -q:a 0 -c copy %1/Audio.mp3").arg(w);
     const QString encode = QStringLiteral("-f image2 -framerate 20 -i %1/Images/%06d.jpg -y -q:v 0 -r 20 "
@@ -103,7 +104,7 @@ TEST(PicturePictureArguments, OneOutputForEachWayOfPreparingTheSound)
         {QStringLiteral("5秒"),
          false,
          {cut, encode, encode, encode, encode, compose.arg(track, clip(1), clip(2), clip(3), clip(4))}},
-        {QStringLiteral("3秒"), true, {encode, compose.arg(audio, m, m, m, m)}},
+        {QStringLiteral("3秒"), true, {encode, compose.arg(quotedAudio, m, m, m, m)}},
         {QStringLiteral("1.2秒"), true, {join, cutJoined, encode, compose.arg(track, m, m, m, m)}},
     };
     bench.settings.lengthText = QStringLiteral("3");
