@@ -10,6 +10,7 @@
 #include "app/window/SourceGrid.h"
 #include "app/window/SourceListOps.h"
 #include "app/window/UpDown.h"
+#include "app/window/UpdateProgressDialog.h"
 #include "platform/DialogService.h"
 
 #include <QCheckBox>
@@ -158,8 +159,10 @@ void FFmain::UpdateProgram()
     }
     const bool wasVisible = isVisible();
     hide();
-    ProgramUpdate update({m_services.updateBaseUrl, m_state.programFolder, m_state.dataFolder, windowTitleText()},
-                         *m_services.dialogs);
+    UpdateProgressDialog progress;
+    ProgramUpdate update(
+        {m_services.updateBaseUrl, m_state.programFolder, m_state.dataFolder, windowTitleText()},
+        *m_services.dialogs, &progress);
     if (update.run() == ProgramUpdate::Outcome::HandedOver) {
         m_handedOver = true;
         emit programEndRequested();
