@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// Text that names one file on its volume, whatever its name (device and
-// inode numbers, or volume serial and file index): a file put under the same
-// name later has another. Empty when the file cannot be read.
+// Text that names one file on its volume, whatever its name (device, inode
+// number and generation and birth time, or volume serial, file index and
+// creation time): a file put under the same name later has another. Empty
+// when the path names no file that can be opened (a link is not followed).
 QString FileIdentity(const QString &path);

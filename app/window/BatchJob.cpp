@@ -33,6 +33,8 @@ namespace {
 
 // A job is a few dozen short lines; anything much larger is no job file.
 constexpr qint64 kMaxJobBytes = 1024 * 1024;
+// Each control a few times over.
+constexpr int kMaxJobLines = 4096;
 // Longer than any path the systems take.
 constexpr int kMaxPathCharacters = 4096;
 
@@ -116,6 +118,10 @@ bool BatchJob::load(const QString &path, QString *error)
         const int equals = line.indexOf(QLatin1Char('='));
         if (equals <= 0) {
             *error = QStringLiteral("任务文件第%1行不是“名称=值”的格式：").arg(i + 1) + line;
+            return false;
+        }
+        if (m_lines.size() >= kMaxJobLines) {
+            *error = QStringLiteral("任务文件超过%1行，不是任务文件。").arg(kMaxJobLines);
             return false;
         }
         m_lines.append({line.left(equals).trimmed(), line.mid(equals + 1)});

@@ -53,6 +53,7 @@ TEST_F(PendingOutputTest, OnlyACompleteFileReplacesTheEarlierOne)
     stopped.discard();
     PendingOutput nothingWritten(path("0001.mp4"));
     EXPECT_FALSE(nothingWritten.complete());
+    nothingWritten.discard();
     EXPECT_EQ(read(path("0001.mp4")), "earlier run");
 
     PendingOutput complete(path("0001.mp4"));
