@@ -31,11 +31,13 @@ QString FileIdentity(const QString &path)
     if (!known)
         return {};
     const quint64 index = (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    const quint64 created = (quint64(info.ftCreationTime.dwHighDateTime) << 32) | info.ftCreationTime.dwLowDateTime;
+    const quint64 created =
+        (quint64(info.ftCreationTime.dwHighDateTime) << 32) | info.ftCreationTime.dwLowDateTime;
     return QStringLiteral("%1:%2:%3").arg(info.dwVolumeSerialNumber).arg(index).arg(created);
 #else
     // Never through a link, and never waiting on a pipe.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return {};
     struct stat info;
