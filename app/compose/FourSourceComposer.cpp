@@ -1,15 +1,15 @@
 #include "app/compose/FourSourceComposer.h"
 
-#include "app/compose/ComposeEnvironment.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/compose/CutStarts.h"
 #include "app/compose/FinalComposition.h"
 #include "app/compose/FourSourcePlan.h"
 #include "app/compose/FourUpLayout.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
-#include "app/compose/RandomSource.h"
+#include "app/run/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
-#include "app/run/NumberText.h"
+#include "app/base/NumberText.h"
 #include "app/run/RunContext.h"
 #include "app/run/ToolRunner.h"
 
@@ -29,7 +29,7 @@ FourSourceComposer::FourSourceComposer(ComposeEnvironment &environment)
 {
 }
 
-OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outputStart)
+OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
 {
     const RunSettings &settings = m_env.settings;
     OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);

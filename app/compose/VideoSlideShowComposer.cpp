@@ -1,14 +1,14 @@
 #include "app/compose/VideoSlideShowComposer.h"
 
-#include "app/compose/ComposeEnvironment.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/compose/FinalComposition.h"
 #include "app/compose/ImageLibrary.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
-#include "app/compose/RandomSource.h"
+#include "app/run/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
 #include "app/compose/SourceDraw.h"
-#include "app/run/NumberText.h"
+#include "app/base/NumberText.h"
 #include "app/run/RunContext.h"
 #include "app/run/ToolRunner.h"
 #include "app/run/Workspace.h"
@@ -158,7 +158,7 @@ QPoint VideoSlideShowComposer::centred(QSize canvas, QSize frame)
 
 // ---- one output ----------------------------------------------------------------
 
-OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &outputStart)
+OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
 {
     const RunSettings &settings = m_env.settings;
     OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
