@@ -14,7 +14,7 @@ OutputStatus::OutputStatus(RunContext &context, QString outputPath, int outputNu
     : m_context(context), m_outputPath(std::move(outputPath)), m_writingPath(m_outputPath),
       m_outputNumber(outputNumber),
       m_outputCountText(std::move(outputCountText)), m_outputStart(std::move(outputStart)),
-      m_runStart(std::move(runStart))
+      m_runStart(std::move(runStart)), m_sizeText(QStringLiteral("0mb"))
 {
 }
 
@@ -43,8 +43,9 @@ QString OutputStatus::elapsedText(const QDateTime &since, const QDateTime &now)
 QString OutputStatus::sizeText(const QString &path, const QString &previousText)
 {
     const QFileInfo info(path);
+    // Before the file exists its size is 0: a size text is always shown.
     if (!info.exists() || !info.isFile())
-        return previousText;
+        return previousText.isEmpty() ? QStringLiteral("0mb") : previousText;
     const double megabytes = double(info.size()) / 1024.0 / 1024.0;
     return NumberText(RoundHalfEven(megabytes, 3)) + QStringLiteral("mb");
 }

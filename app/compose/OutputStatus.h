@@ -23,7 +23,7 @@ public:
     static QString elapsedText(qint64 seconds);
     static QString elapsedText(const QDateTime &since, const QDateTime &now);
     // The size of a file in megabytes to three decimals + "mb"; the previous
-    // text when the file cannot be read.
+    // text when the file cannot be read, "0mb" when there is none yet.
     static QString sizeText(const QString &path, const QString &previousText);
 
     // "耗时：" + this output's elapsed time + "；总耗时：" + the run's.
