@@ -1,10 +1,10 @@
 #include "app/compose/FinalComposition.h"
 
-#include "app/compose/ComposeEnvironment.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
 #include "app/library/MediaProber.h"
-#include "app/run/NumberText.h"
+#include "app/base/NumberText.h"
 #include "app/run/PendingOutput.h"
 #include "app/run/ToolRunner.h"
 
@@ -35,8 +35,7 @@ QStringList FinalArgumentTail(const QString &outputType, const QString &outputPa
 OutputResult FailOutput(ComposeEnvironment &environment, OutputStatus &status, const QString &reason)
 {
     environment.runner.terminateStartedTools();
-    Q_UNUSED(reason);
-    return status.fail();
+    return status.fail(reason);
 }
 
 std::optional<OutputResult> SoundStepEnd(ComposeEnvironment &environment, OutputStatus &status,

@@ -1,16 +1,16 @@
 #include "app/compose/FourSourceComposer.h"
 
 #include "app/compose/ClipCheck.h"
-#include "app/compose/ComposeEnvironment.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/compose/CutStarts.h"
 #include "app/compose/FinalComposition.h"
 #include "app/compose/FourSourcePlan.h"
 #include "app/compose/FourUpLayout.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
-#include "app/compose/RandomSource.h"
+#include "app/run/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
-#include "app/run/NumberText.h"
+#include "app/base/NumberText.h"
 #include "app/run/RunContext.h"
 #include "app/run/ToolRunner.h"
 
@@ -30,10 +30,10 @@ FourSourceComposer::FourSourceComposer(ComposeEnvironment &environment)
 {
 }
 
-OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outputStart)
+OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
 {
     const RunSettings &settings = m_env.settings;
-    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart, report);
 
     const std::optional<FourSourcePlan> plan = PlanFourSources(m_env, m_usedSets, status);
     if (!plan)

@@ -3,7 +3,7 @@
 #include "app/compose/CellNumber.h"
 #include "app/compose/ClipCheck.h"
 #include "app/compose/CommonLength.h"
-#include "app/compose/ComposeEnvironment.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/compose/EntryPool.h"
 #include "app/compose/FinalComposition.h"
 #include "app/compose/PictureFrames.h"
@@ -11,11 +11,11 @@
 #include "app/compose/OutputStatus.h"
 #include "app/compose/PictureClip.h"
 #include "app/compose/QuadrantFit.h"
-#include "app/compose/RandomSource.h"
+#include "app/run/RandomSource.h"
 #include "app/compose/RandomStart.h"
 #include "app/compose/SoundTrackStep.h"
 #include "app/library/MediaProber.h"
-#include "app/run/NumberText.h"
+#include "app/base/NumberText.h"
 #include "app/run/RunContext.h"
 #include "app/run/ToolRunner.h"
 
@@ -63,10 +63,10 @@ QString MixedComposer::overlayFilter(int firstInput, QSize output, const std::ar
            + QStringLiteral("overlay=%1:%2").arg(at(3).x()).arg(at(3).y());
 }
 
-OutputResult MixedComposer::compose(int outputNumber, const QDateTime &outputStart)
+OutputResult MixedComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
 {
     const RunSettings &settings = m_env.settings;
-    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart, report);
     const QSize output = PictureModeOutputSize(settings);
 
     m_env.random.reseed();

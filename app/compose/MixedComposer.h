@@ -29,7 +29,7 @@ public:
 
     explicit MixedComposer(ComposeEnvironment &environment);
 
-    OutputResult compose(int outputNumber, const QDateTime &outputStart) override;
+    OutputResult compose(int outputNumber, const QDateTime &outputStart, OutputReport &report) override;
 
     // Starts the cut of a random video for quadrant k and returns without
     // waiting for it. Failed when no usable video is left.

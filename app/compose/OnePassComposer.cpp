@@ -1,15 +1,15 @@
 #include "app/compose/OnePassComposer.h"
 
-#include "app/compose/ComposeEnvironment.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/compose/CutStarts.h"
 #include "app/compose/FinalComposition.h"
 #include "app/compose/FourSourcePlan.h"
 #include "app/compose/FourUpLayout.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
-#include "app/compose/RandomSource.h"
+#include "app/run/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
-#include "app/run/NumberText.h"
+#include "app/base/NumberText.h"
 
 OnePassComposer::OnePassComposer(ComposeEnvironment &environment)
     : m_env(environment),
@@ -17,10 +17,10 @@ OnePassComposer::OnePassComposer(ComposeEnvironment &environment)
 {
 }
 
-OutputResult OnePassComposer::compose(int outputNumber, const QDateTime &outputStart)
+OutputResult OnePassComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
 {
     const RunSettings &settings = m_env.settings;
-    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart, report);
     // The draws in the order of the four-source composer, so that a seed
     // gives the same output either way.
     const std::optional<FourSourcePlan> plan = PlanFourSources(m_env, m_usedSets, status);

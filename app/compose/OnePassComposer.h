@@ -18,7 +18,7 @@ class OnePassComposer : public Composer {
 public:
     explicit OnePassComposer(ComposeEnvironment &environment);
 
-    OutputResult compose(int outputNumber, const QDateTime &outputStart) override;
+    OutputResult compose(int outputNumber, const QDateTime &outputStart, OutputReport &report) override;
 
 private:
     // The rate all four share, when each keeps one and the prober tells.

@@ -1,8 +1,9 @@
 #include "app/compose/OutputStatus.h"
 
-#include "app/compose/ComposeEnvironment.h"
-#include "app/run/NumberText.h"
+#include "app/run/ComposeEnvironment.h"
+#include "app/base/NumberText.h"
 #include "app/run/OutputPath.h"
+#include "app/run/OutputReport.h"
 #include "app/run/RunContext.h"
 
 #include <QFileInfo>
@@ -19,10 +20,12 @@ OutputStatus::OutputStatus(RunContext &context, QString outputPath, int outputNu
 }
 
 OutputStatus OutputStatus::forOutput(const ComposeEnvironment &environment, int outputNumber,
-                                     const QDateTime &outputStart)
+                                     const QDateTime &outputStart, OutputReport &report)
 {
-    return OutputStatus(environment.context, OutputPath(environment.settings, outputNumber), outputNumber,
+    OutputStatus status(environment.context, OutputPath(environment.settings, outputNumber), outputNumber,
                         environment.settings.maxText, outputStart, environment.runStartTime);
+    status.m_report = &report;
+    return status;
 }
 
 QString OutputStatus::elapsedText(qint64 seconds)
@@ -80,8 +83,10 @@ void OutputStatus::showDone()
     show(QStringLiteral("状态：视频生成Ok！") + m_sizeText + tailText());
 }
 
-OutputResult OutputStatus::fail()
+OutputResult OutputStatus::fail(const QString &reason)
 {
+    if (m_report && m_report->reason.isEmpty())
+        m_report->reason = reason;
     m_sizeText = sizeText(m_writingPath, m_sizeText);
     show(QStringLiteral("状态：视频生成失败！") + m_sizeText + tailText());
     return OutputResult::Failed;

@@ -2,7 +2,7 @@
 
 #include "app/compose/ClipCheck.h"
 #include "app/compose/CommonLength.h"
-#include "app/compose/ComposeEnvironment.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/compose/EntryPool.h"
 #include "app/compose/FinalComposition.h"
 #include "app/compose/FourUpFilter.h"
@@ -11,7 +11,7 @@
 #include "app/compose/OutputStatus.h"
 #include "app/compose/PictureClip.h"
 #include "app/compose/QuadrantFit.h"
-#include "app/compose/RandomSource.h"
+#include "app/run/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
 #include "app/run/RunContext.h"
 
@@ -23,10 +23,10 @@ PicturePictureComposer::PicturePictureComposer(ComposeEnvironment &environment, 
 {
 }
 
-OutputResult PicturePictureComposer::compose(int outputNumber, const QDateTime &outputStart)
+OutputResult PicturePictureComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
 {
     const RunSettings &settings = m_env.settings;
-    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart, report);
     m_env.random.reseed();
     const std::optional<double> length = OutputLength(settings, m_env.random);
     if (!length || *length <= 0)

@@ -1,7 +1,7 @@
 #include "app/compose/PreciseFourSplitComposer.h"
 
 #include "app/compose/CanvasFrameWriter.h"
-#include "app/compose/ComposeEnvironment.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/compose/CutStarts.h"
 #include "app/compose/FinalComposition.h"
 #include "app/compose/FourSourcePlan.h"
@@ -10,9 +10,9 @@
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
 #include "app/compose/QuadrantFit.h"
-#include "app/compose/RandomSource.h"
+#include "app/run/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
-#include "app/run/NumberText.h"
+#include "app/base/NumberText.h"
 #include "app/run/RunContext.h"
 #include "app/run/ToolRunner.h"
 #include "platform/FileDeletion.h"
@@ -245,9 +245,9 @@ OutputResult PreciseFourSplitComposer::paintFrames(Quadrants &quadrants, const Q
     return writer.failedFrames() > 0 ? OutputResult::Failed : OutputResult::Done;
 }
 
-OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime &outputStart)
+OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
 {
-    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart, report);
 
     // The steps shared with the four-source composer: draw, order, canvas, length.
     const std::optional<FourSourcePlan> plan = PlanFourSources(m_env, m_usedSets, status);

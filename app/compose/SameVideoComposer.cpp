@@ -1,12 +1,12 @@
 #include "app/compose/SameVideoComposer.h"
 
 #include "app/compose/CellNumber.h"
-#include "app/compose/ComposeEnvironment.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/compose/FinalComposition.h"
 #include "app/compose/FourUpFilter.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
-#include "app/compose/RandomSource.h"
+#include "app/run/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
 #include "app/run/RunContext.h"
 
@@ -14,10 +14,10 @@
 
 SameVideoComposer::SameVideoComposer(ComposeEnvironment &environment) : m_env(environment) {}
 
-OutputResult SameVideoComposer::compose(int outputNumber, const QDateTime &outputStart)
+OutputResult SameVideoComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
 {
     const RunSettings &settings = m_env.settings;
-    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart, report);
     m_env.random.reseed();
     const int entry = outputNumber;
     m_env.context.showVideoEntry(entry);

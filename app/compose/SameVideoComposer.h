@@ -11,7 +11,7 @@ class SameVideoComposer : public Composer {
 public:
     explicit SameVideoComposer(ComposeEnvironment &environment);
 
-    OutputResult compose(int outputNumber, const QDateTime &outputStart) override;
+    OutputResult compose(int outputNumber, const QDateTime &outputStart, OutputReport &report) override;
 
 private:
     ComposeEnvironment &m_env;

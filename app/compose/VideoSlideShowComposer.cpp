@@ -1,6 +1,6 @@
 #include "app/compose/VideoSlideShowComposer.h"
 
-#include "app/compose/ComposeEnvironment.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/compose/FinalComposition.h"
 #include "app/compose/FrameSeries.h"
 #include "app/compose/ImageLibrary.h"
@@ -8,10 +8,10 @@
 #include "app/compose/OutputStatus.h"
 #include "app/compose/PictureFrames.h"
 #include "app/compose/QuadrantFit.h"
-#include "app/compose/RandomSource.h"
+#include "app/run/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
 #include "app/compose/SourceDraw.h"
-#include "app/run/NumberText.h"
+#include "app/base/NumberText.h"
 #include "app/run/RunContext.h"
 #include "app/run/ToolRunner.h"
 #include "app/run/Workspace.h"
@@ -119,10 +119,10 @@ QPoint VideoSlideShowComposer::centred(QSize canvas, QSize frame)
 
 // ---- one output ----------------------------------------------------------------
 
-OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &outputStart)
+OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
 {
     const RunSettings &settings = m_env.settings;
-    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart, report);
     m_status = &status;
     m_env.random.reseed();
 

@@ -1,7 +1,8 @@
 #include "app/run/BatchRun.h"
 
-#include "app/compose/ComposeEnvironment.h"
-#include "app/compose/SeededRandom.h"
+#include "app/run/ComposeEnvironment.h"
+#include "app/run/OutputPath.h"
+#include "app/run/SeededRandom.h"
 #include "app/run/ProcessToolRunner.h"
 #include "app/run/RunContext.h"
 #include "app/run/Workspace.h"
@@ -58,7 +59,12 @@ BatchRunSummary BatchRun::run(BatchRunRequest request)
     } else {
         for (int n = 1; n <= outputCount; ++n) {
             m_context.setProgress(float(n * 100.0 / outputCount));
-            const OutputResult result = composer->compose(n, QDateTime::currentDateTime());
+            OutputReport report;
+            report.outputNumber = n;
+            report.file = OutputPath(request.settings, n);
+            const OutputResult result = composer->compose(n, QDateTime::currentDateTime(), report);
+            report.result = result;
+            summary.outputs.append(report);
             switch (result) {
             case OutputResult::Done: ++summary.done; break;
             case OutputResult::Failed: ++summary.failed; break;

@@ -5,6 +5,7 @@
 #include "app/run/RunSettings.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -41,6 +42,7 @@ struct BatchRunSummary {
     int skipped = 0;
     bool stopped = false;
     bool refused = false;  // the composer's preparation refused the run
+    QList<OutputReport> outputs;  // one per output the run began, in order
 };
 
 // The run of a batch, without any window: rebuilds the workspace, copies the

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/run/OutputResult.h"
+#include "app/run/OutputReport.h"
 
 #include <QDateTime>
 
@@ -22,8 +22,9 @@ public:
     // Most modes need nothing beyond the workspace itself.
     virtual bool prepare(Workspace &) { return true; }
     // Makes output outputNumber (1-based); outputStart is when the run began
-    // this output (its elapsed time counts from there).
-    virtual OutputResult compose(int outputNumber, const QDateTime &outputStart) = 0;
+    // this output (its elapsed time counts from there). The composer writes
+    // into report what it drew and, when it fails, why.
+    virtual OutputResult compose(int outputNumber, const QDateTime &outputStart, OutputReport &report) = 0;
 };
 
 // Chooses the composer of a run from the run's settings.

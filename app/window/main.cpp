@@ -9,7 +9,7 @@
 #include "app/window/QtDialogService.h"
 #include "app/window/TerminalProgress.h"
 #include "platform/ErrorTerminal.h"
-#include "app/compose/SystemRandom.h"
+#include "app/run/SystemRandom.h"
 #include "app/update/UpdateServer.h"
 #include "platform/AppFolders.h"
 #include "platform/Utf8Locale.h"

@@ -7,7 +7,7 @@
 #include "RecordingRunContext.h"
 #include "app/compose/ComposerFactory.h"
 #include "app/compose/QuadrantFit.h"
-#include "app/compose/SystemRandom.h"
+#include "app/run/SystemRandom.h"
 #include "app/compose/VideoSlideShowComposer.h"
 #include "app/run/BatchRun.h"
 

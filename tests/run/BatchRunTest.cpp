@@ -3,7 +3,7 @@
 #include "FixedRandom.h"
 #include "RecordingRunContext.h"
 #include "RecordingToolRunner.h"
-#include "app/compose/ComposeEnvironment.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/run/BatchRun.h"
 #include "app/run/Workspace.h"
 
@@ -33,7 +33,7 @@ class ScriptedComposer : public Composer {
 public:
     ScriptedComposer(ComposeEnvironment &environment, ScriptedRun &script);
     bool prepare(Workspace &workspace) override;
-    OutputResult compose(int outputNumber, const QDateTime &outputStart) override;
+    OutputResult compose(int outputNumber, const QDateTime &outputStart, OutputReport &report) override;
 
 private:
     ComposeEnvironment &m_env;
@@ -51,7 +51,7 @@ bool ScriptedComposer::prepare(Workspace &workspace)
     return !m_script.refusePreparation;
 }
 
-OutputResult ScriptedComposer::compose(int outputNumber, const QDateTime &)
+OutputResult ScriptedComposer::compose(int outputNumber, const QDateTime &, OutputReport &)
 {
     m_script.composed.append(outputNumber);
     m_script.progressAtCompose.append(m_script.context->progress.value(m_script.context->progress.size() - 1, -1));
