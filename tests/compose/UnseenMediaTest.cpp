@@ -53,11 +53,12 @@ bool makeFlashingSource(const QString &path, int rate, double seconds, const QSt
         picture += QStringLiteral(",select='not(eq(mod(n\\,3)\\,1))'");
         timing = {"-fps_mode", "passthrough"};
     }
-    return MediaFactory::runFfmpeg(QStringList{"-f", "lavfi", "-i", picture, "-f", "lavfi", "-i",
-                                               "aevalsrc='if(lt(mod(t-0.5\\,1)\\,0.1)\\,0.8*sin(2*PI*1000*t)\\,0)'"
-                                               ":s=48000:d="
-                                                   + duration}
-                                   + timing + codecs + QStringList{"-t", duration, path});
+    return MediaFactory::runFfmpeg(
+        QStringList{"-f", "lavfi", "-i", picture, "-f", "lavfi", "-i",
+                    "aevalsrc='if(lt(mod(t-0.5\\,1)\\,0.1)\\,0.8*sin(2*PI*1000*t)\\,0)'"
+                    ":s=48000:d="
+                        + duration}
+        + timing + codecs + QStringList{"-t", duration, path});
 }
 
 // The onsets of the flashes (mean brightness of the region above half) and
@@ -70,12 +71,16 @@ struct Marks {
 Marks marksOf(const QString &path, QRect region)
 {
     Marks marks;
-    const QString crop =
-        QStringLiteral("crop=%1:%2:%3:%4").arg(region.width()).arg(region.height()).arg(region.x()).arg(region.y());
+    const QString crop = QStringLiteral("crop=%1:%2:%3:%4")
+                             .arg(region.width())
+                             .arg(region.height())
+                             .arg(region.x())
+                             .arg(region.y());
     const QStringList frames =
-        QString::fromUtf8(output(ffprobe(), {"-v", "error", "-f", "lavfi", "-i",
-                                             "movie=" + path + "," + crop + ",signalstats", "-show_entries",
-                                             "frame=pts_time:frame_tags=lavfi.signalstats.YAVG", "-of", "csv=p=0"}))
+        QString::fromUtf8(
+            output(ffprobe(),
+                   {"-v", "error", "-f", "lavfi", "-i", "movie=" + path + "," + crop + ",signalstats",
+                    "-show_entries", "frame=pts_time:frame_tags=lavfi.signalstats.YAVG", "-of", "csv=p=0"}))
             .split('\n', Qt::SkipEmptyParts);
     bool bright = false;
     for (const QString &line : frames) {
@@ -87,13 +92,13 @@ Marks marksOf(const QString &path, QRect region)
             marks.flashes.append(fields.at(0).toDouble());
         bright = now;
     }
-    const double soundStart =
-        output(ffprobe(), {"-v", "error", "-select_streams", "a", "-show_entries", "stream=start_time", "-of",
-                           "csv=p=0", path})
-            .trimmed()
-            .toDouble();
-    const QByteArray samples = output(MediaFactory::ffmpegPath(), {"-v", "error", "-i", path, "-map", "0:a",
-                                                                   "-ac", "1", "-ar", "8000", "-f", "s16le", "-"});
+    const double soundStart = output(ffprobe(), {"-v", "error", "-select_streams", "a", "-show_entries",
+                                                 "stream=start_time", "-of", "csv=p=0", path})
+                                  .trimmed()
+                                  .toDouble();
+    const QByteArray samples =
+        output(MediaFactory::ffmpegPath(),
+               {"-v", "error", "-i", path, "-map", "0:a", "-ac", "1", "-ar", "8000", "-f", "s16le", "-"});
     const auto *values = reinterpret_cast<const qint16 *>(samples.constData());
     const qsizetype count = samples.size() / 2;
     qsizetype last = -10000;
@@ -238,7 +243,8 @@ TEST(UnseenMediaLengths, EveryContainerKeepsTheLengthAsked)
         pictures.settings.fixedAudioLengthText = QStringLiteral("5秒");
         pictures.settings.outputWidth = 320;
         pictures.settings.outputHeight = 240;
-        ASSERT_EQ(pictures.compose(1), OutputResult::Done) << pictures.context.statuses.join('\n').toStdString();
+        ASSERT_EQ(pictures.compose(1), OutputResult::Done)
+            << pictures.context.statuses.join('\n').toStdString();
         // Clips of 20 frames a second.
         EXPECT_NEAR(pictureSeconds(pictures.output(1)), 3.0, 1.0 / 20 + 0.001) << "pictures";
     }
@@ -252,7 +258,8 @@ TEST(UnseenMediaFaults, SilentVideosLyingHeadersAndStatusSizes)
         MediaInfoProber prober;
         bench.environment.outputProber = &prober;
         ASSERT_TRUE(bench.addPictureSet());
-        ASSERT_TRUE(MediaFactory::makeVideo(bench.source("silent.mp4"), 320, 180, 3, MediaFactory::Sound::Without));
+        ASSERT_TRUE(
+            MediaFactory::makeVideo(bench.source("silent.mp4"), 320, 180, 3, MediaFactory::Sound::Without));
         ASSERT_TRUE(MediaFactory::makeVideo(bench.source("loud.mp4"), 320, 180, 3));
         bench.addVideo("silent.mp4", 320, 180, "3");
         bench.addVideo("loud.mp4", 320, 180, "3");
@@ -269,10 +276,12 @@ TEST(UnseenMediaFaults, SilentVideosLyingHeadersAndStatusSizes)
         EXPECT_TRUE(facts.hasVideo);
         EXPECT_FALSE(facts.hasAudio);
         // Every wait text carries a size, "0mb" before its file exists.
-        EXPECT_TRUE(bench.context.statuses.filter(QRegularExpression("(生成中\\.\\.\\.|视频预处理中\\.\\.)；")).isEmpty())
+        EXPECT_TRUE(
+            bench.context.statuses.filter(QRegularExpression("(生成中\\.\\.\\.|视频预处理中\\.\\.)；"))
+                .isEmpty())
             << bench.context.statuses.join('\n').toStdString();
-        OutputStatus before(bench.context, bench.output(2), 2, QStringLiteral("2"), QDateTime::currentDateTime(),
-                            QDateTime::currentDateTime());
+        OutputStatus before(bench.context, bench.output(2), 2, QStringLiteral("2"),
+                            QDateTime::currentDateTime(), QDateTime::currentDateTime());
         EXPECT_TRUE(before.generating().startsWith(QStringLiteral("状态：视频生成中...0mb；2/2；")));
     }
     {
