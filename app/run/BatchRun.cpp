@@ -46,10 +46,17 @@ BatchRunSummary BatchRun::run(BatchRunRequest request)
     const std::unique_ptr<ToolRunner> runner = m_runners(workspace.folder(), request.toolName);
     SeededRandom seeded(request.seed.value_or(0));
     RandomSource &random = request.seed ? seeded : *request.random;
-    ComposeEnvironment environment{request.settings, request.videos, request.audios,
-                                   request.pictures, *runner, m_context, random,
-                                   workspace.folder(), request.runStartTime,
-                                   request.outputProber, request.images, request.programFolder};
+    ComposeEnvironment environment{request.settings,
+                                   request.videos,
+                                   request.audios,
+                                   request.pictures,
+                                   *runner,
+                                   m_context,
+                                   random,
+                                   workspace.folder(),
+                                   request.runStartTime,
+                                   request.outputProber,
+                                   request.programFolder};
     const std::unique_ptr<Composer> composer = m_composers(environment);
 
     const int outputCount = request.settings.outputCount;

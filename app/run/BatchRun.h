@@ -12,7 +12,6 @@
 #include <optional>
 #include <memory>
 
-class ImageLibrary;
 class MediaProber;
 class RandomSource;
 class RunContext;
@@ -33,7 +32,6 @@ struct BatchRunRequest {
     // it instead of random, so the run can be repeated exactly.
     std::optional<quint64> seed;
     MediaProber *outputProber = nullptr;  // checks finished outputs; may be null
-    ImageLibrary *images = nullptr;       // the picture work of the painting modes
 };
 
 struct BatchRunSummary {
