@@ -15,6 +15,7 @@
 #include "platform/Utf8Locale.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLineEdit>
 #include <QTextStream>
 #include <QTimer>
@@ -84,6 +85,13 @@ bool readBatchArguments(const QStringList &arguments, BatchArguments *batch, QSt
     return true;
 }
 
+// An installed program (its companions under ../lib) is updated by the package
+// manager that installed it, never by itself: no version check, no update.
+QUrl updateUrlFor(const AppFolders &folders)
+{
+    return folders.programFolder == QCoreApplication::applicationDirPath() ? UpdateServer::baseUrl() : QUrl();
+}
+
 // --batch JOB [--check] [--seed N] [--one-pass]: the same window, never
 // shown, driven by a job file.
 int runBatch(const QString &jobPath, const BatchArguments &arguments, const AppFolders &folders)
@@ -92,7 +100,7 @@ int runBatch(const QString &jobPath, const BatchArguments &arguments, const AppF
     MediaInfoProber prober;
     SystemRandom random;
     WindowServices services{&dialogs, &prober, &random, folders.programFolder, folders.workRoot,
-                            folders.dataFolder, UpdateServer::baseUrl()};
+                            folders.dataFolder, updateUrlFor(folders)};
     FFmain window(services);
     // The job and a run see the version check's answer, as a user would.
     window.awaitVersionCheck();
@@ -177,7 +185,12 @@ int main(int argc, char **argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZarvMulVideoEditor"));
-    const AppFolders folders = AppFolders::forCurrentUser(QCoreApplication::applicationDirPath());
+    // The icon theme's icon when the program is installed, its own otherwise.
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.zarv.ZarvMulVideoEditor"),
+                                                 QIcon(QStringLiteral(":/icons/program.png"))));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.zarv.ZarvMulVideoEditor"));
+    const AppFolders folders =
+        AppFolders::forCurrentUser(AppFolders::programFolderFor(QCoreApplication::applicationDirPath()));
     QtChineseTranslation::install(app, folders.programFolder);
     if (batch)
         return runBatch(arguments.at(1), batchArguments, folders);
@@ -185,7 +198,7 @@ int main(int argc, char **argv)
     MediaInfoProber prober;
     SystemRandom random;
     WindowServices services{&dialogs, &prober, &random, folders.programFolder, folders.workRoot,
-                            folders.dataFolder, UpdateServer::baseUrl()};
+                            folders.dataFolder, updateUrlFor(folders)};
     FFmain window(services);
     dialogs.setOwner(&window);
     QObject::connect(&window, &FFmain::programEndRequested, &app, [] { QCoreApplication::exit(0); });
