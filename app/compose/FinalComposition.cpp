@@ -4,6 +4,7 @@
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
 #include "app/library/MediaProber.h"
+#include "app/base/NumberText.h"
 #include "app/run/PendingOutput.h"
 #include "app/run/ToolRunner.h"
 
@@ -20,6 +21,32 @@ bool outputWritten(const ComposeEnvironment &environment, const QString &path)
 }
 
 }  // namespace
+
+QStringList FinalArgumentTail(const QString &outputType, const QString &outputPath,
+                              std::optional<double> lengthSeconds)
+{
+    QStringList tail{QStringLiteral("-y"), QStringLiteral("-q:v"), QStringLiteral("0"), QStringLiteral("-q:a"),
+                     QStringLiteral("0")};
+    if (lengthSeconds)
+        tail << QStringLiteral("-t") << NumberText(*lengthSeconds);
+    return tail + MediaExtensions::pixelFormatFor(outputType) + QStringList{outputPath};
+}
+
+OutputResult FailOutput(ComposeEnvironment &environment, OutputStatus &status, const QString &reason)
+{
+    environment.runner.terminateStartedTools();
+    return status.fail(reason);
+}
+
+std::optional<OutputResult> SoundStepEnd(ComposeEnvironment &environment, OutputStatus &status,
+                                         const SoundTrackStep::Result &sound)
+{
+    if (sound.outcome == SoundTrackStep::Outcome::Stopped)
+        return OutputResult::Stopped;
+    if (sound.outcome == SoundTrackStep::Outcome::Failed)
+        return FailOutput(environment, status, QStringLiteral("音轨没有做成"));
+    return std::nullopt;
+}
 
 OutputResult RunFinalComposition(ComposeEnvironment &environment, OutputStatus &status,
                                  const QStringList &arguments)
@@ -45,7 +72,7 @@ OutputResult RunFinalComposition(ComposeEnvironment &environment, OutputStatus &
     }
     // The tool's exit code is not known here: the file itself tells.
     if (!outputWritten(environment, pending.writingPath()) || !pending.complete()) {
-        const OutputResult failed = status.fail();
+        const OutputResult failed = FailOutput(environment, status);
         pending.discard();
         return failed;
     }
@@ -55,16 +82,13 @@ OutputResult RunFinalComposition(ComposeEnvironment &environment, OutputStatus &
 
 OutputResult RunJpegSeriesComposition(ComposeEnvironment &environment, OutputStatus &status,
                                       const SoundTrackStep::Result &sound, const QString &frameFolder,
-                                      int framesPerSecond, const QStringList &videoFilter)
+                                      int framesPerSecond, double lengthSeconds,
+                                      const QStringList &videoFilter)
 {
-    QStringList arguments;
-    if (sound.outcome == SoundTrackStep::Outcome::Track)
-        arguments << QStringLiteral("-i") << sound.track;
+    QStringList arguments = sound.trackInput();
     arguments << QStringLiteral("-f") << QStringLiteral("image2") << QStringLiteral("-i")
-              << MediaExtensions::jpegSeriesPattern(frameFolder) << QStringLiteral("-q:v")
-              << QStringLiteral("0") << QStringLiteral("-q:a") << QStringLiteral("0") << QStringLiteral("-y")
-              << QStringLiteral("-r") << QString::number(framesPerSecond)
-              << MediaExtensions::pixelFormatFor(environment.settings.outputType) << videoFilter
-              << status.outputPath();
+              << MediaExtensions::jpegSeriesPattern(frameFolder) << QStringLiteral("-r")
+              << QString::number(framesPerSecond) << videoFilter
+              << FinalArgumentTail(environment.settings.outputType, status.outputPath(), lengthSeconds);
     return RunFinalComposition(environment, status, arguments);
 }

@@ -38,6 +38,15 @@ bool hasContent(const QString &path)
 
 }  // namespace
 
+QStringList SoundTrackStep::Result::soundMapping() const
+{
+    if (outcome == Outcome::Track)
+        return {QStringLiteral("-map"), QStringLiteral("0:a")};
+    if (outcome == Outcome::Silent)
+        return {QStringLiteral("-an")};
+    return {};
+}
+
 SoundTrackStep::SoundTrackStep(ComposeEnvironment &environment, OutputStatus &status)
     : m_env(environment), m_status(status)
 {
@@ -200,8 +209,8 @@ SoundTrackStep::Result SoundTrackStep::extractVideoSound(const QStringList &extr
         == ToolRunResult::Stopped)
         return {Outcome::Stopped, {}, {}};
     // A silent source gives no sound to extract: the output is then made
-    // without a track (silent as that video) rather than failing.
+    // silent as that video rather than failing.
     if (!hasContent(extracted))
-        return {Outcome::NoTrack, {}, {}};
+        return {Outcome::Silent, {}, {}};
     return trackResult(extracted);
 }
