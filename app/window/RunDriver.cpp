@@ -70,6 +70,14 @@ void RunDriver::stopWithoutQuestion()
     m_state.stopRequested = true;
 }
 
+void RunDriver::stopQuietly()
+{
+    if (m_running)
+        stopWithoutQuestion();  // the run loop ends its own tools and workspace
+    else
+        m_adding.abandon();
+}
+
 bool RunDriver::confirmClose()
 {
     const DialogAnswer answer = m_services.dialogs->showMessage(
@@ -77,10 +85,7 @@ bool RunDriver::confirmClose()
          DialogAnswer::Ok});
     if (answer != DialogAnswer::Ok)
         return false;
-    if (m_running)
-        stopWithoutQuestion();  // the run loop ends its own tools and workspace
-    else
-        m_adding.abandon();  // a long add or load ends after its current file, quietly
+    stopQuietly();
     return true;
 }
 
