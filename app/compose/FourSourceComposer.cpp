@@ -110,3 +110,9 @@ OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outp
               << QStringLiteral("0") << MediaExtensions::pixelFormatFor(settings.outputType) << status.outputPath();
     return RunFinalComposition(m_env, status, arguments);
 }
+
+bool FourSourceComposer::plan(int outputNumber, OutputReport &report)
+{
+    PlanFourSourceOutput(m_env, m_usedSets, outputNumber, FirstVideoSound::ToolsChoice, report);
+    return true;
+}

@@ -92,3 +92,9 @@ std::optional<ConstantFrameRate> OnePassComposer::commonFrameRate(const FourSour
     }
     return common;
 }
+
+bool OnePassComposer::plan(int outputNumber, OutputReport &report)
+{
+    PlanFourSourceOutput(m_env, m_usedSets, outputNumber, FirstVideoSound::ToolsChoice, report);
+    return true;
+}

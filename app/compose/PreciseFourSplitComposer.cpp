@@ -305,3 +305,11 @@ OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime
 
     return RunJpegSeriesComposition(m_env, status, sound, outputFrames, 25);
 }
+
+bool PreciseFourSplitComposer::plan(int outputNumber, OutputReport &report)
+{
+    // The painted frames carry no sound: the first-video rule plays the
+    // longest video's, as compose does.
+    PlanFourSourceOutput(m_env, m_usedSets, outputNumber, FirstVideoSound::LikeLongest, report);
+    return true;
+}

@@ -58,3 +58,25 @@ OutputResult SameVideoComposer::compose(int outputNumber, const QDateTime &outpu
               << QStringLiteral("0") << MediaExtensions::pixelFormatFor(settings.outputType) << status.outputPath();
     return RunFinalComposition(m_env, status, arguments);
 }
+
+bool SameVideoComposer::plan(int outputNumber, OutputReport &report)
+{
+    m_env.random.reseed();
+    const int entry = outputNumber;
+    const QString source = m_env.videos.fullPath(entry);
+    const std::optional<double> videoSeconds = CellNumber(m_env.videos.cell(entry, SourceTable::Duration));
+    if (source.isEmpty())
+        return true;
+    report.sources = {{source, 0}};
+    report.lengthSeconds = videoSeconds.value_or(0);
+    const AudioRule rule = m_env.settings.audioRule;
+    if (rule == AudioRule::FirstVideo || rule == AudioRule::LongestVideo) {
+        report.soundPath = source;
+        return true;
+    }
+    if (!videoSeconds)
+        return true;
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, QDateTime::currentDateTime());
+    report.soundPath = SoundTrackStep(m_env, status).plan(*videoSeconds, {});
+    return true;
+}

@@ -12,6 +12,7 @@ public:
     explicit SameVideoComposer(ComposeEnvironment &environment);
 
     OutputResult compose(int outputNumber, const QDateTime &outputStart) override;
+    bool plan(int outputNumber, OutputReport &report) override;
 
 private:
     ComposeEnvironment &m_env;

@@ -200,19 +200,7 @@ OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &
     // The sound track lasts as long as the slides.
     const double lengthSeconds = settings.reuse ? slides.videoCount * slides.slideSeconds
                                                 : slides.videoCount * slides.slideSeconds / 4;
-    const auto soundOf = [this, lengthSeconds](const QString &video) {
-        return MediaExtensions::inputSeek(QStringLiteral("0"), video)
-               + QStringList{QStringLiteral("-t"), NumberText(lengthSeconds), QStringLiteral("-i"), video,
-                             QStringLiteral("-y"), QStringLiteral("-q:a"), QStringLiteral("0"),
-                             m_env.workspacePath(QStringLiteral("Audio.mp3"))};
-    };
-    const auto longest = std::max_element(drawn->sources.begin(), drawn->sources.end(),
-                                          [](const ChosenSource &a, const ChosenSource &b) {
-                                              return a.durationSeconds < b.durationSeconds;
-                                          });
-    SoundTrackStep::Variant variant;
-    variant.videoSoundExtraction = soundOf(longest->path);
-    variant.firstVideoSoundExtraction = soundOf(drawn->sources.first().path);
+    const SoundTrackStep::Variant variant = soundVariant(*drawn, lengthSeconds);
     SoundTrackStep soundTrack(m_env, status);
     const SoundTrackStep::Result sound = soundTrack.prepare(lengthSeconds, variant);
     if (sound.outcome == SoundTrackStep::Outcome::Stopped)
@@ -227,6 +215,24 @@ OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &
                   << QStringLiteral("pad=%1:%2").arg(m_canvas.width() + (m_canvas.width() & 1))
                          .arg(m_canvas.height() + (m_canvas.height() & 1));
     return RunJpegSeriesComposition(m_env, status, sound, m_frameFolder, FramesPerSecond, evenFrame);
+}
+
+SoundTrackStep::Variant VideoSlideShowComposer::soundVariant(const DrawnSources &drawn, double lengthSeconds) const
+{
+    const auto soundOf = [this, lengthSeconds](const QString &video) {
+        return MediaExtensions::inputSeek(QStringLiteral("0"), video)
+               + QStringList{QStringLiteral("-t"), NumberText(lengthSeconds), QStringLiteral("-i"), video,
+                             QStringLiteral("-y"), QStringLiteral("-q:a"), QStringLiteral("0"),
+                             m_env.workspacePath(QStringLiteral("Audio.mp3"))};
+    };
+    const auto longest = std::max_element(drawn.sources.begin(), drawn.sources.end(),
+                                          [](const ChosenSource &a, const ChosenSource &b) {
+                                              return a.durationSeconds < b.durationSeconds;
+                                          });
+    SoundTrackStep::Variant variant;
+    variant.videoSoundExtraction = soundOf(longest->path);
+    variant.firstVideoSoundExtraction = soundOf(drawn.sources.first().path);
+    return variant;
 }
 
 QStringList VideoSlideShowComposer::grabArguments(const QString &offset, const QString &video,
@@ -414,4 +420,34 @@ bool VideoSlideShowComposer::stopSeen()
 {
     m_env.context.pumpEvents();
     return m_env.context.stopRequested();
+}
+
+bool VideoSlideShowComposer::plan(int outputNumber, OutputReport &report)
+{
+    const RunSettings &settings = m_env.settings;
+    m_env.random.reseed();
+    const int videoCount = settings.videoDrawCount;
+    const int framesPerVideo = int(RoundHalfEven(
+        settings.pictureRange ? settings.pictureRange->minimum : LeadingNumber(settings.pictureRangeText)));
+    if (m_canvas.isEmpty() || videoCount < 1 || framesPerVideo < 1 || settings.slideSeconds <= 0)
+        return true;  // the output would fail before its draws
+    const std::optional<DrawnSources> drawn =
+        DrawDistinctSources(m_env.videos, videoCount, m_env.random, m_env.context, m_usedSets);
+    if (!drawn)
+        return true;
+    for (const ChosenSource &source : drawn->sources) {
+        for (const QString &offset : grabOffsets(source.durationSeconds, framesPerVideo, m_env.random))
+            report.sources.append({source.path, offset.toDouble()});
+    }
+    // The four-frame slides draw one frame per quarter, as they do when
+    // every grab gives a frame.
+    if (!settings.reuse) {
+        for (int draw = 0; draw < framesPerVideo * videoCount / 4 * 4; ++draw)
+            pickIndex(1, m_env.random);
+    }
+    report.lengthSeconds = settings.reuse ? videoCount * settings.slideSeconds
+                                          : videoCount * settings.slideSeconds / 4;
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, QDateTime::currentDateTime());
+    report.soundPath = SoundTrackStep(m_env, status).plan(report.lengthSeconds, soundVariant(*drawn, report.lengthSeconds));
+    return true;
 }

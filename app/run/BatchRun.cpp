@@ -2,6 +2,8 @@
 
 #include "app/compose/ComposeEnvironment.h"
 #include "app/compose/SeededRandom.h"
+#include "app/run/ForwardingRunContext.h"
+#include "app/run/OutputPath.h"
 #include "app/run/ProcessToolRunner.h"
 #include "app/run/RunContext.h"
 #include "app/run/Workspace.h"
@@ -18,6 +20,39 @@ void copyTool(const QString &programFolder, const QString &toolPath)
     if (QFile::copy(programFolder + QStringLiteral("/CutMedia.dll"), toolPath))
         QFile::setPermissions(toolPath, QFile::permissions(toolPath) | QFileDevice::ExeOwner
                                             | QFileDevice::ExeUser | QFileDevice::ExeGroup);
+}
+
+// The runner of a plan, which runs nothing.
+class NoToolRunner : public ToolRunner {
+public:
+    ToolRun startTool(const QStringList &) override { return 0; }
+    ToolRunResult waitForTool(const StatusText &) override { return ToolRunResult::Finished; }
+    bool hasEnded(ToolRun) override { return true; }
+    int terminateStartedTools() override { return 0; }
+};
+
+// The outputs a run makes: those asked for, within the batch.
+OutputRange rangeOf(const BatchRunRequest &request)
+{
+    const int count = std::max(request.settings.outputCount, 0);
+    OutputRange range = request.outputs.value_or(OutputRange{1, count});
+    range.last = std::min(range.last, count);
+    return range;
+}
+
+OutputReport recordOf(const RunSettings &settings, int outputNumber)
+{
+    OutputReport record;
+    record.outputNumber = outputNumber;
+    record.file = OutputPath(settings, outputNumber);
+    return record;
+}
+
+// Every output's draws start from a seed of their own.
+void startOutput(const BatchRunRequest &request, SeededRandom &seeded, int outputNumber)
+{
+    if (request.seed)
+        seeded.restart(SeededRandom::outputSeed(*request.seed, outputNumber));
 }
 
 }  // namespace
@@ -45,20 +80,43 @@ BatchRunSummary BatchRun::run(BatchRunRequest request)
     const std::unique_ptr<ToolRunner> runner = m_runners(workspace.folder(), request.toolName);
     SeededRandom seeded(request.seed.value_or(0));
     RandomSource &random = request.seed ? seeded : *request.random;
+    ForwardingRunContext context(m_context);
     ComposeEnvironment environment{request.settings, request.videos, request.audios,
-                                   request.pictures, *runner, m_context, random,
+                                   request.pictures, *runner, context, random,
                                    workspace.folder(), request.runStartTime,
                                    request.outputProber, request.images, request.programFolder};
     const std::unique_ptr<Composer> composer = m_composers(environment);
 
-    const int outputCount = request.settings.outputCount;
+    const OutputRange range = rangeOf(request);
+    const RunSettings &settings = request.settings;
     if (!composer->prepare(workspace)) {
         summary.refused = true;
-        summary.failed = std::max(outputCount, 0);
+        summary.failed = range.count();
+        for (int n = range.first; n <= range.last; ++n)
+            summary.outputs.append(recordOf(settings, n));
     } else {
-        for (int n = 1; n <= outputCount; ++n) {
-            m_context.setProgress(float(n * 100.0 / outputCount));
+        // The outputs before the range take their sets of sources as they
+        // would have in the whole batch.
+        if (request.seed) {
+            context.setQuiet(true);
+            for (int n = 1; n < range.first; ++n) {
+                startOutput(request, seeded, n);
+                OutputReport replayed = recordOf(settings, n);
+                composer->plan(n, replayed);
+            }
+            context.setQuiet(false);
+        }
+        for (int n = range.first; n <= range.last; ++n) {
+            OutputReport record = recordOf(settings, n);
+            if (summary.stopped) {
+                summary.outputs.append(record);  // not started
+                continue;
+            }
+            m_context.setProgress(float((n - range.first + 1) * 100.0 / range.count()));
+            startOutput(request, seeded, n);
             const OutputResult result = composer->compose(n, QDateTime::currentDateTime());
+            record.result = result;
+            summary.outputs.append(record);
             switch (result) {
             case OutputResult::Done: ++summary.done; break;
             case OutputResult::Failed: ++summary.failed; break;
@@ -67,7 +125,7 @@ BatchRunSummary BatchRun::run(BatchRunRequest request)
             }
             m_context.pumpEvents();
             if (m_context.stopRequested())
-                break;
+                summary.stopped = true;
         }
     }
     summary.stopped = m_context.stopRequested();
@@ -76,5 +134,31 @@ BatchRunSummary BatchRun::run(BatchRunRequest request)
     // the same name are left alone.
     runner->terminateStartedTools();
     workspace.remove();
+    return summary;
+}
+
+BatchRunSummary BatchRun::plan(BatchRunRequest request)
+{
+    BatchRunSummary summary;
+    NoToolRunner runner;
+    SeededRandom seeded(request.seed.value_or(0));
+    RandomSource &random = request.seed ? seeded : *request.random;
+    ForwardingRunContext context(m_context);
+    context.setQuiet(true);
+    ComposeEnvironment environment{request.settings, request.videos, request.audios, request.pictures,
+                                   runner, context, random, QString(), request.runStartTime,
+                                   request.outputProber, request.images, request.programFolder};
+    const std::unique_ptr<Composer> composer = m_composers(environment);
+    const OutputRange range = rangeOf(request);
+    for (int n = 1; n <= range.last; ++n) {
+        startOutput(request, seeded, n);
+        OutputReport record = recordOf(request.settings, n);
+        if (!composer->plan(n, record)) {
+            summary.planned = false;
+            record = recordOf(request.settings, n);
+        }
+        if (range.contains(n))
+            summary.outputs.append(record);
+    }
     return summary;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/run/OutputReport.h"
 #include "app/run/OutputResult.h"
 
 #include <QDateTime>
@@ -24,6 +25,13 @@ public:
     // Makes output outputNumber (1-based); outputStart is when the run began
     // this output (its elapsed time counts from there).
     virtual OutputResult compose(int outputNumber, const QDateTime &outputStart) = 0;
+    // Makes the draws of output outputNumber as compose would, in the same
+    // order, without running a tool, and fills the report's sources, sound
+    // and length with them. A mode that keeps draws between outputs (the sets
+    // of videos already used) takes them as compose would, so that a run can
+    // begin at any output. False when the mode cannot tell its draws ahead
+    // (they depend on what its tools make).
+    virtual bool plan(int outputNumber, OutputReport &report) { return false; }
 };
 
 // Chooses the composer of a run from the run's settings.

@@ -185,6 +185,17 @@ void RunDriver::RunClick()
         emit runFinished();
         return;
     }
+    const std::optional<OutputRange> &outputs = m_batchOptions.outputs;
+    if (outputs && outputs->last > m_options.readSettings().outputCount) {
+        dialogs.inform(QStringLiteral("要制作的输出%1超出了输出数量（共%2个）！")
+                           .arg(outputs->text())
+                           .arg(m_options.readSettings().outputCount),
+                       MessageIcon::Error);
+        restoreWindow();
+        m_running = false;
+        emit runFinished();
+        return;
+    }
     m_summary.started = true;
 
     // The settings and the lists are read once: the window is locked while
@@ -193,6 +204,7 @@ void RunDriver::RunClick()
     request.settings = m_options.readSettings();
     request.settings.fourSourcePipeline = m_batchOptions.fourSourcePipeline;
     request.seed = m_batchOptions.seed;
+    request.outputs = outputs;
     request.videos = c.MSFV->table();
     request.audios = c.MSFA->table();
     request.pictures = c.MSFP->table();
@@ -210,7 +222,14 @@ void RunDriver::RunClick()
 
     WindowRunContext context(m_controls, m_state, m_lists, m_showStatus,
                              [this](double percent) { emit progressChanged(percent); });
-    const BatchRunSummary run = BatchRun(context, MakeComposer).run(std::move(request));
+    m_summary.settings = request.settings;
+    const bool planning = m_batchOptions.purpose == BatchOptions::Purpose::Plan;
+    BatchRun batch(context, MakeComposer);
+    const BatchRunSummary run = planning ? batch.plan(std::move(request)) : batch.run(std::move(request));
+    if (planning)
+        m_askCompletion = false;  // nothing was made
+    m_summary.planned = run.planned;
+    m_summary.outputs = run.outputs;
     m_summary.done = run.done;
     m_summary.failed = run.failed + run.skipped;
     m_summary.stopped = run.stopped;

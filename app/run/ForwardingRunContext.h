@@ -1,0 +1,45 @@
+#pragma once
+
+#include "app/run/RunContext.h"
+
+// Passes everything on to the run's context, except while quiet: then the
+// status line, the captions, the list and the progress stay as they are.
+// Draws that are only replayed (to learn what earlier outputs took, or to
+// plan a batch) must not show up as the work of a real output.
+class ForwardingRunContext : public RunContext {
+public:
+    explicit ForwardingRunContext(RunContext &target) : m_target(target) {}
+
+    void setQuiet(bool quiet) { m_quiet = quiet; }
+
+    void setStatus(const QString &text) override
+    {
+        if (!m_quiet)
+            m_target.setStatus(text);
+    }
+    bool stopRequested() const override { return m_target.stopRequested(); }
+    void pumpEvents() override
+    {
+        if (!m_quiet)
+            m_target.pumpEvents();
+    }
+    void setFixedAudio(const QString &path, const QString &lengthCaption) override
+    {
+        if (!m_quiet)
+            m_target.setFixedAudio(path, lengthCaption);
+    }
+    void showVideoEntry(int entry) override
+    {
+        if (!m_quiet)
+            m_target.showVideoEntry(entry);
+    }
+    void setProgress(double percent) override
+    {
+        if (!m_quiet)
+            m_target.setProgress(percent);
+    }
+
+private:
+    RunContext &m_target;
+    bool m_quiet = false;
+};
