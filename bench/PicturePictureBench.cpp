@@ -5,9 +5,9 @@
 #include "FixedRandom.h"
 #include "MediaFactory.h"
 #include "RecordingRunContext.h"
-#include "app/compose/ComposeEnvironment.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/compose/ComposerFactory.h"
-#include "app/compose/SystemRandom.h"
+#include "app/run/SystemRandom.h"
 #include "app/run/ProcessToolRunner.h"
 
 #include <QCoreApplication>
@@ -97,7 +97,8 @@ int main(int argc, char **argv)
         settings, none, none, list, runner, context, random, workspace, QDateTime::currentDateTime()};
     QElapsedTimer wall;
     wall.start();
-    const OutputResult result = MakeComposer(environment)->compose(1, QDateTime::currentDateTime());
+    OutputReport report;
+    const OutputResult result = MakeComposer(environment)->compose(1, QDateTime::currentDateTime(), report);
     const double wallSeconds = wall.nsecsElapsed() / 1e9;
     const double toolSeconds = runner.toolNanoseconds / 1e9;
     const MediaFactory::StreamFacts facts = MediaFactory::probe(output + QStringLiteral("/0001.mp4"));

@@ -5,9 +5,9 @@
 #include "MediaFactory.h"
 #include "RecordingRunContext.h"
 #include "RecordingToolRunner.h"
-#include "app/compose/ComposeEnvironment.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/compose/ComposerFactory.h"
-#include "app/compose/SystemRandom.h"
+#include "app/run/SystemRandom.h"
 #include "app/run/BatchRun.h"
 #include "app/run/Workspace.h"
 #include "platform/Utf8Locale.h"
@@ -82,7 +82,8 @@ int main(int argc, char **argv)
     Workspace workspace(folder.filePath("work"));
     const std::unique_ptr<Composer> composer = MakeComposer(environment);
     composer->prepare(workspace);
-    composer->compose(1, QDateTime::currentDateTime());
+    OutputReport report;
+    composer->compose(1, QDateTime::currentDateTime(), report);
     const QList<QStringList> grabs = recorder.argumentLists.mid(0, 8);
     QList<QStringList> oldGrabs;
     for (const QStringList &grab : grabs)

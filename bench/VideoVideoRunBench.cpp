@@ -9,7 +9,7 @@
 #include "RecordingToolRunner.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedProber.h"
-#include "app/compose/ComposeEnvironment.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/compose/ComposerFactory.h"
 #include "app/library/SourceTable.h"
 #include "app/window/FFmain.h"
@@ -115,7 +115,8 @@ int main(int argc, char **argv)
     FixedRandom sameDraws(draws);
     ComposeEnvironment environment{settings, videos, none, none, recorder, context, sameDraws,
                                    scriptWorkspace.path(), QDateTime::currentDateTime()};
-    MakeComposer(environment)->compose(1, QDateTime::currentDateTime());
+    OutputReport report;
+    MakeComposer(environment)->compose(1, QDateTime::currentDateTime(), report);
     const QString scriptPath = folder.filePath("replay.sh");
     QFile scriptFile(scriptPath);
     if (!scriptFile.open(QIODevice::WriteOnly))

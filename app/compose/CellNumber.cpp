@@ -1,6 +1,6 @@
 #include "app/compose/CellNumber.h"
 
-#include "app/run/NumberText.h"
+#include "app/base/NumberText.h"
 
 #include <QLocale>
 

@@ -1,6 +1,6 @@
 #include "app/compose/ComposerFactory.h"
 
-#include "app/compose/ComposeEnvironment.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/compose/FourSourceComposer.h"
 #include "app/compose/OnePassComposer.h"
 #include "app/compose/MixedComposer.h"

@@ -1,6 +1,6 @@
 #include "app/compose/EntryPool.h"
 
-#include "app/compose/RandomSource.h"
+#include "app/run/RandomSource.h"
 
 #include <algorithm>
 

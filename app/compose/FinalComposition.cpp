@@ -1,6 +1,6 @@
 #include "app/compose/FinalComposition.h"
 
-#include "app/compose/ComposeEnvironment.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
 #include "app/library/MediaProber.h"

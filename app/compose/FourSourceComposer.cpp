@@ -1,15 +1,15 @@
 #include "app/compose/FourSourceComposer.h"
 
-#include "app/compose/ComposeEnvironment.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/compose/CutStarts.h"
 #include "app/compose/FinalComposition.h"
 #include "app/compose/FourSourcePlan.h"
 #include "app/compose/FourUpLayout.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
-#include "app/compose/RandomSource.h"
+#include "app/run/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
-#include "app/run/NumberText.h"
+#include "app/base/NumberText.h"
 #include "app/run/RunContext.h"
 #include "app/run/ToolRunner.h"
 
@@ -29,7 +29,7 @@ FourSourceComposer::FourSourceComposer(ComposeEnvironment &environment)
 {
 }
 
-OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outputStart)
+OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
 {
     const RunSettings &settings = m_env.settings;
     OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
@@ -48,6 +48,7 @@ OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outp
     const bool reEncode = settings.preciseCut;
     const QString extractedAudio = m_env.workspacePath(QStringLiteral("Audio.mp3"));
     const CutStarts starts = DrawCutStarts(sources, length, m_env.random);
+    ReportFourSources(*plan, starts, report);
     QStringList soundExtraction;
     QStringList clips;
     for (int k = 0; k < 4; ++k) {
@@ -83,6 +84,7 @@ OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outp
     SoundTrackStep::Variant variant;
     variant.videoSoundExtraction = soundExtraction;
     const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(length, variant);
+    ReportFourSourceSound(m_env, *plan, starts, FirstVideoSound::ToolsChoice, report);
     if (sound.outcome == SoundTrackStep::Outcome::Stopped)
         return OutputResult::Stopped;
     if (sound.outcome == SoundTrackStep::Outcome::Failed)

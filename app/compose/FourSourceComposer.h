@@ -11,7 +11,7 @@ class FourSourceComposer : public Composer {
 public:
     explicit FourSourceComposer(ComposeEnvironment &environment);
 
-    OutputResult compose(int outputNumber, const QDateTime &outputStart) override;
+    OutputResult compose(int outputNumber, const QDateTime &outputStart, OutputReport &report) override;
     bool plan(int outputNumber, OutputReport &report) override;
 
 private:

@@ -1,8 +1,8 @@
 #include "app/compose/FourSourcePlan.h"
 
 #include "app/compose/CommonLength.h"
-#include "app/compose/ComposeEnvironment.h"
-#include "app/compose/RandomSource.h"
+#include "app/run/ComposeEnvironment.h"
+#include "app/run/RandomSource.h"
 #include "app/compose/FourUpLayout.h"
 #include "app/compose/OutputStatus.h"
 #include "app/compose/SoundTrackStep.h"

@@ -2,7 +2,7 @@
 
 #include "app/compose/CellNumber.h"
 #include "app/compose/CommonLength.h"
-#include "app/compose/ComposeEnvironment.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/compose/EntryPool.h"
 #include "app/compose/FinalComposition.h"
 #include "app/compose/PictureFrames.h"
@@ -10,11 +10,11 @@
 #include "app/compose/OutputStatus.h"
 #include "app/compose/PictureClip.h"
 #include "app/compose/QuadrantFit.h"
-#include "app/compose/RandomSource.h"
+#include "app/run/RandomSource.h"
 #include "app/compose/RandomStart.h"
 #include "app/compose/SoundTrackStep.h"
 #include "app/library/MediaProber.h"
-#include "app/run/NumberText.h"
+#include "app/base/NumberText.h"
 #include "app/run/RunContext.h"
 #include "app/run/ToolRunner.h"
 
@@ -43,7 +43,7 @@ MixedComposer::MixedComposer(ComposeEnvironment &environment) : m_env(environmen
 {
 }
 
-OutputResult MixedComposer::compose(int outputNumber, const QDateTime &outputStart)
+OutputResult MixedComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
 {
     return composeMixed(outputStart, outputNumber);
 }

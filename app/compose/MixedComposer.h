@@ -28,7 +28,7 @@ public:
 
     explicit MixedComposer(ComposeEnvironment &environment);
 
-    OutputResult compose(int outputNumber, const QDateTime &outputStart) override;
+    OutputResult compose(int outputNumber, const QDateTime &outputStart, OutputReport &report) override;
 
     OutputResult composeMixed(const QDateTime &outputStart, int outputNumber);
 

@@ -1,15 +1,15 @@
 #include "app/compose/OnePassComposer.h"
 
-#include "app/compose/ComposeEnvironment.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/compose/CutStarts.h"
 #include "app/compose/FinalComposition.h"
 #include "app/compose/FourSourcePlan.h"
 #include "app/compose/FourUpLayout.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
-#include "app/compose/RandomSource.h"
+#include "app/run/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
-#include "app/run/NumberText.h"
+#include "app/base/NumberText.h"
 
 OnePassComposer::OnePassComposer(ComposeEnvironment &environment)
     : m_env(environment),
@@ -17,7 +17,7 @@ OnePassComposer::OnePassComposer(ComposeEnvironment &environment)
 {
 }
 
-OutputResult OnePassComposer::compose(int outputNumber, const QDateTime &outputStart)
+OutputResult OnePassComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
 {
     const RunSettings &settings = m_env.settings;
     OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
@@ -27,12 +27,14 @@ OutputResult OnePassComposer::compose(int outputNumber, const QDateTime &outputS
     if (!plan)
         return status.fail();
     const CutStarts starts = DrawCutStarts(plan->sources, plan->lengthSeconds, m_env.random);
+    ReportFourSources(*plan, starts, report);
 
     // A chosen audio is cut by the final step as it reads it; the
     // longest-video rule maps that video's sound below.
     SoundTrackStep::Variant variant;
     variant.audioCut = SoundTrackStep::AudioCut::InFinalStep;
     const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(plan->lengthSeconds, variant);
+    ReportFourSourceSound(m_env, *plan, starts, FirstVideoSound::ToolsChoice, report);
     if (sound.outcome == SoundTrackStep::Outcome::Stopped)
         return OutputResult::Stopped;
     if (sound.outcome == SoundTrackStep::Outcome::Failed)

@@ -18,7 +18,7 @@ class OnePassComposer : public Composer {
 public:
     explicit OnePassComposer(ComposeEnvironment &environment);
 
-    OutputResult compose(int outputNumber, const QDateTime &outputStart) override;
+    OutputResult compose(int outputNumber, const QDateTime &outputStart, OutputReport &report) override;
     bool plan(int outputNumber, OutputReport &report) override;
 
 private:

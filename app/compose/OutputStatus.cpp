@@ -1,7 +1,7 @@
 #include "app/compose/OutputStatus.h"
 
-#include "app/compose/ComposeEnvironment.h"
-#include "app/run/NumberText.h"
+#include "app/run/ComposeEnvironment.h"
+#include "app/base/NumberText.h"
 #include "app/run/OutputPath.h"
 #include "app/run/RunContext.h"
 

@@ -1,12 +1,12 @@
 #include "app/compose/PictureClip.h"
 
-#include "app/compose/ComposeEnvironment.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/compose/EntryPool.h"
 #include "app/compose/PictureFrames.h"
 #include "app/compose/ImageLibrary.h"
 #include "app/compose/QuadrantFit.h"
-#include "app/compose/RandomSource.h"
-#include "app/run/NumberText.h"
+#include "app/run/RandomSource.h"
+#include "app/base/NumberText.h"
 #include "app/run/RunContext.h"
 #include "app/run/ToolRunner.h"
 

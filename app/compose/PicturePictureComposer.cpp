@@ -1,7 +1,7 @@
 #include "app/compose/PicturePictureComposer.h"
 
 #include "app/compose/CommonLength.h"
-#include "app/compose/ComposeEnvironment.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/compose/EntryPool.h"
 #include "app/compose/FinalComposition.h"
 #include "app/compose/FourUpFilter.h"
@@ -10,7 +10,7 @@
 #include "app/compose/OutputStatus.h"
 #include "app/compose/PictureClip.h"
 #include "app/compose/QuadrantFit.h"
-#include "app/compose/RandomSource.h"
+#include "app/run/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
 #include "app/run/RunContext.h"
 
@@ -22,7 +22,7 @@ PicturePictureComposer::PicturePictureComposer(ComposeEnvironment &environment, 
 {
 }
 
-OutputResult PicturePictureComposer::compose(int outputNumber, const QDateTime &outputStart)
+OutputResult PicturePictureComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
 {
     return composePicturePicture(outputStart, outputNumber);
 }

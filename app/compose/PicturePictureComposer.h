@@ -14,7 +14,7 @@ public:
 
     PicturePictureComposer(ComposeEnvironment &environment, Clips clips);
 
-    OutputResult compose(int outputNumber, const QDateTime &outputStart) override;
+    OutputResult compose(int outputNumber, const QDateTime &outputStart, OutputReport &report) override;
 
     OutputResult composePicturePicture(const QDateTime &outputStart, int outputNumber);
 

@@ -1,7 +1,7 @@
 #include "app/compose/PreciseFourSplitComposer.h"
 
 #include "app/compose/CanvasFrameWriter.h"
-#include "app/compose/ComposeEnvironment.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/compose/CutStarts.h"
 #include "app/compose/FinalComposition.h"
 #include "app/compose/FourSourcePlan.h"
@@ -9,9 +9,9 @@
 #include "app/compose/ImageLibrary.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
-#include "app/compose/RandomSource.h"
+#include "app/run/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
-#include "app/run/NumberText.h"
+#include "app/base/NumberText.h"
 #include "app/run/RunContext.h"
 #include "app/run/ToolRunner.h"
 #include "platform/FileDeletion.h"
@@ -252,7 +252,7 @@ OutputResult PreciseFourSplitComposer::paintFrames(Quadrants &quadrants, const Q
     return writer.failedFrames() > 0 ? OutputResult::Failed : OutputResult::Done;
 }
 
-OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime &outputStart)
+OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
 {
     OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
 
@@ -270,6 +270,7 @@ OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime
     // Eight extractions at once, the frames and the sound of every source;
     // the frames are painted while they are being written.
     const CutStarts starts = DrawCutStarts(plan->sources, plan->lengthSeconds, m_env.random);
+    ReportFourSources(*plan, starts, report);
     Quadrants quadrants;
     startExtractions(quadrants, *plan, starts, folder, status);
     OutputResult result = measureFrames(quadrants, plan->canvas);
@@ -298,6 +299,7 @@ OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime
     variant.firstVideoSoundExtraction = variant.videoSoundExtraction;
     variant.preparation = SoundTrackStep::Variant::Preparation::ExtractedAgain;
     const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(plan->lengthSeconds, variant);
+    ReportFourSourceSound(m_env, *plan, starts, FirstVideoSound::LikeLongest, report);
     if (sound.outcome == SoundTrackStep::Outcome::Stopped)
         return OutputResult::Stopped;
     if (sound.outcome == SoundTrackStep::Outcome::Failed)

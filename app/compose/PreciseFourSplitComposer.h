@@ -36,7 +36,7 @@ public:
 
     explicit PreciseFourSplitComposer(ComposeEnvironment &environment);
 
-    OutputResult compose(int outputNumber, const QDateTime &outputStart) override;
+    OutputResult compose(int outputNumber, const QDateTime &outputStart, OutputReport &report) override;
     bool plan(int outputNumber, OutputReport &report) override;
 
     // A source not longer than the output runs from frame 1 to its duration

@@ -1,6 +1,6 @@
 #include "app/compose/QuadrantFit.h"
 
-#include "app/run/NumberText.h"
+#include "app/base/NumberText.h"
 #include "app/run/RunSettings.h"
 
 #include <algorithm>

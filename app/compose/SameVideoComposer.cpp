@@ -1,12 +1,12 @@
 #include "app/compose/SameVideoComposer.h"
 
 #include "app/compose/CellNumber.h"
-#include "app/compose/ComposeEnvironment.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/compose/FinalComposition.h"
 #include "app/compose/FourUpFilter.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
-#include "app/compose/RandomSource.h"
+#include "app/run/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
 #include "app/run/RunContext.h"
 
@@ -14,7 +14,7 @@
 
 SameVideoComposer::SameVideoComposer(ComposeEnvironment &environment) : m_env(environment) {}
 
-OutputResult SameVideoComposer::compose(int outputNumber, const QDateTime &outputStart)
+OutputResult SameVideoComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
 {
     const RunSettings &settings = m_env.settings;
     OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
@@ -23,6 +23,7 @@ OutputResult SameVideoComposer::compose(int outputNumber, const QDateTime &outpu
     m_env.context.showVideoEntry(entry);
 
     const QString source = m_env.videos.fullPath(entry);
+    reportVideo(entry, report);
     if (source.isEmpty() || !QFileInfo(source).isFile())
         return OutputResult::Skipped;
 
@@ -35,6 +36,7 @@ OutputResult SameVideoComposer::compose(int outputNumber, const QDateTime &outpu
         variant.cutCodec = {QStringLiteral("-acodec"), QStringLiteral("copy")};
         variant.fillUpVideo = source;
         const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(*videoSeconds, variant);
+        report.soundPath = settings.fixedAudioText;  // a random pick's too
         if (sound.outcome == SoundTrackStep::Outcome::Stopped)
             return OutputResult::Stopped;
         if (sound.outcome == SoundTrackStep::Outcome::Failed)
@@ -63,20 +65,21 @@ bool SameVideoComposer::plan(int outputNumber, OutputReport &report)
 {
     m_env.random.reseed();
     const int entry = outputNumber;
-    const QString source = m_env.videos.fullPath(entry);
-    const std::optional<double> videoSeconds = CellNumber(m_env.videos.cell(entry, SourceTable::Duration));
-    if (source.isEmpty())
-        return true;
-    report.sources = {{source, 0}};
-    report.lengthSeconds = videoSeconds.value_or(0);
+    reportVideo(entry, report);
     const AudioRule rule = m_env.settings.audioRule;
-    if (rule == AudioRule::FirstVideo || rule == AudioRule::LongestVideo) {
-        report.soundPath = source;
-        return true;
-    }
-    if (!videoSeconds)
+    const std::optional<double> videoSeconds = CellNumber(m_env.videos.cell(entry, SourceTable::Duration));
+    if (rule == AudioRule::FirstVideo || rule == AudioRule::LongestVideo || !videoSeconds)
         return true;
     OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, QDateTime::currentDateTime());
     report.soundPath = SoundTrackStep(m_env, status).plan(*videoSeconds, {});
     return true;
+}
+
+void SameVideoComposer::reportVideo(int entry, OutputReport &report) const
+{
+    // The whole video, with its own sound unless a rule gives an audio.
+    const QString source = m_env.videos.fullPath(entry);
+    report.sources = {{source, 0}};
+    report.lengthSeconds = CellNumber(m_env.videos.cell(entry, SourceTable::Duration)).value_or(0);
+    report.soundPath = source;
 }

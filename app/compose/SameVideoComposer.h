@@ -11,9 +11,11 @@ class SameVideoComposer : public Composer {
 public:
     explicit SameVideoComposer(ComposeEnvironment &environment);
 
-    OutputResult compose(int outputNumber, const QDateTime &outputStart) override;
+    OutputResult compose(int outputNumber, const QDateTime &outputStart, OutputReport &report) override;
     bool plan(int outputNumber, OutputReport &report) override;
 
 private:
+    void reportVideo(int entry, OutputReport &report) const;
+
     ComposeEnvironment &m_env;
 };

@@ -1,12 +1,12 @@
 #include "app/compose/SoundTrackStep.h"
 
-#include "app/compose/ComposeEnvironment.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/compose/ConcatList.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
 #include "app/compose/RandomStart.h"
-#include "app/compose/RandomSource.h"
-#include "app/run/NumberText.h"
+#include "app/run/RandomSource.h"
+#include "app/base/NumberText.h"
 #include "app/run/RunContext.h"
 
 #include <QFile>

@@ -1,14 +1,14 @@
 #include "app/compose/VideoSlideShowComposer.h"
 
-#include "app/compose/ComposeEnvironment.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/compose/FinalComposition.h"
 #include "app/compose/ImageLibrary.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
-#include "app/compose/RandomSource.h"
+#include "app/run/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
 #include "app/compose/SourceDraw.h"
-#include "app/run/NumberText.h"
+#include "app/base/NumberText.h"
 #include "app/run/RunContext.h"
 #include "app/run/ToolRunner.h"
 #include "app/run/Workspace.h"
@@ -68,6 +68,7 @@ struct VideoSlideShowComposer::Slides {
     int grabCounter = 0;
     QStringList grabbed;             // four-frame slides: every grab in order
     QVector<QStringList> perVideo;   // one video after another: the grabs of each
+    QList<SourceUse> grabs;          // every grab's video and offset, in order
     int nextFrame = 1;               // number of the next output frame
     QString lastFrame;               // the last output frame written
 };
@@ -158,7 +159,7 @@ QPoint VideoSlideShowComposer::centred(QSize canvas, QSize frame)
 
 // ---- one output ----------------------------------------------------------------
 
-OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &outputStart)
+OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
 {
     const RunSettings &settings = m_env.settings;
     OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
@@ -184,9 +185,13 @@ OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &
     slides.perVideo.resize(slides.videoCount);
     for (int j = 1; j <= slides.videoCount; ++j) {
         const ChosenSource &source = drawn->sources.at(j - 1);
-        if (!grabFrames(j, source.path, source.durationSeconds, slides))
+        const bool grabbed = grabFrames(j, source.path, source.durationSeconds, slides);
+        report.sources = slides.grabs;
+        if (!grabbed)
             return OutputResult::Stopped;
     }
+    report.lengthSeconds = settings.reuse ? slides.videoCount * slides.slideSeconds
+                                          : slides.videoCount * slides.slideSeconds / 4;
 
     const int budget = int(RoundHalfEven(slides.slideSeconds * FramesPerSecond));
     status.show(MakingSlides + QStringLiteral("0/") + QString::number(budget) + QStringLiteral("之")
@@ -203,6 +208,7 @@ OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &
     const SoundTrackStep::Variant variant = soundVariant(*drawn, lengthSeconds);
     SoundTrackStep soundTrack(m_env, status);
     const SoundTrackStep::Result sound = soundTrack.prepare(lengthSeconds, variant);
+    report.soundPath = soundTrack.soundUsed(variant);
     if (sound.outcome == SoundTrackStep::Outcome::Stopped)
         return OutputResult::Stopped;
     if (sound.outcome == SoundTrackStep::Outcome::Failed)
@@ -258,6 +264,7 @@ bool VideoSlideShowComposer::grabFrames(int video, const QString &path, double d
     const QStringList offsets = grabOffsets(durationSeconds, slides.framesPerVideo, m_env.random);
     for (int k = 1; k <= offsets.size(); ++k) {
         const QString offset = offsets.at(k - 1);
+        slides.grabs.append({path, offset.toDouble()});
         const QString frame = folder + QDir::separator()
                               + sixDigits(perVideo ? k : ++slides.grabCounter) + QStringLiteral(".jpg");
         const QStringList arguments = grabArguments(offset, path, frame);

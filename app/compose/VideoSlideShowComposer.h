@@ -27,7 +27,7 @@ public:
     explicit VideoSlideShowComposer(ComposeEnvironment &environment);
 
     bool prepare(Workspace &workspace) override;
-    OutputResult compose(int outputNumber, const QDateTime &outputStart) override;
+    OutputResult compose(int outputNumber, const QDateTime &outputStart, OutputReport &report) override;
     bool plan(int outputNumber, OutputReport &report) override;
 
     // Output frames per second of every slide show.

@@ -1,6 +1,6 @@
 #include "app/library/MediaInfoProber.h"
 
-#include "app/run/NumberText.h"
+#include "app/base/NumberText.h"
 #include "platform/Utf8Locale.h"
 
 #include <MediaInfo/MediaInfo.h>

@@ -1,6 +1,6 @@
 #include "app/library/MediaProber.h"
 
-#include "app/run/NumberText.h"
+#include "app/base/NumberText.h"
 
 MediaFacts MediaProber::probeFile(const QString &path, SourceKind kind)
 {

@@ -1,9 +1,9 @@
 #include "app/run/BatchRun.h"
 
-#include "app/compose/ComposeEnvironment.h"
-#include "app/compose/SeededRandom.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/run/ForwardingRunContext.h"
 #include "app/run/OutputPath.h"
+#include "app/run/SeededRandom.h"
 #include "app/run/ProcessToolRunner.h"
 #include "app/run/RunContext.h"
 #include "app/run/Workspace.h"
@@ -92,8 +92,6 @@ BatchRunSummary BatchRun::run(BatchRunRequest request)
     if (!composer->prepare(workspace)) {
         summary.refused = true;
         summary.failed = range.count();
-        for (int n = range.first; n <= range.last; ++n)
-            summary.outputs.append(recordOf(settings, n));
     } else {
         // The outputs before the range take their sets of sources as they
         // would have in the whole batch.
@@ -108,13 +106,9 @@ BatchRunSummary BatchRun::run(BatchRunRequest request)
         }
         for (int n = range.first; n <= range.last; ++n) {
             OutputReport record = recordOf(settings, n);
-            if (summary.stopped) {
-                summary.outputs.append(record);  // not started
-                continue;
-            }
             m_context.setProgress(float((n - range.first + 1) * 100.0 / range.count()));
             startOutput(request, seeded, n);
-            const OutputResult result = composer->compose(n, QDateTime::currentDateTime());
+            const OutputResult result = composer->compose(n, QDateTime::currentDateTime(), record);
             record.result = result;
             summary.outputs.append(record);
             switch (result) {
@@ -125,7 +119,7 @@ BatchRunSummary BatchRun::run(BatchRunRequest request)
             }
             m_context.pumpEvents();
             if (m_context.stopRequested())
-                summary.stopped = true;
+                break;
         }
     }
     summary.stopped = m_context.stopRequested();
@@ -153,9 +147,11 @@ BatchRunSummary BatchRun::plan(BatchRunRequest request)
     for (int n = 1; n <= range.last; ++n) {
         startOutput(request, seeded, n);
         OutputReport record = recordOf(request.settings, n);
+        record.started = false;
         if (!composer->plan(n, record)) {
             summary.planned = false;
             record = recordOf(request.settings, n);
+            record.started = false;
         }
         if (range.contains(n))
             summary.outputs.append(record);

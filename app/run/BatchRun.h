@@ -7,6 +7,7 @@
 #include "app/run/RunSettings.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QVector>
 
@@ -50,8 +51,7 @@ struct BatchRunSummary {
     bool stopped = false;
     bool refused = false;  // the composer's preparation refused the run
     bool planned = true;   // plan: every output's draws could be told ahead
-    // One record per output of the range asked for, in order.
-    QVector<OutputReport> outputs;
+    QList<OutputReport> outputs;  // one per output the run began, in order; a plan: every one
 };
 
 // The run of a batch, without any window: rebuilds the workspace, copies the

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/run/OutputReport.h"
-#include "app/run/OutputResult.h"
 
 #include <QDateTime>
 
@@ -23,8 +22,9 @@ public:
     // Most modes need nothing beyond the workspace itself.
     virtual bool prepare(Workspace &) { return true; }
     // Makes output outputNumber (1-based); outputStart is when the run began
-    // this output (its elapsed time counts from there).
-    virtual OutputResult compose(int outputNumber, const QDateTime &outputStart) = 0;
+    // this output (its elapsed time counts from there). The composer writes
+    // into report what it drew and, when it fails, why.
+    virtual OutputResult compose(int outputNumber, const QDateTime &outputStart, OutputReport &report) = 0;
     // Makes the draws of output outputNumber as compose would, in the same
     // order, without running a tool, and fills the report's sources, sound
     // and length with them. A mode that keeps draws between outputs (the sets

@@ -1,6 +1,9 @@
 #include "app/run/RunReport.h"
 
+#include "app/run/OutputPath.h"
+
 #include <QFile>
+#include <QMap>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSaveFile>
@@ -44,26 +47,43 @@ QJsonObject settingsJson(const RunSettings &s)
     return json;
 }
 
-std::optional<OutputResult> resultOf(const QString &state, bool *known)
+// False for a word that is no state.
+bool readState(const QString &state, OutputReport &record)
 {
-    *known = true;
+    record.started = state != NotStarted;
     if (state == Made)
-        return OutputResult::Done;
-    if (state == Failed)
-        return OutputResult::Failed;
-    if (state == Stopped)
-        return OutputResult::Stopped;
-    *known = state == NotStarted;
-    return std::nullopt;
+        record.result = OutputResult::Done;
+    else if (state == Stopped)
+        record.result = OutputResult::Stopped;
+    else
+        record.result = OutputResult::Failed;
+    return state == Made || state == Stopped || state == Failed || state == NotStarted;
 }
 
 }  // namespace
 
-QString RunReport::stateText(const std::optional<OutputResult> &result)
+void RunReport::addNotStarted()
 {
-    if (!result)
+    QMap<int, OutputReport> byNumber;
+    for (const OutputReport &record : std::as_const(records))
+        byNumber.insert(record.outputNumber, record);
+    for (int n = outputs.first; n <= outputs.last; ++n) {
+        if (byNumber.contains(n))
+            continue;
+        OutputReport record;
+        record.outputNumber = n;
+        record.file = OutputPath(settings, n);
+        record.started = false;
+        byNumber.insert(n, record);
+    }
+    records = byNumber.values();
+}
+
+QString RunReport::stateText(const OutputReport &record)
+{
+    if (!record.started)
         return NotStarted;
-    switch (*result) {
+    switch (record.result) {
     case OutputResult::Done: return Made;
     case OutputResult::Stopped: return Stopped;
     case OutputResult::Failed:
@@ -75,12 +95,12 @@ QString RunReport::stateText(const std::optional<OutputResult> &result)
 QJsonObject RunReport::recordJson(const OutputReport &record)
 {
     QJsonArray sources;
-    for (const OutputReport::Source &source : record.sources)
+    for (const SourceUse &source : record.sources)
         sources.append(QJsonObject{{QStringLiteral("path"), source.path},
                                    {QStringLiteral("start"), source.startSeconds}});
     return QJsonObject{{QStringLiteral("number"), record.outputNumber},
                        {QStringLiteral("file"), record.file},
-                       {QStringLiteral("state"), stateText(record.result)},
+                       {QStringLiteral("state"), stateText(record)},
                        {QStringLiteral("reason"), record.reason},
                        {QStringLiteral("sources"), sources},
                        {QStringLiteral("sound"), record.soundPath},
@@ -93,7 +113,7 @@ QByteArray RunReport::toJson() const
     QJsonObject totals{{Made, 0}, {Failed, 0}, {Stopped, 0}, {NotStarted, 0}};
     for (const OutputReport &record : records) {
         outputsJson.append(recordJson(record));
-        const QString state = stateText(record.result);
+        const QString state = stateText(record);
         totals[state] = totals[state].toInt() + 1;
     }
     const QJsonObject json{{QStringLiteral("seed"), QString::number(seed)},
@@ -116,7 +136,7 @@ bool RunReport::write(const QString &path, QString *error) const
     return true;
 }
 
-std::optional<QVector<OutputReport>> RunReport::readRecords(const QString &path)
+std::optional<QList<OutputReport>> RunReport::readRecords(const QString &path)
 {
     QFile file(path);
     // A report of a slice is a few hundred bytes per output.
@@ -126,15 +146,13 @@ std::optional<QVector<OutputReport>> RunReport::readRecords(const QString &path)
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
     if (!document.isObject())
         return std::nullopt;
-    QVector<OutputReport> records;
+    QList<OutputReport> records;
     for (const QJsonValue &value : document.object().value(QStringLiteral("records")).toArray()) {
         const QJsonObject json = value.toObject();
         OutputReport record;
         record.outputNumber = json.value(QStringLiteral("number")).toInt();
         record.file = json.value(QStringLiteral("file")).toString();
-        bool known = false;
-        record.result = resultOf(json.value(QStringLiteral("state")).toString(), &known);
-        if (!known || record.outputNumber < 1)
+        if (!readState(json.value(QStringLiteral("state")).toString(), record) || record.outputNumber < 1)
             return std::nullopt;
         record.reason = json.value(QStringLiteral("reason")).toString();
         for (const QJsonValue &source : json.value(QStringLiteral("sources")).toArray())

@@ -7,7 +7,7 @@
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>
-#include <QVector>
+#include <QList>
 
 #include <optional>
 
@@ -20,7 +20,11 @@ public:
     RunSettings settings;
     quint64 seed = 0;
     OutputRange outputs;
-    QVector<OutputReport> records;
+    QList<OutputReport> records;
+
+    // Adds a record, not started, for every output of the range that has
+    // none (after a stop or a refusal), keeping the records in order.
+    void addNotStarted();
 
     QByteArray toJson() const;
     // False with a message when the file cannot be written.
@@ -28,9 +32,9 @@ public:
 
     static QJsonObject recordJson(const OutputReport &record);
     // The state words of the records: made, failed, stopped, not started.
-    static QString stateText(const std::optional<OutputResult> &result);
+    static QString stateText(const OutputReport &record);
 
     // The records of a report file this program wrote (a slice's, to be
     // merged); empty when the file cannot be read as one.
-    static std::optional<QVector<OutputReport>> readRecords(const QString &path);
+    static std::optional<QList<OutputReport>> readRecords(const QString &path);
 };

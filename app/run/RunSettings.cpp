@@ -1,6 +1,6 @@
 #include "app/run/RunSettings.h"
 
-#include "app/run/NumberText.h"
+#include "app/base/NumberText.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #include "app/run/RunValidator.h"
 
 #include "app/library/CombinationCount.h"
-#include "app/run/NumberText.h"
+#include "app/base/NumberText.h"
 #include "platform/DialogService.h"
 
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "app/window/OptionRules.h"
 
 #include "app/library/SourceTable.h"
-#include "app/run/NumberText.h"
+#include "app/base/NumberText.h"
 #include "app/window/ClickableLabel.h"
 #include "app/window/FieldRules.h"
 #include "app/window/KeyFilter.h"

@@ -41,7 +41,7 @@ void passLines(Child &child, const ParallelBatch::LineSink &printLine, bool flus
 }  // namespace
 
 ParallelBatch::Result ParallelBatch::run(const QString &program, const QStringList &childArguments, quint64 seed,
-                                         const QVector<OutputRange> &slices, const QVector<OutputReport> &planned,
+                                         const QVector<OutputRange> &slices, const QList<OutputReport> &planned,
                                          const LineSink &printLine, const StopTest &stopRequested)
 {
     Result result;

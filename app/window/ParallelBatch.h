@@ -20,13 +20,13 @@ public:
 
     struct Result {
         int exitCode = 0;  // the worst of the children's (2 refused, 1 some outputs not made)
-        QVector<OutputReport> records;  // the children's, in output order; planned ones where a child wrote none
+        QList<OutputReport> records;  // the children's, in output order; planned ones where a child wrote none
     };
 
     // childArguments: what every child runs with before its slice's
     // options ("--batch", the job, "--one-pass"...). planned: a record for
     // every output of the slices, for those no child reports.
     static Result run(const QString &program, const QStringList &childArguments, quint64 seed,
-                      const QVector<OutputRange> &slices, const QVector<OutputReport> &planned,
+                      const QVector<OutputRange> &slices, const QList<OutputReport> &planned,
                       const LineSink &printLine, const StopTest &stopRequested);
 };

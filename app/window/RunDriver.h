@@ -73,7 +73,7 @@ public:
         bool started = false;  // passed the refusals and the validation
         bool planned = true;   // a plan could tell every output's draws
         RunSettings settings;  // as the run read them
-        QVector<OutputReport> outputs;  // one record per output of the run
+        QList<OutputReport> outputs;  // one record per output of the run
     };
     const Summary &lastSummary() const { return m_summary; }
 

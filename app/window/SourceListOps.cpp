@@ -2,7 +2,7 @@
 
 #include "app/library/MediaPatterns.h"
 #include "app/library/MediaProber.h"
-#include "app/run/NumberText.h"
+#include "app/base/NumberText.h"
 #include "app/window/ClickableLabel.h"
 #include "app/window/MainControls.h"
 #include "app/window/SourceGrid.h"

@@ -1,6 +1,6 @@
 #include "app/window/UpDown.h"
 
-#include "app/run/NumberText.h"
+#include "app/base/NumberText.h"
 
 #include <QLineEdit>
 #include <QToolButton>

@@ -10,8 +10,8 @@
 #include "app/window/QtDialogService.h"
 #include "app/window/TerminalProgress.h"
 #include "platform/ErrorTerminal.h"
-#include "app/compose/SystemRandom.h"
 #include "app/run/RunReport.h"
+#include "app/run/SystemRandom.h"
 #include "app/update/UpdateServer.h"
 #include "platform/AppFolders.h"
 #include "platform/Utf8Locale.h"
@@ -228,6 +228,7 @@ int runBatch(const QString &jobPath, const BatchArguments &arguments, const AppF
     report.seed = *options.seed;
     report.outputs = options.outputs.value_or(OutputRange{1, summary.settings.outputCount});
     report.records = summary.outputs;
+    report.addNotStarted();
     if (arguments.plan) {
         if (!summary.planned) {
             dialogs.printLine(QStringLiteral("此模式的素材取决于制作中的结果，不能预先列出！"));
@@ -249,6 +250,7 @@ int runBatch(const QString &jobPath, const BatchArguments &arguments, const AppF
             [&dialogs](const QString &line) { dialogs.printLine(line); },
             [] { return interruptReceived != 0; });
         report.records = made.records;
+        report.addNotStarted();
         exitCode = BatchJob::ExitCode(made.exitCode);
     }
     if (!arguments.reportPath.isEmpty() && !report.write(arguments.reportPath, &error)) {

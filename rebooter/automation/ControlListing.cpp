@@ -1,10 +1,14 @@
 #include "rebooter/automation/ControlListing.h"
 
-#include <regex>
+// Boost's engine keeps its backtracking state on the heap within a fixed bound,
+// so a long window text cannot exhaust the stack as std::regex does; a match
+// that exceeds the bound throws and counts as no match.
+#include <boost/regex.hpp>
 
 namespace {
 
-constexpr auto RegexOptions = std::regex::ECMAScript | std::regex::icase | std::regex::multiline;
+// ECMAScript-like: "." stops at line ends, "^" and "$" match at every line.
+constexpr auto RegexOptions = boost::regex::perl | boost::regex::icase | boost::regex::no_mod_s;
 const std::string LineEnd = "\r\n";
 
 bool isBlank(char c)
@@ -15,17 +19,18 @@ bool isBlank(char c)
 // The literal lookups match the escaped text as a pattern. The pattern runs only
 // over as many characters as the text can cover, so a long window text never
 // drives the expression engine deep.
-bool literalMatches(const ListingLine &line, LookupField field, const std::regex &literal, std::size_t length)
+bool literalMatches(const ListingLine &line, LookupField field, const boost::regex &literal,
+                    std::size_t length)
 {
     if (field == LookupField::ClassName)
-        return std::regex_match(line.className, literal);
+        return boost::regex_match(line.className, literal);
     // The text lookup reads "class<TAB>text" and wants a blank just before the
     // text it looks for, which may be the tab itself.
     const std::string tail = line.className + "\t" + line.text;
     if (tail.size() < length + 1)
         return false;
     const std::string end = tail.substr(tail.size() - length - 1);
-    return isBlank(end.front()) && std::regex_match(end.substr(1), literal);
+    return isBlank(end.front()) && boost::regex_match(end.substr(1), literal);
 }
 
 }  // namespace
@@ -101,9 +106,18 @@ std::string LookupPattern(LookupField field, LookupMatch match, const std::strin
 bool RegExpTest(const std::string &text, const std::string &pattern)
 {
     try {
-        return std::regex_search(text, std::regex(pattern, RegexOptions));
-    } catch (const std::regex_error &) {
+        return boost::regex_search(text, boost::regex(pattern, RegexOptions));
+    } catch (const std::exception &) {
         return false;
+    }
+}
+
+std::string RegExpReplace(const std::string &text, const std::string &pattern, const std::string &replacement)
+{
+    try {
+        return boost::regex_replace(text, boost::regex(pattern, RegexOptions), replacement);
+    } catch (const std::exception &) {
+        return text;
     }
 }
 
@@ -111,19 +125,23 @@ LookupResult Find(const std::string &listing, LookupField field, LookupMatch mat
                   int index)
 {
     LookupResult result;
-    std::regex expression;
+    boost::regex expression;
     try {
-        expression = std::regex(match == LookupMatch::Literal ? EscapePattern(what) : what, RegexOptions);
-    } catch (const std::regex_error &) {
+        expression = boost::regex(match == LookupMatch::Literal ? EscapePattern(what) : what, RegexOptions);
+    } catch (const std::exception &) {
         return result;
     }
     for (const ListingLine &line : Parse(listing)) {
         bool matches = false;
-        if (match == LookupMatch::Literal) {
-            matches = literalMatches(line, field, expression, what.size());
-        } else {
-            matches =
-                std::regex_search(field == LookupField::ClassName ? line.className : line.text, expression);
+        try {
+            if (match == LookupMatch::Literal) {
+                matches = literalMatches(line, field, expression, what.size());
+            } else {
+                matches = boost::regex_search(field == LookupField::ClassName ? line.className : line.text,
+                                              expression);
+            }
+        } catch (const std::exception &) {
+            matches = false;  // too complex for the bounded engine
         }
         if (!matches)
             continue;

@@ -39,6 +39,9 @@ std::string LookupPattern(LookupField field, LookupMatch match, const std::strin
 
 // Regular-expression test ignoring case; an invalid expression matches nothing.
 bool RegExpTest(const std::string &text, const std::string &pattern);
+// Replaces every match ($1, $& in the replacement); an invalid expression changes nothing.
+std::string RegExpReplace(const std::string &text, const std::string &pattern,
+                          const std::string &replacement);
 
 // The index-th (1-based) line that matches. A literal class lookup takes lines
 // whose class equals the text; a literal text lookup takes lines whose text ends

@@ -1,6 +1,6 @@
 // The X11 window system (Xlib): top-level windows by their title, child
-// windows with their WM_CLASS, moving and stacking through the window
-// manager's hints, the owner through _NET_WM_PID, closing through
+// windows with their WM_CLASS, geometry as the window manager's frame, moving
+// and stacking through the window manager's hints, the owner through _NET_WM_PID, closing through
 // WM_DELETE_WINDOW or _NET_CLOSE_WINDOW, and the owner's process from /proc.
 #ifndef _WIN32
 
@@ -122,26 +122,63 @@ public:
     // X11 windows carry no control identifier.
     long controlId(WindowHandle) override { return 0; }
 
+    // A top-level window's rectangle is the frame the user sees: under a
+    // window manager its frame window, title bar and borders included.
     bool rect(WindowHandle window, WindowRect &rect) override
     {
+        const auto target = static_cast<Window>(window);
+        const Window outer = frameOf(target);
         XWindowAttributes attributes;
-        if (!XGetWindowAttributes(display_, static_cast<Window>(window), &attributes))
+        if (!XGetWindowAttributes(display_, outer, &attributes))
             return false;
         int x = 0, y = 0;
         Window child = 0;
-        XTranslateCoordinates(display_, static_cast<Window>(window), root_, 0, 0, &x, &y, &child);
-        rect = {x, y, attributes.width, attributes.height};
+        if (!XTranslateCoordinates(display_, outer, root_, 0, 0, &x, &y, &child))
+            return false;
+        const int border = attributes.border_width;
+        rect = {x - border, y - border, attributes.width + 2 * border, attributes.height + 2 * border};
         return true;
     }
 
-    // A window manager receives the request as a configure request and decides.
+    // The rectangle is the frame's; the client gets what is left of it. A window
+    // manager moves and sizes its clients itself, so it is asked to place the
+    // frame's corner, and the call waits (bounded) until the frame is there.
     int move(WindowHandle window, const WindowRect &rect) override
     {
-        if (rect.width < 1 || rect.height < 1)
+        const auto target = static_cast<Window>(window);
+        WindowRect frame;
+        XWindowAttributes client;
+        if (!this->rect(window, frame) || !XGetWindowAttributes(display_, target, &client))
             return 0;
-        XMoveResizeWindow(display_, static_cast<Window>(window), rect.left, rect.top,
-                          static_cast<unsigned>(rect.width), static_cast<unsigned>(rect.height));
-        XSync(display_, False);
+        int clientX = 0, clientY = 0;
+        Window child = 0;
+        XTranslateCoordinates(display_, target, root_, 0, 0, &clientX, &clientY, &child);
+        const int left = clientX - frame.left, top = clientY - frame.top;
+        const int right = frame.width - client.width - left, bottom = frame.height - client.height - top;
+        const int width = rect.width - left - right, height = rect.height - top - bottom;
+        if (width < 1 || height < 1)
+            return 0;
+        if (frameOf(target) != target && windowManagerRunning()) {
+            constexpr long EveryValue = 0xf << 8, FromPager = 2L << 12;
+            sendToRoot(target, atom("_NET_MOVERESIZE_WINDOW"),
+                       {NorthWestGravity | EveryValue | FromPager, long{rect.left}, long{rect.top},
+                        long{width}, long{height}});
+        } else {
+            int x = rect.left, y = rect.top;
+            const Window parent = parentOf(target);
+            if (parent != 0 && parent != root_)
+                XTranslateCoordinates(display_, root_, parent, rect.left, rect.top, &x, &y, &child);
+            XMoveResizeWindow(display_, target, x, y, static_cast<unsigned>(width),
+                              static_cast<unsigned>(height));
+            XSync(display_, False);
+        }
+        for (int pass = 0; pass < 100; ++pass) {
+            WindowRect now;
+            if (this->rect(window, now) && now.left == rect.left && now.top == rect.top
+                && now.width == rect.width && now.height == rect.height)
+                break;
+            usleep(20000);
+        }
         return 1;
     }
 
@@ -313,6 +350,52 @@ private:
             XFree(list);
         }
         return result;
+    }
+
+    Window parentOf(Window window)
+    {
+        Window rootReturn = 0, parent = 0;
+        Window *list = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(display_, window, &rootReturn, &parent, &list, &count))
+            return 0;
+        if (list)
+            XFree(list);
+        return parent;
+    }
+
+    // The window manager's frame around a client (the client's ancestor just
+    // below the root); a window of the root, or a control inside a window, is
+    // its own frame.
+    Window frameOf(Window window)
+    {
+        if (parentOf(window) == root_ || !hasProperty(window, atom("WM_STATE")))
+            return window;
+        Window current = window;
+        for (int depth = 0; depth < 32; ++depth) {
+            const Window parent = parentOf(current);
+            if (parent == 0)
+                return window;
+            if (parent == root_)
+                return current;
+            current = parent;
+        }
+        return window;
+    }
+
+    bool hasProperty(Window window, Atom name)
+    {
+        Atom actualType = 0;
+        int format = 0;
+        unsigned long count = 0, remaining = 0;
+        unsigned char *data = nullptr;
+        const bool found = XGetWindowProperty(display_, window, name, 0, 1, False, AnyPropertyType,
+                                              &actualType, &format, &count, &remaining, &data)
+                               == Success
+                           && actualType != None;
+        if (data)
+            XFree(data);
+        return found;
     }
 
     bool walk(Window parent, ChildCallback callback, void *userValue)

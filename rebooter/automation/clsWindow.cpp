@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <ctime>
-#include <regex>
 
 namespace {
 
@@ -232,13 +231,7 @@ bool clsWindow::RegExpTest(const std::string &text, const std::string &pattern)
 std::string clsWindow::RegExpReplace(const std::string &text, const std::string &pattern,
                                      const std::string &replacement)
 {
-    try {
-        const std::regex expression(pattern,
-                                    std::regex::ECMAScript | std::regex::icase | std::regex::multiline);
-        return std::regex_replace(text, expression, replacement);
-    } catch (const std::regex_error &) {
-        return text;
-    }
+    return ControlListing::RegExpReplace(text, pattern, replacement);
 }
 
 WindowHandle clsWindow::getMatchHwndFromWindow(const std::string &what, int intIndex, LookupMatch UseRegExp,

@@ -84,6 +84,37 @@ TEST(ControlListing, LongTextsAreSearchedWithoutDeepPatternRuns)
     EXPECT_EQ(ControlListing::Find(listing, LookupField::Text, LookupMatch::Literal, "1+1", 1).handle, 2);
 }
 
+// The standard library's matcher recursed once per character and ended the
+// program on control texts of a few ten thousand characters.
+TEST(ControlListing, RegularExpressionsOverLongTextsNeverEndTheProgram)
+{
+    const std::string longText = std::string(32000, 'a') + "b";
+    const std::string listing =
+        ControlListing::Line(1, 0, "W", "") + ControlListing::Line(2, 5, "Edit", longText);
+    struct Case {
+        const char *pattern;
+        WindowHandle handle;
+    };
+    const Case cases[] = {{"^.*b$", 2}, {"(a|b)*b", 2}, {"(?:a|b)*b", 2}, {"^a+$", 0}, {"A{3}B", 2}};
+    for (const Case &c : cases) {
+        EXPECT_EQ(ControlListing::Find(listing, LookupField::Text, LookupMatch::RegExp, c.pattern, 1).handle,
+                  c.handle)
+            << c.pattern;
+        EXPECT_EQ(ControlListing::RegExpTest(longText, c.pattern), c.handle != 0) << c.pattern;
+    }
+    // Past the engine's bound on saved states a match is given up, as no match.
+    const std::string longest = std::string(64000, 'a') + "b";
+    EXPECT_FALSE(ControlListing::RegExpTest(longest, "(a|b)*b"));
+    EXPECT_FALSE(ControlListing::RegExpTest(longest, "(a+)+c"));
+    EXPECT_TRUE(ControlListing::RegExpTest(longest, "(?:a|b)*b"));
+
+    EXPECT_EQ(ControlListing::RegExpReplace(longText, "(a+)(b)", "$2"), "b");
+    EXPECT_EQ(ControlListing::RegExpReplace("x1 Y2", "([a-z])(\\d)", "$2$1"), "1x 2Y");
+    EXPECT_EQ(ControlListing::RegExpReplace("keep", "([", "-"), "keep");
+    EXPECT_TRUE(ControlListing::RegExpTest("one\ntwo", "^two$"));
+    EXPECT_FALSE(ControlListing::RegExpTest("one\ntwo", "one.two"));
+}
+
 TEST(ControlListing, TimerDueTimeStaysExactBeyondTheThirtyTwoBitRange)
 {
     EXPECT_EQ(ControlListing::RelativeDueTime(500), -5'000'000);

@@ -90,5 +90,6 @@ QString ComposeBench::output(int number) const
 OutputResult ComposeBench::compose(int outputNumber)
 {
     settings.readNumbers();
-    return MakeComposer(environment)->compose(outputNumber, QDateTime::currentDateTime());
+    lastReport = OutputReport{};
+    return MakeComposer(environment)->compose(outputNumber, QDateTime::currentDateTime(), lastReport);
 }

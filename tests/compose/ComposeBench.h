@@ -2,8 +2,8 @@
 
 #include "RecordingRunContext.h"
 #include "RecordingToolRunner.h"
-#include "app/compose/ComposeEnvironment.h"
-#include "app/run/OutputResult.h"
+#include "app/run/ComposeEnvironment.h"
+#include "app/run/OutputReport.h"
 #include "tests/support/FixedRandom.h"
 
 #include <QDateTime>
@@ -32,6 +32,8 @@ public:
     // Where the tool writes an output until it is complete.
     QString writing(int number) const;
     OutputResult compose(int outputNumber);
+    // What the composer wrote about the last output compose() made.
+    OutputReport lastReport;
     void setDraws(QVector<double> values) { random = FixedRandom(std::move(values)); }
 
     QTemporaryDir folder;

@@ -23,7 +23,8 @@ QList<QStringList> setsOfARun(ComposeBench &bench, int count)
     QList<QStringList> sets;
     for (int n = 1; n <= count; ++n) {
         const qsizetype before = bench.runner.argumentLists.size();
-        composer->compose(n, QDateTime::currentDateTime());
+        OutputReport report;
+        composer->compose(n, QDateTime::currentDateTime(), report);
         std::set<QString> names;
         for (const QStringList &arguments : bench.runner.argumentLists.mid(before))
             for (qsizetype i = 1; i < arguments.size(); ++i)

@@ -6,7 +6,7 @@
 #include "QtPrinters.h"
 #include "RecordingRunContext.h"
 #include "app/compose/ComposerFactory.h"
-#include "app/compose/SystemRandom.h"
+#include "app/run/SystemRandom.h"
 #include "app/compose/VideoSlideShowComposer.h"
 #include "app/run/BatchRun.h"
 

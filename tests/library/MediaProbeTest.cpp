@@ -12,7 +12,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "app/run/NumberText.h"
+#include "app/base/NumberText.h"
 
 #include <cmath>
 

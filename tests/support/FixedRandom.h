@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/compose/RandomSource.h"
+#include "app/run/RandomSource.h"
 
 #include <QVector>
 

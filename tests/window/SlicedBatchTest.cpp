@@ -25,9 +25,10 @@ protected:
         media = new QTemporaryDir;
         QDir().mkpath(media->filePath("videos"));
         QDir().mkpath(media->filePath("audios"));
-        for (int i = 0; i < 6; ++i)
+        // Nine: a slide show draws at least eight.
+        for (int i = 0; i < 9; ++i)
             ASSERT_TRUE(MediaFactory::makeVideo(media->filePath(QStringLiteral("videos/clip%1.mp4").arg(i)), 96, 64,
-                                                1.2 + 0.2 * i));
+                                                1.2 + 0.1 * i));
         for (int i = 0; i < 2; ++i)
             ASSERT_TRUE(MediaFactory::makeAudio(media->filePath(QStringLiteral("audios/sound%1.mp3").arg(i)), 4));
     }
@@ -165,7 +166,8 @@ void SlicedBatchTest::checkEveryWay(const QString &settings, const QStringList &
         SCOPED_TRACE(n);
         const QJsonObject record = records.at(n - 1).toObject();
         EXPECT_EQ(record["number"].toInt(), n);
-        EXPECT_EQ(record["file"].toString(), home.filePath(QStringLiteral("whole/%1.mp4").arg(n, 4, 10, QChar('0'))));
+        EXPECT_EQ(QDir::cleanPath(record["file"].toString()).toStdString(),
+                  home.filePath(QStringLiteral("whole/%1.mp4").arg(n, 4, 10, QChar('0'))).toStdString());
         EXPECT_EQ(record["state"].toString(), "made");
         EXPECT_EQ(record["reason"].toString(), "");
         const double length = record["length"].toDouble();
@@ -185,18 +187,18 @@ void SlicedBatchTest::checkEveryWay(const QString &settings, const QStringList &
 TEST_F(SlicedBatchTest, FourSourceBatch)
 {
     // A random audio, started at random, and sources cut at random starts.
-    checkEveryWay("TLen=1\nCmbAudio=3\nChAuRnd=1\n", {}, 4);
+    checkEveryWay("CmbLen=2\nCmbAudio=3\nChAuRnd=1\n", {}, 4);
 }
 
 TEST_F(SlicedBatchTest, OnePassBatch)
 {
-    checkEveryWay("TLen=1\nCmbAudio=1\n", {"--one-pass"}, 4);
+    checkEveryWay("CmbLen=2\nCmbAudio=1\n", {"--one-pass"}, 4);
 }
 
 TEST_F(SlicedBatchTest, SlideShowBatch)
 {
-    // Four videos of 15 sets: two frames grabbed from each at random offsets.
-    checkEveryWay("ChPPT=1\nTVedio=4\nTPics=2\nTPlay=1\nCmbSize=160x120\nCmbAudio=3\n", {}, 8);
+    // Eight of the nine videos (nine sets), a frame grabbed from each at a random offset.
+    checkEveryWay("ChPPT=1\nTVedio=8\nTPics=1\nTPlay=1\nCmbSize=160x120\nCmbAudio=3\n", {}, 8);
 }
 
 TEST_F(SlicedBatchTest, BadSlicesAndReportsAreRefused)

@@ -134,6 +134,15 @@ int main()
     CHECK(window.SetElementTextByClassName("Edit", "新的 文本 'x'", 2));
     CHECK(window.GetElementTextByClassName("Edit", 2) == "新的 文本 'x'");
 
+    // Regular-expression lookups over a long control text, up to the 32000
+    // characters a text is read with (the standard matcher
+    // ran out of stack on a few thousand characters).
+    const std::string longText = std::string(31000, 'x') + "!";
+    CHECK(window.SetElementTextByClassName("Edit", longText, 1));
+    CHECK(window.GetElementTextByClassName("Edit", 1) == longText);
+    CHECK(window.GetElementHwndByText("^x+!$", 1, LookupMatch::RegExp) == itemOf(main, 101));
+    CHECK(window.GetElementHwndByText("(x|y)*q", 1, LookupMatch::RegExp) == 0);
+
     // A click reaches the button: the window counts it.
     CHECK(window.ClickElementByText("确定", 1) != 0);
     std::string clicks;

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -87,18 +90,82 @@ TEST_F(AutomationX11, FindsWindowByExactTitleAndByPartWithAndWithoutProcess)
     EXPECT_NE(window->AppCommandLine().find("automation_x11_window " + title + "\r\n"), std::string::npos);
 }
 
-TEST_F(AutomationX11, MovesAndResizesAndReadsTheGeometryBack)
+// Where the client window's inside really is on the screen, and the frame
+// the window manager says it drew around it (none without one).
+struct ClientPlace {
+    int x = 0, y = 0;
+    long frameLeft = 0, frameTop = 0;
+};
+
+ClientPlace clientPlace(WindowHandle window)
+{
+    ClientPlace place;
+    Display *display = XOpenDisplay(nullptr);
+    if (!display)
+        return place;
+    Window child = 0;
+    XTranslateCoordinates(display, static_cast<Window>(window), DefaultRootWindow(display), 0, 0, &place.x,
+                          &place.y, &child);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char *data = nullptr;
+    if (XGetWindowProperty(display, static_cast<Window>(window),
+                           XInternAtom(display, "_NET_FRAME_EXTENTS", False), 0, 4, False, XA_CARDINAL, &type,
+                           &format, &count, &remaining, &data)
+            == Success
+        && data && count == 4) {
+        const auto *extents = reinterpret_cast<const unsigned long *>(data);
+        place.frameLeft = static_cast<long>(extents[0]);
+        place.frameTop = static_cast<long>(extents[2]);
+    }
+    if (data)
+        XFree(data);
+    XCloseDisplay(display);
+    return place;
+}
+
+TEST_F(AutomationX11, MovesAndResizesTheFrameAndSingleValuesChangeOnlyThemselves)
 {
     TestWindowProcess program("Zarv geometry");
-    ASSERT_NE(window->GetWindowHwndByTitle("Zarv geometry", 20), 0);
+    const WindowHandle found = window->GetWindowHwndByTitle("Zarv geometry", 20);
+    ASSERT_NE(found, 0);
     EXPECT_NE(window->Move(100, 120, 300, 200), 0);
     EXPECT_EQ(window->Left(), 100);
     EXPECT_EQ(window->Top(), 120);
     EXPECT_EQ(window->Width(), 300);
     EXPECT_EQ(window->Height(), 200);
-    EXPECT_NE(window->Height(250), 0);
-    EXPECT_EQ(window->Height(), 250);
-    EXPECT_EQ(window->Left(), 100);
+    // The rectangle is the frame: the client's inside sits within it by the
+    // frame's own borders.
+    const ClientPlace place = clientPlace(found);
+    EXPECT_EQ(place.x, 100 + place.frameLeft);
+    EXPECT_EQ(place.y, 120 + place.frameTop);
+
+    struct Step {
+        const char *what;
+        int (clsWindow::*set)(int);
+        int value;
+        WindowRect expected;
+    };
+    const Step steps[] = {
+        {"height", &clsWindow::Height, 250, {100, 120, 300, 250}},
+        {"width", &clsWindow::Width, 340, {100, 120, 340, 250}},
+        {"left", &clsWindow::Left, 150, {150, 120, 340, 250}},
+        {"top", &clsWindow::Top, 90, {150, 90, 340, 250}},
+        {"height again", &clsWindow::Height, 260, {150, 90, 340, 260}},
+    };
+    for (const Step &step : steps) {
+        EXPECT_NE((window.get()->*step.set)(step.value), 0) << step.what;
+        EXPECT_EQ(window->Left(), step.expected.left) << step.what;
+        EXPECT_EQ(window->Top(), step.expected.top) << step.what;
+        EXPECT_EQ(window->Width(), step.expected.width) << step.what;
+        EXPECT_EQ(window->Height(), step.expected.height) << step.what;
+    }
+    // Stacking and showing keep the window where it is.
+    EXPECT_NE(window->SetPosFront(), 0);
+    EXPECT_NE(window->SetPosNormal(), 0);
+    EXPECT_EQ(window->Left(), 150);
+    EXPECT_EQ(window->Top(), 90);
 }
 
 TEST_F(AutomationX11, ListsChildWindowsAndFindsThemByClassAndText)

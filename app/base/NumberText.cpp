@@ -1,4 +1,4 @@
-#include "app/run/NumberText.h"
+#include "app/base/NumberText.h"
 
 #include <QLocale>
 

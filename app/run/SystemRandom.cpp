@@ -1,4 +1,4 @@
-#include "app/compose/SystemRandom.h"
+#include "app/run/SystemRandom.h"
 
 #include <QTime>
 

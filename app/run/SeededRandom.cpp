@@ -1,4 +1,4 @@
-#include "app/compose/SeededRandom.h"
+#include "app/run/SeededRandom.h"
 
 SeededRandom::SeededRandom(quint64 seed) : m_engine(seed)
 {
