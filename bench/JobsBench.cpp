@@ -78,7 +78,8 @@ int main(int argc, char **argv)
     QTemporaryDir folder;
     QDir().mkpath(folder.filePath(QStringLiteral("clips")));
     for (int i = 0; i < 6; ++i) {
-        if (!MediaFactory::makeVideo(folder.filePath(QStringLiteral("clips/clip%1.mp4").arg(i)), 640, 360, 10)) {
+        if (!MediaFactory::makeVideo(folder.filePath(QStringLiteral("clips/clip%1.mp4").arg(i)), 640, 360,
+                                     10)) {
             std::fprintf(stderr, "could not make the clips with ffmpeg\n");
             return 1;
         }
@@ -92,10 +93,11 @@ int main(int argc, char **argv)
     for (const int jobs : jobCounts) {
         const QString job = writeJob(folder, QStringLiteral("jobs%1").arg(jobs), 10);
         int exitCode = 0;
-        const double seconds = runProgram(
-            folder, {QStringLiteral("--batch"), job, QStringLiteral("--seed"), QStringLiteral("2026"),
-                     QStringLiteral("--jobs"), QString::number(jobs)},
-            &exitCode);
+        const double seconds =
+            runProgram(folder,
+                       {QStringLiteral("--batch"), job, QStringLiteral("--seed"), QStringLiteral("2026"),
+                        QStringLiteral("--jobs"), QString::number(jobs)},
+                       &exitCode);
         const QByteArray checksum = folderChecksum(folder.filePath(QStringLiteral("jobs%1").arg(jobs)));
         if (firstChecksum.isEmpty())
             firstChecksum = checksum;
@@ -106,13 +108,16 @@ int main(int argc, char **argv)
     // is lowered after the validation's question; 60 clips give plenty.
     const QString clips = folder.filePath(QStringLiteral("clips"));
     for (int i = 6; i < 60; ++i)
-        QFile::copy(clips + QStringLiteral("/clip%1.mp4").arg(i % 6), clips + QStringLiteral("/copy%1.mp4").arg(i));
+        QFile::copy(clips + QStringLiteral("/clip%1.mp4").arg(i % 6),
+                    clips + QStringLiteral("/copy%1.mp4").arg(i));
     int exitCode = 0;
-    const double planSeconds = runProgram(
-        folder, {QStringLiteral("--batch"), writeJob(folder, QStringLiteral("plan"), 2000), QStringLiteral("--seed"),
-                 QStringLiteral("1"), QStringLiteral("--plan")},
-        &exitCode);
-    std::printf("--plan of 2000 outputs (60 clips): %.2f s (exit %d, program start and folder load included)\n",
-                planSeconds, exitCode);
+    const double planSeconds =
+        runProgram(folder,
+                   {QStringLiteral("--batch"), writeJob(folder, QStringLiteral("plan"), 2000),
+                    QStringLiteral("--seed"), QStringLiteral("1"), QStringLiteral("--plan")},
+                   &exitCode);
+    std::printf(
+        "--plan of 2000 outputs (60 clips): %.2f s (exit %d, program start and folder load included)\n",
+        planSeconds, exitCode);
     return 0;
 }

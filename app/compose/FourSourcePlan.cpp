@@ -1,12 +1,12 @@
 #include "app/compose/FourSourcePlan.h"
 
 #include "app/compose/CommonLength.h"
-#include "app/run/ComposeEnvironment.h"
-#include "app/run/RandomSource.h"
 #include "app/compose/FourUpLayout.h"
 #include "app/compose/OutputStatus.h"
 #include "app/compose/SoundTrackStep.h"
 #include "app/compose/SourceDraw.h"
+#include "app/run/ComposeEnvironment.h"
+#include "app/run/RandomSource.h"
 
 #include <QFileInfo>
 

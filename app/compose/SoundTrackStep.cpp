@@ -70,8 +70,8 @@ QString SoundTrackStep::soundUsed(const Variant &variant) const
     const AudioRule rule = m_env.settings.audioRule;
     if ((rule == AudioRule::LongestVideo || rule == AudioRule::FirstVideo)
         && variant.videoRules == VideoRules::VideoSound) {
-        const QStringList &extraction =
-            rule == AudioRule::LongestVideo ? variant.videoSoundExtraction : variant.firstVideoSoundExtraction;
+        const QStringList &extraction = rule == AudioRule::LongestVideo ? variant.videoSoundExtraction
+                                                                        : variant.firstVideoSoundExtraction;
         const qsizetype input = extraction.indexOf(QStringLiteral("-i"));
         return input >= 0 ? extraction.value(input + 1) : QString();
     }

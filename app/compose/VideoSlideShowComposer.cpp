@@ -223,18 +223,19 @@ OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &
     return RunJpegSeriesComposition(m_env, status, sound, m_frameFolder, FramesPerSecond, evenFrame);
 }
 
-SoundTrackStep::Variant VideoSlideShowComposer::soundVariant(const DrawnSources &drawn, double lengthSeconds) const
+SoundTrackStep::Variant VideoSlideShowComposer::soundVariant(const DrawnSources &drawn,
+                                                             double lengthSeconds) const
 {
     const auto soundOf = [this, lengthSeconds](const QString &video) {
         return MediaExtensions::inputSeek(QStringLiteral("0"), video)
-               + QStringList{QStringLiteral("-t"), NumberText(lengthSeconds), QStringLiteral("-i"), video,
-                             QStringLiteral("-y"), QStringLiteral("-q:a"), QStringLiteral("0"),
-                             m_env.workspacePath(QStringLiteral("Audio.mp3"))};
+               + QStringList{QStringLiteral("-t"), NumberText(lengthSeconds),
+                             QStringLiteral("-i"), video,
+                             QStringLiteral("-y"), QStringLiteral("-q:a"),
+                             QStringLiteral("0"),  m_env.workspacePath(QStringLiteral("Audio.mp3"))};
     };
-    const auto longest = std::max_element(drawn.sources.begin(), drawn.sources.end(),
-                                          [](const ChosenSource &a, const ChosenSource &b) {
-                                              return a.durationSeconds < b.durationSeconds;
-                                          });
+    const auto longest = std::max_element(
+        drawn.sources.begin(), drawn.sources.end(),
+        [](const ChosenSource &a, const ChosenSource &b) { return a.durationSeconds < b.durationSeconds; });
     SoundTrackStep::Variant variant;
     variant.videoSoundExtraction = soundOf(longest->path);
     variant.firstVideoSoundExtraction = soundOf(drawn.sources.first().path);
@@ -452,9 +453,10 @@ bool VideoSlideShowComposer::plan(int outputNumber, OutputReport &report)
         for (int draw = 0; draw < framesPerVideo * videoCount / 4 * 4; ++draw)
             pickIndex(1, m_env.random);
     }
-    report.lengthSeconds = settings.reuse ? videoCount * settings.slideSeconds
-                                          : videoCount * settings.slideSeconds / 4;
+    report.lengthSeconds =
+        settings.reuse ? videoCount * settings.slideSeconds : videoCount * settings.slideSeconds / 4;
     OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, QDateTime::currentDateTime());
-    report.soundPath = SoundTrackStep(m_env, status).plan(report.lengthSeconds, soundVariant(*drawn, report.lengthSeconds));
+    report.soundPath =
+        SoundTrackStep(m_env, status).plan(report.lengthSeconds, soundVariant(*drawn, report.lengthSeconds));
     return true;
 }

@@ -3,9 +3,9 @@
 #include "app/run/ComposeEnvironment.h"
 #include "app/run/ForwardingRunContext.h"
 #include "app/run/OutputPath.h"
-#include "app/run/SeededRandom.h"
 #include "app/run/ProcessToolRunner.h"
 #include "app/run/RunContext.h"
+#include "app/run/SeededRandom.h"
 #include "app/run/Workspace.h"
 
 #include <QFile>
@@ -81,10 +81,18 @@ BatchRunSummary BatchRun::run(BatchRunRequest request)
     SeededRandom seeded(request.seed.value_or(0));
     RandomSource &random = request.seed ? seeded : *request.random;
     ForwardingRunContext context(m_context);
-    ComposeEnvironment environment{request.settings, request.videos, request.audios,
-                                   request.pictures, *runner, context, random,
-                                   workspace.folder(), request.runStartTime,
-                                   request.outputProber, request.images, request.programFolder};
+    ComposeEnvironment environment{request.settings,
+                                   request.videos,
+                                   request.audios,
+                                   request.pictures,
+                                   *runner,
+                                   context,
+                                   random,
+                                   workspace.folder(),
+                                   request.runStartTime,
+                                   request.outputProber,
+                                   request.images,
+                                   request.programFolder};
     const std::unique_ptr<Composer> composer = m_composers(environment);
 
     const OutputRange range = rangeOf(request);
@@ -139,9 +147,18 @@ BatchRunSummary BatchRun::plan(BatchRunRequest request)
     RandomSource &random = request.seed ? seeded : *request.random;
     ForwardingRunContext context(m_context);
     context.setQuiet(true);
-    ComposeEnvironment environment{request.settings, request.videos, request.audios, request.pictures,
-                                   runner, context, random, QString(), request.runStartTime,
-                                   request.outputProber, request.images, request.programFolder};
+    ComposeEnvironment environment{request.settings,
+                                   request.videos,
+                                   request.audios,
+                                   request.pictures,
+                                   runner,
+                                   context,
+                                   random,
+                                   QString(),
+                                   request.runStartTime,
+                                   request.outputProber,
+                                   request.images,
+                                   request.programFolder};
     const std::unique_ptr<Composer> composer = m_composers(environment);
     const OutputRange range = rangeOf(request);
     for (int n = 1; n <= range.last; ++n) {

@@ -6,7 +6,8 @@
 
 QString OutputRange::text() const
 {
-    return first == last ? QString::number(first) : QString::number(first) + QLatin1Char('-') + QString::number(last);
+    return first == last ? QString::number(first)
+                         : QString::number(first) + QLatin1Char('-') + QString::number(last);
 }
 
 std::optional<OutputRange> OutputRange::parse(const QString &text)

@@ -3,9 +3,9 @@
 #include "app/run/OutputPath.h"
 
 #include <QFile>
-#include <QMap>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QMap>
 #include <QSaveFile>
 
 namespace {
@@ -84,10 +84,13 @@ QString RunReport::stateText(const OutputReport &record)
     if (!record.started)
         return NotStarted;
     switch (record.result) {
-    case OutputResult::Done: return Made;
-    case OutputResult::Stopped: return Stopped;
+    case OutputResult::Done:
+        return Made;
+    case OutputResult::Stopped:
+        return Stopped;
     case OutputResult::Failed:
-    case OutputResult::Skipped: break;
+    case OutputResult::Skipped:
+        break;
     }
     return Failed;
 }
@@ -156,8 +159,8 @@ std::optional<QList<OutputReport>> RunReport::readRecords(const QString &path)
             return std::nullopt;
         record.reason = json.value(QStringLiteral("reason")).toString();
         for (const QJsonValue &source : json.value(QStringLiteral("sources")).toArray())
-            record.sources.append({source[QStringLiteral("path")].toString(),
-                                   source[QStringLiteral("start")].toDouble()});
+            record.sources.append(
+                {source[QStringLiteral("path")].toString(), source[QStringLiteral("start")].toDouble()});
         record.soundPath = json.value(QStringLiteral("sound")).toString();
         record.lengthSeconds = json.value(QStringLiteral("length")).toDouble();
         records.append(record);

@@ -6,8 +6,8 @@
 
 #include <QByteArray>
 #include <QJsonObject>
-#include <QString>
 #include <QList>
+#include <QString>
 
 #include <optional>
 

@@ -33,16 +33,18 @@ void passLines(Child &child, const ParallelBatch::LineSink &printLine, bool flus
         child.pending.remove(0, end + 1);
     }
     if (flush && !child.pending.isEmpty()) {
-        printLine(QLatin1Char('[') + child.outputs.text() + QStringLiteral("] ") + QString::fromUtf8(child.pending));
+        printLine(QLatin1Char('[') + child.outputs.text() + QStringLiteral("] ")
+                  + QString::fromUtf8(child.pending));
         child.pending.clear();
     }
 }
 
 }  // namespace
 
-ParallelBatch::Result ParallelBatch::run(const QString &program, const QStringList &childArguments, quint64 seed,
-                                         const QVector<OutputRange> &slices, const QList<OutputReport> &planned,
-                                         const LineSink &printLine, const StopTest &stopRequested)
+ParallelBatch::Result ParallelBatch::run(const QString &program, const QStringList &childArguments,
+                                         quint64 seed, const QVector<OutputRange> &slices,
+                                         const QList<OutputReport> &planned, const LineSink &printLine,
+                                         const StopTest &stopRequested)
 {
     Result result;
     QTemporaryDir reports;

@@ -20,7 +20,8 @@ public:
 
     struct Result {
         int exitCode = 0;  // the worst of the children's (2 refused, 1 some outputs not made)
-        QList<OutputReport> records;  // the children's, in output order; planned ones where a child wrote none
+        QList<OutputReport>
+            records;  // the children's, in output order; planned ones where a child wrote none
     };
 
     // childArguments: what every child runs with before its slice's

@@ -1,19 +1,19 @@
 #include "app/library/MediaInfoProber.h"
 #include "app/library/MediaProber.h"
+#include "app/run/RunReport.h"
+#include "app/run/SystemRandom.h"
+#include "app/update/UpdateServer.h"
 #include "app/window/BatchDialogs.h"
 #include "app/window/BatchJob.h"
 #include "app/window/FFmain.h"
 #include "app/window/MainControls.h"
 #include "app/window/ParallelBatch.h"
-#include "app/window/RunDriver.h"
 #include "app/window/QtChineseTranslation.h"
 #include "app/window/QtDialogService.h"
+#include "app/window/RunDriver.h"
 #include "app/window/TerminalProgress.h"
-#include "platform/ErrorTerminal.h"
-#include "app/run/RunReport.h"
-#include "app/run/SystemRandom.h"
-#include "app/update/UpdateServer.h"
 #include "platform/AppFolders.h"
+#include "platform/ErrorTerminal.h"
 #include "platform/Utf8Locale.h"
 
 #include <QApplication>
@@ -161,18 +161,19 @@ int runBatch(const QString &jobPath, const BatchArguments &arguments, const AppF
         else
             dialogs.printLine(text);
     });
-    QObject::connect(&window.runDriver(), &RunDriver::progressChanged, &window,
-                     [&window, &progress, &arguments](double percent) {
-                         if (!progress)
-                             return;
-                         const int count = window.controls().TMax->text().toInt();
-                         // A slice's progress counts its own outputs; the line names the batch's.
-                         if (const std::optional<OutputRange> &slice = arguments.outputs; slice && count > 0) {
-                             const int number = slice->first - 1 + int(std::lround(percent * slice->count() / 100.0));
-                             percent = number * 100.0 / count;
-                         }
-                         progress->startOutput(percent, count, QDateTime::currentDateTime());
-                     });
+    QObject::connect(
+        &window.runDriver(), &RunDriver::progressChanged, &window,
+        [&window, &progress, &arguments](double percent) {
+            if (!progress)
+                return;
+            const int count = window.controls().TMax->text().toInt();
+            // A slice's progress counts its own outputs; the line names the batch's.
+            if (const std::optional<OutputRange> &slice = arguments.outputs; slice && count > 0) {
+                const int number = slice->first - 1 + int(std::lround(percent * slice->count() / 100.0));
+                percent = number * 100.0 / count;
+            }
+            progress->startOutput(percent, count, QDateTime::currentDateTime());
+        });
 
     // An interrupt acts as a confirmed stop: the run ends its tools, deletes
     // its workspace and the program exits.

@@ -11,7 +11,7 @@ TEST(OutputRange, ReadsOnlyAscendingRangesFromOne)
         const char *text;
         int first;  // 0: refused
         int last;
-    } cases[] = {{"3-10", 3, 10}, {" 7 ", 7, 7}, {"1 - 2", 1, 2}, {"0-3", 0, 0},   {"5-4", 0, 0},
+    } cases[] = {{"3-10", 3, 10}, {" 7 ", 7, 7}, {"1 - 2", 1, 2}, {"0-3", 0, 0},          {"5-4", 0, 0},
                  {"-3", 0, 0},    {"3-", 0, 0},  {"a-b", 0, 0},   {"1-9999999999", 0, 0}, {"", 0, 0}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text);

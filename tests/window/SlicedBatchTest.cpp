@@ -27,10 +27,11 @@ protected:
         QDir().mkpath(media->filePath("audios"));
         // Nine: a slide show draws at least eight.
         for (int i = 0; i < 9; ++i)
-            ASSERT_TRUE(MediaFactory::makeVideo(media->filePath(QStringLiteral("videos/clip%1.mp4").arg(i)), 96, 64,
-                                                1.2 + 0.1 * i));
+            ASSERT_TRUE(MediaFactory::makeVideo(media->filePath(QStringLiteral("videos/clip%1.mp4").arg(i)),
+                                                96, 64, 1.2 + 0.1 * i));
         for (int i = 0; i < 2; ++i)
-            ASSERT_TRUE(MediaFactory::makeAudio(media->filePath(QStringLiteral("audios/sound%1.mp3").arg(i)), 4));
+            ASSERT_TRUE(
+                MediaFactory::makeAudio(media->filePath(QStringLiteral("audios/sound%1.mp3").arg(i)), 4));
     }
     static void TearDownTestSuite()
     {
@@ -60,7 +61,8 @@ protected:
         process.start(program, arguments);
         EXPECT_TRUE(process.waitForStarted()) << program.toStdString();
         EXPECT_TRUE(process.waitForFinished(300000));
-        return {process.exitCode(), process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+        return {process.exitCode(), process.readAllStandardOutput(),
+                QString::fromUtf8(process.readAllStandardError())};
     }
 
     // The job of the batch, writing into its own output folder.
@@ -121,23 +123,22 @@ QTemporaryDir *SlicedBatchTest::media = nullptr;
 void SlicedBatchTest::checkEveryWay(const QString &settings, const QStringList &extra, int sourcesPerOutput)
 {
     const QStringList seed{"--seed", "4242"};
-    const Result whole =
-        run(Program, QStringList{"--batch", job(settings, "whole")} + seed + extra
-                         + QStringList{"--report", home.filePath("whole.json")});
+    const Result whole = run(Program, QStringList{"--batch", job(settings, "whole")} + seed + extra
+                                          + QStringList{"--report", home.filePath("whole.json")});
     ASSERT_EQ(whole.exitCode, 0) << whole.err.toStdString();
     const QMap<QString, QByteArray> expected = checksums("whole");
     ASSERT_EQ(expected.keys(), (QStringList{"0001.mp4", "0002.mp4", "0003.mp4", "0004.mp4"}));
 
     // Two slices through GNU parallel, side by side, into one folder.
     const QString slicedJob = job(settings, "sliced");
-    const Result sliced = run("parallel", QStringList{"-q", "-j2", Program, "--batch", slicedJob} + seed + extra
-                                              + QStringList{"--outputs", "{}", ":::", "1-2", "3-4"});
+    const Result sliced = run("parallel", QStringList{"-q", "-j2", Program, "--batch", slicedJob} + seed
+                                              + extra + QStringList{"--outputs", "{}", ":::", "1-2", "3-4"});
     ASSERT_EQ(sliced.exitCode, 0) << "GNU parallel (Debian package parallel) is needed: "
                                   << sliced.err.toStdString();
     EXPECT_EQ(checksums("sliced"), expected);
 
-    const Result jobs = run(Program, QStringList{"--batch", job(settings, "jobs"), "--jobs", "2"} + seed + extra
-                                         + QStringList{"--report", home.filePath("jobs.json")});
+    const Result jobs = run(Program, QStringList{"--batch", job(settings, "jobs"), "--jobs", "2"} + seed
+                                         + extra + QStringList{"--report", home.filePath("jobs.json")});
     ASSERT_EQ(jobs.exitCode, 0) << jobs.err.toStdString();
     EXPECT_EQ(checksums("jobs"), expected);
 
