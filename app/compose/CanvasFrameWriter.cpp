@@ -15,11 +15,7 @@ constexpr QImage::Format FrameFormat = QImage::Format_RGB888;
 const QImage &CanvasFrameWriter::Picture::image()
 {
     std::call_once(m_decoded, [this] {
-        const QImage decoded = ImageLibrary::load(m_path);
-        const QImage shown = decoded.isNull() || decoded.size() == m_shownSize
-                                 ? decoded
-                                 : ImageLibrary::stretched(decoded, m_shownSize);
-        m_image = shown.convertToFormat(FrameFormat);
+        m_image = ImageLibrary::loadAt(m_path, m_shownSize).convertToFormat(FrameFormat);
     });
     return m_image;
 }

@@ -1,5 +1,7 @@
 #include "app/compose/ImageLibrary.h"
 
+#include "app/compose/CompleteJpeg.h"
+
 #include <QImageReader>
 #include <QPainter>
 #include <QSaveFile>
@@ -26,30 +28,91 @@ bool writeImage(const QImage &image, const QString &path, const char *format, in
 
 QImage ImageLibrary::load(const QString &path)
 {
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    reader.setAutoTransform(false);
-    return reader.read();
+    return decode(path, QSize());
+}
+
+QImage ImageLibrary::loadAt(const QString &path, QSize shownSize)
+{
+    if (shownSize.isEmpty())
+        return QImage();
+    return decode(path, shownSize);
 }
 
 QSize ImageLibrary::sizeOf(const QString &path)
 {
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
-    reader.setAutoTransform(false);
     const QSize size = reader.size();
     if (size.isValid())
-        return size;
+        return turnsSideways(reader) ? size.transposed() : size;
     // Formats without a size in their header are decoded.
     const QImage picture = load(path);
     return picture.isNull() ? QSize() : picture.size();
+}
+
+bool ImageLibrary::turnsSideways(QImageReader &reader)
+{
+    return reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
+}
+
+QImage ImageLibrary::decode(const QString &path, QSize shownSize)
+{
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    // Turned by the photo's orientation tag, as picture viewers show it.
+    reader.setAutoTransform(true);
+    reader.setAllocationLimit(DecodeLimitMegabytes);
+    const QSize stored = reader.size();
+    const bool sideways = turnsSideways(reader);
+    // The reader's own scaling takes place before the turn. JPEG decodes at
+    // an eighth, a quarter or half the size when that suffices, so a photo
+    // of 48 megapixels never exists in memory whole; other formats scale
+    // after decoding. A picture with a colour table is left to rescaleTo,
+    // as the reader's smooth scaling would lose its colours.
+    const QSize storedTarget = sideways ? shownSize.transposed() : shownSize;
+    if (!shownSize.isEmpty() && stored.isValid() && storedTarget.width() < stored.width()
+        && storedTarget.height() < stored.height() && !hasColourTable(reader.imageFormat()))
+        reader.setScaledSize(storedTarget);
+    const bool jpeg = reader.format() == "jpeg";
+    QImage picture = reader.read();
+    if (picture.isNull())
+        return QImage();
+    if (jpeg && !IsCompleteJpeg(path))
+        return QImage();  // the cut-off part would show grey
+    return shownSize.isEmpty() ? trueColour(picture, QSize()) : rescaleTo(picture, shownSize);
+}
+
+bool ImageLibrary::hasColourTable(QImage::Format format)
+{
+    return format == QImage::Format_Mono || format == QImage::Format_MonoLSB
+           || format == QImage::Format_Indexed8;
+}
+
+QImage ImageLibrary::trueColour(const QImage &picture, QSize target)
+{
+    if (!hasColourTable(picture.format()))
+        return picture;
+    QImage reduced = picture;
+    // A huge line drawing is first thinned to twice the size it is drawn at
+    // (picking pixels keeps its colours), so the true-colour copy stays small.
+    if (!target.isEmpty() && picture.width() > 2 * target.width() && picture.height() > 2 * target.height())
+        reduced = picture.scaled(target * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    return reduced.convertToFormat(reduced.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+}
+
+QImage ImageLibrary::rescaleTo(const QImage &picture, QSize size)
+{
+    const QImage colours = trueColour(picture, size);
+    return colours.size() == size ? colours : stretched(colours, size);
 }
 
 QImage ImageLibrary::stretched(const QImage &picture, QSize size)
 {
     if (picture.isNull() || size.isEmpty())
         return QImage();
-    return picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // Smooth scaling of a picture with a colour table gives one with a
+    // colour table again, in which the two colours of a 1-bit logo are lost.
+    return trueColour(picture, size).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 bool ImageLibrary::paint(QImage &canvas, const QImage &picture, const QRect &destination)

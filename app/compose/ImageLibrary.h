@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QImageReader>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -13,13 +14,23 @@
 // system clipboard.
 class ImageLibrary {
 public:
+    // Pictures whose decoded pixels would take more are refused.
+    static constexpr int DecodeLimitMegabytes = 512;
+
     // Decodes a picture file (its content decides the format, whatever the
-    // extension says); a null image when it cannot be read.
+    // extension says) as picture viewers show it: turned by its orientation
+    // tag, in true colour. A null image when it cannot be read, is too big,
+    // or is a JPEG file cut short.
     static QImage load(const QString &path);
-    // The pixel size of a picture file, read from its header where the format
-    // allows; an invalid size when the file cannot be read.
+    // The same, stretched to exactly shownSize and decoded at a reduced size
+    // where the format allows (JPEG), so a big photo costs little memory.
+    static QImage loadAt(const QString &path, QSize shownSize);
+    // The pixel size of a picture file as shown (turned by its orientation
+    // tag), read from its header where the format allows; an invalid size
+    // when the file cannot be read.
     static QSize sizeOf(const QString &path);
-    // The picture stretched to exactly the given size; null for an empty size.
+    // The picture stretched to exactly the given size, in true colour; null
+    // for an empty size.
     static QImage stretched(const QImage &picture, QSize size);
     // Paints the whole picture into the destination rectangle of the canvas,
     // stretching it when the sizes differ.
@@ -40,5 +51,13 @@ public:
     void shutDown() { m_canvas = QImage(); }
 
 private:
+    static QImage decode(const QString &path, QSize shownSize);
+    static bool turnsSideways(QImageReader &reader);
+    static bool hasColourTable(QImage::Format format);
+    // A picture with a colour table in 32-bit colour; target, when given, is
+    // the size it will be stretched to.
+    static QImage trueColour(const QImage &picture, QSize target);
+    static QImage rescaleTo(const QImage &picture, QSize size);
+
     QImage m_canvas;
 };

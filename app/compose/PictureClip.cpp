@@ -113,16 +113,35 @@ bool PictureClip::paintPicture(int entry, const QString &paintedFile)
     // this file and must keep their content; nor may it stand in for a
     // picture that fails here.
     QFile::remove(paintedFile);
+    const auto kept = m_painted.constFind(entry);
+    if (kept != m_painted.constEnd()) {
+        QFile file(paintedFile);
+        return file.open(QIODevice::WriteOnly) && file.write(*kept) == kept->size();
+    }
     const QString path = m_env.pictures.fullPath(entry);
     const std::optional<QSize> fitted = FitIntoQuadrant(ImageLibrary::sizeOf(path), m_output);
     if (!fitted)
         return false;
-    const QImage picture = ImageLibrary::load(path);
+    // Decoded at the size it is drawn at: a phone photo never decodes whole.
+    const QImage picture = ImageLibrary::loadAt(path, *fitted);
     if (picture.isNull())
         return false;
     QImage &canvas = m_env.images ? m_env.images->PBack() : m_canvas;
     canvas = ImageLibrary::newCanvas(QuadrantCanvasSize(m_output));
     const QPoint at = m_placement == Placement::TopLeft ? QPoint(0, 0) : CentreInQuadrant(*fitted, m_output);
-    return ImageLibrary::paint(canvas, ImageLibrary::stretched(picture, *fitted), QRect(at, *fitted))
-           && ImageLibrary::saveJpeg(canvas, paintedFile, 88);
+    if (!ImageLibrary::paint(canvas, picture, QRect(at, *fitted))
+        || !ImageLibrary::saveJpeg(canvas, paintedFile, 88))
+        return false;
+    keepPainted(entry, paintedFile);
+    return true;
+}
+
+void PictureClip::keepPainted(int entry, const QString &paintedFile)
+{
+    QFile file(paintedFile);
+    if (!file.open(QIODevice::ReadOnly) || m_paintedBytes + file.size() > KeptPaintedBytes)
+        return;
+    const QByteArray bytes = file.readAll();
+    m_paintedBytes += bytes.size();
+    m_painted.insert(entry, bytes);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QHash>
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -56,6 +58,13 @@ private:
     // Paints the picture of a list entry onto a fresh black canvas and saves
     // it as paintedFile; false when the picture cannot be read or saved.
     bool paintPicture(int entry, const QString &paintedFile);
+    // A picture drawn again (a short list repeats its entries) is written
+    // from the painted file kept the first time instead of being decoded
+    // anew: a phone photo takes far longer to decode than its clip's frames
+    // take to make.
+    void keepPainted(int entry, const QString &paintedFile);
+
+    static constexpr qint64 KeptPaintedBytes = 64 * 1024 * 1024;
 
     ComposeEnvironment &m_env;
     EntryPool &m_pool;
@@ -63,4 +72,6 @@ private:
     QSize m_output;
     Placement m_placement;
     QImage m_canvas;  // when the environment has no image library
+    QHash<int, QByteArray> m_painted;
+    qint64 m_paintedBytes = 0;
 };

@@ -115,6 +115,16 @@ bool turnedSideways(OpenedMedia &media)
     return std::abs(std::fmod(std::abs(*degrees), 180.0) - 90.0) < 1.0;
 }
 
+// Photos are stored as the camera was held, with an orientation tag that
+// viewers (and the painting modes) turn them by: orientations 5 to 8 turn
+// them a quarter.
+bool pictureTurnedSideways(const QString &path)
+{
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    return reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
+}
+
 std::optional<QSize> frameSize(OpenedMedia &media, const QString &path)
 {
     for (stream_t kind : {Stream_Video, Stream_Image}) {
@@ -125,14 +135,15 @@ std::optional<QSize> frameSize(OpenedMedia &media, const QString &path)
         if (!width || !height)
             continue;
         const QSize stored{int(*width), int(*height)};
-        return kind == Stream_Video && turnedSideways(media) ? stored.transposed() : stored;
+        const bool sideways = kind == Stream_Video ? turnedSideways(media) : pictureTurnedSideways(path);
+        return sideways ? stored.transposed() : stored;
     }
     // The library names some picture formats (WebP) without reading their
     // size; the image reader knows them.
     if (media.streamCount(Stream_Image) > 0) {
         const QSize size = QImageReader(path).size();
         if (size.isValid() && !size.isEmpty())
-            return size;
+            return pictureTurnedSideways(path) ? size.transposed() : size;
     }
     return std::nullopt;
 }

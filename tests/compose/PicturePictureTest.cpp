@@ -5,6 +5,9 @@
 #include "tests/support/MediaFactory.h"
 
 #include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QSize>
 
 #include <gtest/gtest.h>
@@ -127,4 +130,105 @@ TEST(PicturePictureArguments, OneOutputForEachWayOfPreparingTheSound)
     EXPECT_EQ(bench.compose(1), OutputResult::Failed);
     EXPECT_TRUE(bench.context.statuses.constLast().startsWith(QStringLiteral("状态：视频生成失败！")));
     EXPECT_EQ(clipEncodes(bench.runner), 0);
+}
+
+TEST(PicturePictureEndToEnd, PhonePhotosLogosAndCutFilesAreDrawnAsViewersShowThemOrNotAtAll)
+{
+    ComposeBench bench(RecordingToolRunner::Execution::RunForReal);
+    const QString folder = bench.sourceFolder;
+    const auto listed = [&bench, &folder](const QString &name, QSize size) {
+        bench.pictures.append({name, folder, QString::number(size.width()), QString::number(size.height())});
+        return folder + QLatin1Char('/') + name;
+    };
+    const auto flat = [](const char *colour, QSize size, const QString &path) {
+        return MediaFactory::runFfmpeg(
+            {"-f", "lavfi", "-i",
+             QStringLiteral("color=c=%1:s=%2x%3").arg(colour).arg(size.width()).arg(size.height()),
+             "-frames:v", "1", path});
+    };
+    // Two 48-megapixel phone photos, one lying and one standing.
+    ASSERT_TRUE(flat("red", {8000, 6000}, listed(QStringLiteral("wide.jpg"), {8000, 6000})));
+    ASSERT_TRUE(flat("lime", {6000, 8000}, listed(QStringLiteral("tall.jpg"), {6000, 8000})));
+    // A photo stored lying (left yellow, right blue) and tagged to be turned
+    // a quarter clockwise: shown standing, yellow above blue.
+    QImage stored(400, 200, QImage::Format_RGB32);
+    stored.fill(QColor(0, 0, 255));
+    QPainter(&stored).fillRect(0, 0, 200, 200, QColor(255, 255, 0));
+    const QString turned = listed(QStringLiteral("turned.jpg"), {200, 400});
+    ASSERT_TRUE(stored.save(turned, "JPG", 95) && MediaFactory::tagOrientation(turned, 6));
+    // A 1-bit logo: magenta left, cyan right.
+    QImage logo(400, 200, QImage::Format_Mono);
+    logo.setColorTable({qRgb(255, 0, 255), qRgb(0, 255, 255)});
+    logo.fill(0);
+    for (int y = 0; y < 200; ++y) {
+        for (int x = 200; x < 400; ++x)
+            logo.setPixel(x, y, 1);
+    }
+    ASSERT_TRUE(logo.save(listed(QStringLiteral("logo.png"), {400, 200}), "PNG"));
+    // A white photo cut in half: it would show white above grey.
+    const QString whole = bench.source(QStringLiteral("whole.jpg"));
+    ASSERT_TRUE(flat("white", {640, 480}, whole));
+    QFile in(whole);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    const QByteArray bytes = in.readAll();
+    QFile cut(listed(QStringLiteral("cut.jpg"), {640, 480}));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly) && cut.write(bytes.left(bytes.size() / 2)) > 0);
+    cut.close();
+
+    const QString audio = bench.source(QStringLiteral("a.mp3"));
+    ASSERT_TRUE(MediaFactory::makeAudio(audio, 3.0));
+    bench.settings.composeMode = ComposeMode::PicturePicture;
+    bench.settings.audioRule = AudioRule::FixedAudio;
+    bench.settings.fixedAudioText = audio;
+    bench.settings.fixedAudioLengthText = QStringLiteral("3秒");
+    bench.settings.pictureRangeText = QStringLiteral("1-1");
+    bench.settings.lengthText = QStringLiteral("2");
+    bench.settings.outputWidth = 1280;
+    bench.settings.outputHeight = 720;
+    bench.settings.noSpace = false;  // centred in the quadrants
+    // Five pictures for four quadrants: whichever draw meets the cut file,
+    // it is skipped and each of the other four fills one quadrant.
+    for (const QVector<double> &draws : {QVector<double>{0.0}, QVector<double>{0.99, 0.5, 0.2}}) {
+        bench.setDraws(draws);
+        ASSERT_EQ(bench.compose(1), OutputResult::Done) << bench.context.statuses.last().toStdString();
+        const QString frame = bench.work(QStringLiteral("frame.png"));
+        ASSERT_TRUE(MediaFactory::runFfmpeg({"-ss", "1", "-i", bench.output(1), "-frames:v", "1", frame}));
+        const QImage shown(frame);
+        ASSERT_EQ(shown.size(), QSize(1280, 720));
+
+        // Each quadrant (640x360) read at five points: above and below the
+        // middle (x 330), left, right and the centre.
+        const auto close = [](QColor a, QColor b) {
+            return std::abs(a.red() - b.red()) < 60 && std::abs(a.green() - b.green()) < 60
+                   && std::abs(a.blue() - b.blue()) < 60;
+        };
+        const QColor black(0, 0, 0), red(255, 0, 0), lime(0, 255, 0), yellow(255, 255, 0), blue(0, 0, 255),
+            magenta(255, 0, 255), cyan(0, 255, 255);
+        struct Look {
+            const char *picture;
+            QColor above, below, left, right;
+        };
+        // wide: 480x360 centred; tall: 270x360; turned: 180x360; logo: 640x320.
+        const Look looks[] = {{"wide", red, red, red, red},
+                              {"tall", lime, lime, black, black},
+                              {"turned", yellow, blue, black, black},
+                              {"logo", cyan, cyan, magenta, cyan}};
+        QStringList seen;
+        QStringList colours;
+        for (const QPoint origin : {QPoint(0, 0), QPoint(640, 0), QPoint(0, 360), QPoint(640, 360)}) {
+            const auto at = [&](int x, int y) { return shown.pixelColor(origin + QPoint(x, y)); };
+            QString which = QStringLiteral("unknown");
+            for (const Look &look : looks) {
+                if (close(at(330, 60), look.above) && close(at(330, 300), look.below)
+                    && close(at(160, 180), look.left) && close(at(480, 180), look.right))
+                    which = QString::fromLatin1(look.picture);
+            }
+            seen.append(which);
+            colours.append(at(330, 60).name() + QLatin1Char(' ') + at(330, 300).name() + QLatin1Char(' ')
+                           + at(160, 180).name() + QLatin1Char(' ') + at(480, 180).name());
+        }
+        seen.sort();
+        EXPECT_EQ(seen, (QStringList{"logo", "tall", "turned", "wide"}))
+            << draws.first() << ": " << colours.join(QStringLiteral(", ")).toStdString();
+    }
 }

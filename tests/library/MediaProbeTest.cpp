@@ -111,6 +111,19 @@ TEST_F(MediaProbeTest, PicturesGiveSizeButNoDuration)
     }
 }
 
+TEST_F(MediaProbeTest, PhotosWithAnOrientationTagListTheSizeAsShown)
+{
+    // Stored 640x480; tags 5 to 8 turn the photo a quarter, 1 to 4 do not.
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const QString photo = path(QStringLiteral("oriented %1.jpg").arg(orientation));
+        ASSERT_TRUE(QFile::copy(path("still.jpg"), photo)
+                    && MediaFactory::tagOrientation(photo, orientation));
+        const QSize shown = orientation >= 5 ? QSize(480, 640) : QSize(640, 480);
+        EXPECT_EQ(prober.probeFile(photo, SourceKind::Picture).frameSize, shown) << orientation;
+        QFile::remove(photo);
+    }
+}
+
 TEST_F(MediaProbeTest, ChineseNameWithBlanksIsProbed)
 {
     const auto seconds = prober.probeDuration(path("中文 名字 视频.mp4"));

@@ -28,6 +28,10 @@ struct PictureFile {
 };
 QList<PictureFile> makePictureSet(const QString &folder);
 
+// Gives a JPEG file an EXIF Orientation tag (1 to 8) as a camera writes it:
+// an APP1 segment right after the start marker.
+bool tagOrientation(const QString &jpegPath, int orientation);
+
 struct StreamFacts {
     double durationSeconds = -1;  // of the container
     int width = 0;
