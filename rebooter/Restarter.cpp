@@ -5,6 +5,7 @@
 #include "platform/FolderOpener.h"
 #include "platform/ProcessTable.h"
 #include "platform/RarTool.h"
+#include "rebooter/StagedInstall.h"
 #include "rebooter/automation/clsWaitableTimer.h"
 #include "rebooter/automation/clsWindow.h"
 
@@ -12,10 +13,15 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QProcess>
 #include <QSettings>
 
 #include <memory>
+
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -25,6 +31,8 @@ constexpr double WaitAfterUnpackStartSeconds = 12;
 constexpr int ProgramEndLimitMs = 60 * 1000;
 constexpr int UnpackLimitMs = 10 * 60 * 1000;
 constexpr int StartLimitMs = 60 * 1000;
+// The restarted program must stay up this long before the old files go.
+constexpr double StayUpSeconds = 5;
 
 // Windows of these programs show folders named like anything: never ended.
 const QStringList FileManagers = {
@@ -69,12 +77,19 @@ QString writeProtectedPlace(const QString &folder)
 #endif
 }
 
+QString untouchedText()
+{
+    return QStringLiteral("程序文件未做任何更改。");
+}
+
 }  // namespace
 
-Restarter::Restarter(DialogService &dialogs, FileManager fileManager, const QString &restarterFolder)
+Restarter::Restarter(DialogService &dialogs, FileManager fileManager, const QString &restarterFolder,
+                     double waitFactor)
     : m_dialogs(dialogs),
       m_fileManager(fileManager),
-      m_folder(QDir::cleanPath(restarterFolder))
+      m_folder(QDir::cleanPath(restarterFolder)),
+      m_waitFactor(waitFactor > 0 && waitFactor < 1 ? waitFactor : 1)
 {
 }
 
@@ -95,7 +110,7 @@ RestarterExit Restarter::RunRestarter(const QString &commandLine)
 void Restarter::pause(double seconds)
 {
     clsWaitableTimer timer([] { QCoreApplication::processEvents(); });
-    timer.Wait(static_cast<std::uint32_t>(seconds * 1000));
+    timer.Wait(static_cast<std::uint32_t>(seconds * m_waitFactor * 1000));
 }
 
 void Restarter::showInFileManager(const QString &archive)
@@ -124,7 +139,7 @@ bool Restarter::waitForProgramEnd(const QString &programFile)
     while (!installedProcesses(programFile, NameMatch::Exact).isEmpty()) {
         if (timer.elapsed() > ProgramEndLimitMs)
             return false;
-        pause(0.2);
+        clsWaitableTimer([] { QCoreApplication::processEvents(); }).Wait(200);
     }
     return true;
 }
@@ -145,10 +160,12 @@ QList<qint64> Restarter::installedProcesses(const QString &name, NameMatch match
         if (process.pid == ownPid)
             continue;
 #ifndef Q_OS_WIN
-        // Only the installation's own program: a program of the same name
-        // elsewhere is none of the restarter's business.
-        const QString file = QFileInfo(QStringLiteral("/proc/%1/exe").arg(process.pid)).symLinkTarget();
-        if (!file.isEmpty() && QFileInfo(file).absolutePath() != m_folder)
+        // Only the installation's own program run by this user: a program of
+        // the same name elsewhere, or another user's, is none of its business
+        // (and another user's program file cannot even be read).
+        const QFileInfo entry(QStringLiteral("/proc/%1").arg(process.pid));
+        const QString file = QFileInfo(entry.filePath() + QStringLiteral("/exe")).symLinkTarget();
+        if (file.isEmpty() || entry.ownerId() != ::getuid() || QFileInfo(file).absolutePath() != m_folder)
             continue;
 #endif
         pids.append(process.pid);
@@ -156,15 +173,7 @@ QList<qint64> Restarter::installedProcesses(const QString &name, NameMatch match
     return pids;
 }
 
-Restarter::ArchiveCheck Restarter::checkArchive(const QString &tool, const QString &archive)
-{
-    const std::optional<QStringList> entries = RarTool::listEntries(tool, archive);
-    if (!entries || entries->isEmpty())
-        return ArchiveCheck::Unreadable;
-    return ProgramUpdate::entriesStayInside(*entries) ? ArchiveCheck::Inside : ArchiveCheck::LeavesFolder;
-}
-
-bool Restarter::unpack(const QString &tool, const QString &archive)
+bool Restarter::unpack(const QString &tool, const QString &archive, const QString &destination)
 {
     QElapsedTimer timer;
     timer.start();
@@ -177,7 +186,7 @@ bool Restarter::unpack(const QString &tool, const QString &archive)
 #else
     const QString &program = tool;
 #endif
-    unpacker.start(program, RarTool::extractArguments(archive, m_folder));
+    unpacker.start(program, RarTool::extractArguments(archive, destination));
     bool ended = unpacker.waitForStarted(StartLimitMs);
     while (ended && unpacker.state() != QProcess::NotRunning) {
         if (timer.elapsed() > UnpackLimitMs) {
@@ -189,10 +198,25 @@ bool Restarter::unpack(const QString &tool, const QString &archive)
         unpacker.waitForFinished(100);
         QCoreApplication::processEvents();
     }
-    const double remaining = WaitAfterUnpackStartSeconds - timer.elapsed() / 1000.0;
+    const double remaining = WaitAfterUnpackStartSeconds - timer.elapsed() / 1000.0 / m_waitFactor;
     if (remaining > 0)
         pause(remaining);
     return ended && unpacker.exitStatus() == QProcess::NormalExit && unpacker.exitCode() == 0;
+}
+
+bool Restarter::startsAndStaysUp(const QString &programFile)
+{
+    qint64 pid = 0;
+    if (!QProcess::startDetached(m_folder + QLatin1Char('/') + programFile, {}, m_folder, &pid) || pid <= 0)
+        return false;
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < StayUpSeconds * m_waitFactor * 1000) {
+        if (!ProcessTable::isRunning(pid))
+            return false;
+        clsWaitableTimer([] { QCoreApplication::processEvents(); }).Wait(100);
+    }
+    return ProcessTable::isRunning(pid);
 }
 
 RestarterExit Restarter::UnpackAndRestart(const UpdateRequest &request)
@@ -204,11 +228,6 @@ RestarterExit Restarter::UnpackAndRestart(const UpdateRequest &request)
     }
     if (request.restart == RestartAfterUnpacking::Yes)
         pause(WaitBeforeUnpackSeconds);
-    if (!waitForProgramEnd(request.programFile)) {
-        return fail(QStringLiteral("《") + request.displayTitle
-                        + QStringLiteral("》仍在运行，无法覆盖它的文件！\n") + manualSteps(archive),
-                    archive);
-    }
 
     const QString protectedPlace = writeProtectedPlace(m_folder);
     if (!protectedPlace.isEmpty()) {
@@ -219,6 +238,25 @@ RestarterExit Restarter::UnpackAndRestart(const UpdateRequest &request)
                 + QDir::toNativeSeparators(m_folder)
                 + QStringLiteral("下，然后右键之，人工解压到当前文件夹下覆盖所有方能成功完成自动更新！"),
             archive);
+    }
+
+    // One update of an installation at a time; the lock of a restarter that
+    // died is taken over.
+    QLockFile lock(m_folder + QLatin1Char('/') + StagedInstall::workFolderName() + QStringLiteral(".lock"));
+    if (!lock.tryLock(0)) {
+        m_dialogs.inform(QStringLiteral("另一个更新正在进行中，本次更新未做任何操作！"), MessageIcon::Error);
+        return RestarterExit::Failed;
+    }
+    if (!StagedInstall(m_folder).recover()) {
+        return fail(QStringLiteral("上次未完成的更新无法撤销，") + untouchedText() + QLatin1Char('\n')
+                        + manualSteps(archive),
+                    archive);
+    }
+
+    if (!waitForProgramEnd(request.programFile)) {
+        return fail(QStringLiteral("《") + request.displayTitle
+                        + QStringLiteral("》仍在运行，无法覆盖它的文件！\n") + manualSteps(archive),
+                    archive);
     }
 
     QString tool = RarTool::locateWithAlternative();
@@ -237,21 +275,66 @@ RestarterExit Restarter::UnpackAndRestart(const UpdateRequest &request)
                         + manualSteps(archive),
                     archive);
     }
+    return install(request, tool);
+}
 
-    const ArchiveCheck check = checkArchive(tool, archive);
-    if (check == ArchiveCheck::LeavesFolder) {
-        m_dialogs.inform(QStringLiteral("升级包【") + QDir::toNativeSeparators(archive)
-                             + QStringLiteral("】中有文件会解压到程序目录之外，已拒绝解压！"),
+RestarterExit Restarter::install(const UpdateRequest &request, const QString &tool)
+{
+    const QString &archive = request.archive;
+    const QString named =
+        QStringLiteral("升级包【") + QDir::toNativeSeparators(archive) + QStringLiteral("】");
+    // Nothing is touched before every entry's data has passed its checksum.
+    switch (ProgramUpdate::checkArchive(tool, archive)) {
+    case ProgramUpdate::ArchiveCheck::Sound:
+        break;
+    case ProgramUpdate::ArchiveCheck::LeavesFolder:
+        m_dialogs.inform(named + QStringLiteral("中有文件会解压到程序目录之外，已拒绝解压！"),
                          MessageIcon::Error);
         return RestarterExit::Failed;
+    case ProgramUpdate::ArchiveCheck::Damaged:
+        return fail(named + QStringLiteral("已损坏或不完整（校验未通过），") + untouchedText()
+                        + QStringLiteral("请稍后重新更新！"),
+                    archive);
     }
-    if (check == ArchiveCheck::Unreadable || !unpack(tool, archive))
-        return fail(manualSteps(archive), archive);
 
-    if (request.restart == RestartAfterUnpacking::No)
+    StagedInstall staged(m_folder);
+    if (!staged.prepare()) {
+        return fail(QStringLiteral("上次未完成的更新无法撤销，") + untouchedText() + QLatin1Char('\n')
+                        + manualSteps(archive),
+                    archive);
+    }
+    const std::optional<QStringList> entries = RarTool::listEntries(tool, archive);
+    if (!entries || !unpack(tool, archive, staged.stagingFolder()) || !staged.holdsEntries(*entries)) {
+        staged.commit();
+        return fail(named + QStringLiteral("解压失败，") + untouchedText() + QLatin1Char('\n')
+                        + manualSteps(archive),
+                    archive);
+    }
+    if (!staged.moveIntoPlace()) {
+        return fail(QStringLiteral("无法替换程序目录中的文件，已恢复原有文件！\n") + manualSteps(archive),
+                    archive);
+    }
+    if (request.restart == RestartAfterUnpacking::No) {
+        staged.commit();
         return RestarterExit::Finished;
-    if (!QProcess::startDetached(m_folder + QLatin1Char('/') + request.programFile, {}, m_folder))
-        return fail(manualSteps(archive), archive);
+    }
+    if (!startsAndStaysUp(request.programFile)) {
+        // The new version cannot run: the old one comes back and starts.
+        const bool restored = staged.rollBack();
+        const bool oldStarted =
+            restored
+            && QProcess::startDetached(m_folder + QLatin1Char('/') + request.programFile, {}, m_folder);
+        QString text = QStringLiteral("《") + request.displayTitle + QStringLiteral("》的新版本无法启动，");
+        if (!restored)
+            text += QStringLiteral("原有文件也未能全部恢复！请重新安装本程序！");
+        else if (!oldStarted)
+            text += QStringLiteral("已恢复原版本，但原版本也无法启动！");
+        else
+            text += QStringLiteral("已恢复原版本并重新启动！");
+        m_dialogs.inform(text, MessageIcon::Error);
+        return RestarterExit::Failed;
+    }
+    staged.commit();
     m_dialogs.inform(QStringLiteral("《") + request.displayTitle + QStringLiteral("》已成功更新并重启！"),
                      MessageIcon::Information);
     return RestarterExit::Finished;
@@ -278,6 +361,7 @@ RestarterExit Restarter::CloseWatch(const QString &application, const QString &t
         return window.MainHwnd;
     };
     const qint64 ownPid = QCoreApplication::applicationPid();
+    const QString ownName = ProcessTable::executableName(ownPid);
     for (;;) {
         if (look() != 0) {
             window.WAIT(3000);
@@ -287,12 +371,15 @@ RestarterExit Restarter::CloseWatch(const QString &application, const QString &t
                 const bool exactTitle =
                     QString::fromStdString(window.Caption()).compare(title, Qt::CaseInsensitive) == 0;
                 const ProcessId owner = window.ProcessID();
+                const QString ownerName = ProcessTable::executableName(owner);
+                // A restarter's message box is never answered nor ended.
+                const bool restarter = owner == ownPid || ProcessTable::namesEqual(ownerName, ownName);
                 const bool mayEnd =
-                    exactTitle && owner > 0 && owner != ownPid
-                    && !FileManagers.contains(ProcessTable::executableName(owner), Qt::CaseInsensitive);
-                if (mayEnd)
+                    exactTitle && owner > 0 && !FileManagers.contains(ownerName, Qt::CaseInsensitive);
+                if (!restarter && mayEnd)
                     window.CloseApp();
-                window.CloseWindow();
+                if (!restarter)
+                    window.CloseWindow();
             }
         }
         const std::unique_ptr<QSettings> settings = settingsOf(application);

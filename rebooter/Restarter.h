@@ -16,7 +16,10 @@ class Restarter {
 public:
     // restarterFolder: the installation, where updates are unpacked and the
     // restarted program lives.
-    Restarter(DialogService &dialogs, FileManager fileManager, const QString &restarterFolder);
+    // waitFactor scales the fixed waits and the watch of the restarted
+    // program (tests make them short); 1 keeps them as they are.
+    Restarter(DialogService &dialogs, FileManager fileManager, const QString &restarterFolder,
+              double waitFactor = 1);
 
     // Reads the tab-separated command line and runs one mode.
     RestarterExit RunRestarter(const QString &commandLine);
@@ -33,9 +36,11 @@ private:
     void pause(double seconds);
     RestarterExit fail(const QString &text, const QString &archive);
     bool waitForProgramEnd(const QString &programFile);
-    enum class ArchiveCheck { Inside, LeavesFolder, Unreadable };
-    ArchiveCheck checkArchive(const QString &tool, const QString &archive);
-    bool unpack(const QString &tool, const QString &archive);
+    bool unpack(const QString &tool, const QString &archive, const QString &destination);
+    RestarterExit install(const UpdateRequest &request, const QString &tool);
+    // Starts the program and waits a few seconds: false when it could not
+    // start or ended meanwhile.
+    bool startsAndStaysUp(const QString &programFile);
     void showInFileManager(const QString &archive);
     int killFirstProcessNamed(const QString &name);
     enum class NameMatch { Exact, StartsWith };
@@ -45,4 +50,5 @@ private:
     DialogService &m_dialogs;
     FileManager m_fileManager;
     QString m_folder;
+    double m_waitFactor;
 };

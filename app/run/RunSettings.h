@@ -71,6 +71,10 @@ struct RunSettings {
     // Not a control: the batch mode's --one-pass (the window keeps the cuts).
     FourSourcePipeline fourSourcePipeline = FourSourcePipeline::CutsThenComposition;
 
+    // The number the run's first output is named with; a run into a folder
+    // that holds an earlier run's outputs may number on after them.
+    int firstOutputNumber = 1;
+
     int outputWidth = 0;   // quadrant size from CmbSize; 0 = automatic
     int outputHeight = 0;
 

@@ -7,12 +7,16 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 namespace {
 
 const QString LineBreak = QStringLiteral("\r\n");
+
+// The frame rate a picture series is read at (PictureClip).
+constexpr double kPictureFramesPerSecond = 20;
 
 // Texts of the dialog that reconciles the output count with one list (or both).
 struct ReconcileTexts {
@@ -71,8 +75,10 @@ public:
         const ComposeMode mode = s.composeMode;
         if (mode == ComposeMode::Mixed)
             checkMixedSourceMinimum();
-        if (mode == ComposeMode::PicturePicture || mode == ComposeMode::Mixed)
+        if (mode == ComposeMode::PicturePicture || mode == ComposeMode::Mixed) {
             checkPictureRange(mode);
+            limitPicturesToFrames();
+        }
         switch (mode) {
         case ComposeMode::PicturePicture:
             checkPicturePicture();
@@ -112,7 +118,7 @@ private:
         if (answer == DialogAnswer::Yes)
             result.reuse = ReuseCorrection::Untick;
         else if (answer == DialogAnswer::Cancel)
-            result.newMaxText = QString::number(limit);
+            lowerCountTo(limit);
         else
             failed = true;
     }
@@ -127,11 +133,21 @@ private:
                              + QStringLiteral("否——自动修改生成总个数");
         const DialogAnswer answer = dialogs.showMessage(
             {text, MessageIcon::Information, MessageButtons::YesNo, DialogAnswer::Yes});
-        // Anything but an explicit No (a closed box included) keeps the run from starting.
+        // Anything but an explicit No keeps the run from starting.
         if (answer == DialogAnswer::No)
-            result.newMaxText = QString::number(limit);
+            lowerCountTo(limit);
         else
             failed = true;
+    }
+
+    // A count of none would make a run that makes nothing: the run is
+    // refused instead, the dialog having said why.
+    void lowerCountTo(int limit)
+    {
+        if (limit < 1)
+            failed = true;
+        else
+            result.newMaxText = QString::number(limit);
     }
 
     void checkMixedSourceMinimum()
@@ -161,6 +177,25 @@ private:
             upper = 4;
         if (upper < lower)
             upper = lower;
+        result.newPictureRangeText = NumberText(lower) + QLatin1Char('-') + NumberText(upper);
+    }
+
+    // A picture clip shows each picture for one frame at least, and an
+    // output of L seconds has L x 20 frames: more pictures would only be
+    // prepared for nothing. The range is lowered silently; the run goes on.
+    void limitPicturesToFrames()
+    {
+        const double lengthSeconds = s.randomLength && s.randomLengthRange ? s.randomLengthRange->maximum
+                                                                           : s.lengthSeconds;
+        const double most = std::floor(lengthSeconds * kPictureFramesPerSecond);
+        const QString rangeText = result.newPictureRangeText.value_or(s.pictureRangeText);
+        const QStringList parts = rangeText.split(QLatin1Char('-'));
+        double lower = LeadingNumber(parts.value(0));
+        double upper = parts.size() > 1 ? LeadingNumber(parts.value(1)) : lower;
+        if (!(most >= 1) || !(upper > most))
+            return;
+        upper = most;
+        lower = std::min(lower, upper);
         result.newPictureRangeText = NumberText(lower) + QLatin1Char('-') + NumberText(upper);
     }
 

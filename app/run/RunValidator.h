@@ -36,6 +36,9 @@ struct RunValidation {
 //
 // Both reconcile dialogs have Yes as default button: in the reuse dialog it
 // keeps the requested count and turns reuse off, in the combination dialog it
-// refuses the run, so Enter never silently lowers the count.
+// refuses the run, so Enter never silently lowers the count. No answer lowers
+// the count below 1: where the sources allow no output the run is refused.
+// In the picture modes an upper picture count above one picture per frame of
+// the output is lowered to that.
 RunValidation ValidateRun(const RunSettings &settings, const SourceCounts &counts,
                           DialogService &dialogs);

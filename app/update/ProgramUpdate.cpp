@@ -1,14 +1,18 @@
 #include "app/update/ProgramUpdate.h"
 
+#include "app/update/DownloadProgressView.h"
 #include "app/update/DownloadUrlToFile.h"
 #include "app/update/UpdateServer.h"
+#include "app/update/VersionCheck.h"
 #include "platform/AppFolders.h"
 #include "platform/DialogService.h"
 #include "platform/RarTool.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -51,10 +55,47 @@ QString waitForInstalledTool()
     }
 }
 
+bool hasSha256(const QString &path, const QByteArray &expectedHex)
+{
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    return file.open(QIODevice::ReadOnly) && hash.addData(&file) && hash.result().toHex() == expectedHex;
+}
+
 }  // namespace
 
-ProgramUpdate::ProgramUpdate(const UpdateSetup &setup, DialogService &dialogs) : m_setup(setup), m_dialogs(dialogs)
+UrlDownload::Limits ProgramUpdate::defaultArchiveLimits()
 {
+    UrlDownload::Limits limits;
+    limits.total = std::chrono::minutes(30);
+    limits.stall = std::chrono::seconds(30);
+    limits.minimumBytesPerSecond = 2048;
+    limits.rateWindow = std::chrono::seconds(20);
+    return limits;
+}
+
+ProgramUpdate::ProgramUpdate(const UpdateSetup &setup, DialogService &dialogs, DownloadProgressView *progress,
+                             UrlDownload::Limits archiveLimits)
+    : m_setup(setup),
+      m_dialogs(dialogs),
+      m_progress(progress),
+      m_archiveLimits(archiveLimits)
+{
+}
+
+QString ProgramUpdate::noteFilePath() const
+{
+    return withSeparator(m_setup.dataFolder) + QStringLiteral("Info.txt");
+}
+
+ProgramUpdate::ArchiveCheck ProgramUpdate::checkArchive(const QString &toolPath, const QString &archivePath)
+{
+    const std::optional<QStringList> entries = RarTool::listEntries(toolPath, archivePath);
+    if (!entries || entries->isEmpty())
+        return ArchiveCheck::Damaged;
+    if (!entriesStayInside(*entries))
+        return ArchiveCheck::LeavesFolder;
+    return RarTool::verifyData(toolPath, archivePath) ? ArchiveCheck::Sound : ArchiveCheck::Damaged;
 }
 
 QString ProgramUpdate::archivePath() const
@@ -124,6 +165,31 @@ QString ProgramUpdate::ensureRarTool()
     }
 }
 
+ProgramUpdate::DownloadEnd ProgramUpdate::downloadArchive(const QString &archive)
+{
+    UrlDownload download(UpdateServer::fileUrl(m_setup.baseUrl, UpdateServer::archiveFileName()), archive,
+                         m_archiveLimits);
+    bool cancelled = false;
+    QEventLoop loop;
+    QObject::connect(&download, &UrlDownload::finished, &loop, &QEventLoop::quit);
+    if (m_progress) {
+        m_progress->open([&] {
+            cancelled = true;
+            download.cancel();
+        });
+        QObject::connect(&download, &UrlDownload::progressed, &loop,
+                         [this](qint64 received, qint64 total) { m_progress->setProgress(received, total); });
+    }
+    download.start();
+    if (!download.isFinished())
+        loop.exec();
+    if (m_progress)
+        m_progress->close();
+    if (download.succeeded())
+        return DownloadEnd::Complete;
+    return cancelled ? DownloadEnd::Cancelled : DownloadEnd::Failed;
+}
+
 ProgramUpdate::Outcome ProgramUpdate::run()
 {
     const QString tool = ensureRarTool();
@@ -133,14 +199,19 @@ ProgramUpdate::Outcome ProgramUpdate::run()
     const QString archive = archivePath();
     if (QFileInfo(archive).isFile() || QFileInfo(archive).isSymLink())
         QFile::remove(archive);
-    if (!DownloadUrlToFile(UpdateServer::fileUrl(m_setup.baseUrl, UpdateServer::archiveFileName()), archive)) {
+    const DownloadEnd end = downloadArchive(archive);
+    if (end == DownloadEnd::Cancelled)
+        return Outcome::Returned;
+    if (end == DownloadEnd::Failed) {
         m_dialogs.inform(downloadFailedText(), MessageIcon::Warning);
         return Outcome::Returned;
     }
-    // Only an archive the tool can read, and that unpacks inside the program
-    // folder, is handed over; anything else is treated as a failed download.
-    const std::optional<QStringList> entries = RarTool::listEntries(tool, archive);
-    if (!entries || !entriesStayInside(*entries)) {
+    // Only the archive the note vouches for, that the tool reads whole with
+    // every checksum right and that unpacks inside the program folder, is
+    // handed over; anything else is treated as a failed download.
+    const QByteArray sha256 = VersionCheck::archiveSha256(noteFilePath());
+    if ((!sha256.isEmpty() && !hasSha256(archive, sha256))
+        || checkArchive(tool, archive) != ArchiveCheck::Sound) {
         QFile::remove(archive);
         m_dialogs.inform(downloadFailedText(), MessageIcon::Warning);
         return Outcome::Returned;

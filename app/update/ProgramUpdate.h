@@ -1,10 +1,13 @@
 #pragma once
 
+#include "app/update/UrlDownload.h"
+
 #include <QString>
 #include <QStringList>
 #include <QUrl>
 
 class DialogService;
+class DownloadProgressView;
 
 // What the update needs to know about this installation.
 struct UpdateSetup {
@@ -25,7 +28,12 @@ public:
         Returned,    // nothing was handed over: the window comes back
     };
 
-    ProgramUpdate(const UpdateSetup &setup, DialogService &dialogs);
+    // The archive download stops on Cancel in the progress view, after an
+    // overall time, and below a minimum rate.
+    static UrlDownload::Limits defaultArchiveLimits();
+
+    ProgramUpdate(const UpdateSetup &setup, DialogService &dialogs, DownloadProgressView *progress = nullptr,
+                  UrlDownload::Limits archiveLimits = defaultArchiveLimits());
 
     Outcome run();
 
@@ -40,6 +48,16 @@ public:
     // True when every entry is a relative path without "..", so unpacking
     // writes nothing outside the destination folder; false for no entries.
     static bool entriesStayInside(const QStringList &entries);
+
+    enum class ArchiveCheck {
+        Sound,         // every entry's data matches its checksum, all inside
+        Damaged,       // unreadable, cut short, or data that fails its checksum
+        LeavesFolder,  // an entry would be written outside the destination
+    };
+    // The check made before the hand-over and again by the restarter.
+    static ArchiveCheck checkArchive(const QString &toolPath, const QString &archivePath);
+    // The stored version note that may name the archive's SHA-256.
+    QString noteFilePath() const;
 
     static QString downloadFailedText() { return QStringLiteral("更新升级文件包下载失败，请稍后重试！"); }
     static QString downloadedText()
@@ -56,7 +74,11 @@ private:
     // The tool's path, installing it through its installer where the system
     // has one; empty when the user gave up or must install it himself.
     QString ensureRarTool();
+    enum class DownloadEnd { Complete, Failed, Cancelled };
+    DownloadEnd downloadArchive(const QString &archive);
 
     UpdateSetup m_setup;
     DialogService &m_dialogs;
+    DownloadProgressView *m_progress;
+    UrlDownload::Limits m_archiveLimits;
 };

@@ -11,7 +11,8 @@
 // version is published: downloads the version note into a file and reads its
 // first line. Only a line that reads as a version number other than the
 // program's own makes an update due; a note that cannot be fetched in time or
-// says anything else changes nothing.
+// says anything else changes nothing. Only the note's first NoteBytesLimit
+// bytes are fetched and stored, however much the server sends.
 class VersionCheck : public QObject {
     Q_OBJECT
 public:
@@ -22,6 +23,7 @@ public:
         NoAnswer,  // no note in time, or a note that names no version
     };
     static constexpr std::chrono::milliseconds DefaultTimeLimit{5000};
+    static constexpr qint64 NoteBytesLimit = 4096;
 
     VersionCheck(const QUrl &noteUrl, const QString &notePath, const QString &programVersion,
                  std::chrono::milliseconds timeLimit = DefaultTimeLimit, QObject *parent = nullptr);
@@ -32,8 +34,12 @@ public:
     // check's own time limit bounds the wait.
     void waitForVerdict();
 
-    // The verdict on a note file that has been downloaded.
+    // The verdict on a note file that has been downloaded: its whole first
+    // line is the version.
     static Verdict readNote(const QString &notePath, const QString &programVersion);
+    // The archive's SHA-256 that the note names on a line "sha256=" and 64
+    // hex digits, in lower case; empty when it names none.
+    static QByteArray archiveSha256(const QString &notePath);
 
 signals:
     void finished(VersionCheck::Verdict verdict);

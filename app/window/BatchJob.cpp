@@ -300,6 +300,13 @@ bool BatchJob::applyLine(const QString &key, const QString &value, QString *erro
 
 BatchJob::ExitCode BatchJob::run()
 {
+    // An update replaces the program under a job nobody watches: a job never
+    // starts one, it is refused until the program has been updated.
+    m_window.awaitVersionCheck();
+    if (m_window.controls().CmdUpdate->isEnabled()) {
+        m_dialogs.printLine(QStringLiteral("请先更新方能使用！"));
+        return Refused;
+    }
     RunDriver &driver = m_window.runDriver();
     m_window.controls().CmdDo->click();
     const RunDriver::Summary &summary = driver.lastSummary();

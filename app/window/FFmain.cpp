@@ -10,6 +10,7 @@
 #include "app/window/SourceGrid.h"
 #include "app/window/SourceListOps.h"
 #include "app/window/UpDown.h"
+#include "app/window/UpdateProgressDialog.h"
 #include "platform/DialogService.h"
 
 #include <QCheckBox>
@@ -24,6 +25,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -157,8 +159,10 @@ void FFmain::UpdateProgram()
     }
     const bool wasVisible = isVisible();
     hide();
-    ProgramUpdate update({m_services.updateBaseUrl, m_state.programFolder, m_state.dataFolder, windowTitleText()},
-                         *m_services.dialogs);
+    UpdateProgressDialog progress;
+    ProgramUpdate update(
+        {m_services.updateBaseUrl, m_state.programFolder, m_state.dataFolder, windowTitleText()},
+        *m_services.dialogs, &progress);
     if (update.run() == ProgramUpdate::Outcome::HandedOver) {
         m_handedOver = true;
         emit programEndRequested();
@@ -301,8 +305,10 @@ void FFmain::buildUi()
 
     // ---- Frame2: the options of a run ---------------------------------------------
     c.Frame2 = named(new QGroupBox(QStringLiteral("制作选项"), central), "Frame2");
-    auto *f2 = new QGridLayout(c.Frame2);
-    f2->setHorizontalSpacing(10);
+    // One row of its own per group, so that no wide control widens a column
+    // of the others: the window fits a 1024x768 screen.
+    auto *f2 = new QVBoxLayout(c.Frame2);
+    f2->setSpacing(4);
 
     c.ChBat = checkBox("ChBat", QStringLiteral("批量"), c.Frame2);
     c.TMax = textBox("TMax", 60, c.Frame2);
@@ -382,38 +388,40 @@ void FFmain::buildUi()
     c.TV->setText(QStringLiteral("02"));
     c.TV->setVisible(false);
 
-    auto pair = [](std::initializer_list<QWidget *> widgets) {
-        auto *row = new QHBoxLayout;
-        row->setSpacing(4);
-        for (QWidget *w : widgets)
-            row->addWidget(w);
-        row->addStretch(1);
-        return row;
+    // A row of groups; a null entry is a gap between two groups.
+    auto row = [](std::initializer_list<QWidget *> widgets) {
+        auto *line = new QHBoxLayout;
+        line->setSpacing(4);
+        for (QWidget *w : widgets) {
+            if (w)
+                line->addWidget(w);
+            else
+                line->addSpacing(14);
+        }
+        line->addStretch(1);
+        return line;
     };
-    // Row 0: count and length.
-    f2->addLayout(pair({c.ChBat, c.TMax, plainLabel(QStringLiteral("个"), c.Frame2)}), 0, 0);
-    f2->addLayout(pair({plainLabel(QStringLiteral("时长："), c.Frame2), c.TLen, c.UpDown1,
-                        plainLabel(QStringLiteral("秒"), c.Frame2), c.ChRndLen, c.TRndLen}),
-                  0, 1);
-    f2->addLayout(pair({plainLabel(QStringLiteral("时长规则："), c.Frame2), c.CmbLen}), 0, 2);
-    // Row 1: size, type, audio rule.
-    f2->addLayout(pair({plainLabel(QStringLiteral("尺寸："), c.Frame2), c.CmbSize,
-                        plainLabel(QStringLiteral("格式："), c.Frame2), c.CmbOutType}),
-                  1, 0);
-    f2->addLayout(pair({plainLabel(QStringLiteral("配音："), c.Frame2), c.CmbAudio, c.ChAuRnd, c.ChAddAudio}),
-                  1, 1);
+    // Count, length and the length rule.
+    f2->addLayout(row({c.ChBat, c.TMax, plainLabel(QStringLiteral("个"), c.Frame2), nullptr,
+                       plainLabel(QStringLiteral("时长："), c.Frame2), c.TLen, c.UpDown1,
+                       plainLabel(QStringLiteral("秒"), c.Frame2), c.ChRndLen, c.TRndLen, nullptr,
+                       plainLabel(QStringLiteral("时长规则："), c.Frame2), c.CmbLen}));
+    // Size, type and the sound rule.
+    f2->addLayout(row({plainLabel(QStringLiteral("尺寸："), c.Frame2), c.CmbSize,
+                       plainLabel(QStringLiteral("格式："), c.Frame2), c.CmbOutType, nullptr,
+                       plainLabel(QStringLiteral("配音："), c.Frame2), c.CmbAudio, c.ChAuRnd, c.ChAddAudio}));
+    // The fixed audio file.
     auto *audioFile = new QHBoxLayout;
+    audioFile->setSpacing(4);
     audioFile->addWidget(c.LNewAu, 1);
     audioFile->addWidget(c.LAuLen);
-    f2->addLayout(audioFile, 1, 2);
-    // Row 2: composition switches.
-    f2->addLayout(pair({c.ChSame, c.ChNoSpace, c.ChCut, c.ChAcc, c.ChKeepSize, c.CmbEffect}), 2, 0, 1, 2);
-    // Row 3: slide show.
-    f2->addLayout(pair({c.ChPPT, c.ChSingle, plainLabel(QStringLiteral("抽取视频数："), c.Frame2), c.TVedio,
-                        c.UpDown3, plainLabel(QStringLiteral("每帧秒数："), c.Frame2), c.TPlay, c.UpDown2,
-                        c.Label11, c.TPics, c.TV}),
-                  3, 0, 1, 3);
-    f2->setColumnStretch(2, 1);
+    f2->addLayout(audioFile);
+    // Composition switches.
+    f2->addLayout(row({c.ChSame, c.ChNoSpace, c.ChCut, c.ChAcc, c.ChKeepSize, c.CmbEffect}));
+    // Slide show.
+    f2->addLayout(row({c.ChPPT, c.ChSingle, plainLabel(QStringLiteral("抽取视频数："), c.Frame2), c.TVedio,
+                       c.UpDown3, plainLabel(QStringLiteral("每帧秒数："), c.Frame2), c.TPlay, c.UpDown2,
+                       c.Label11, c.TPics, c.TV}));
     root->addWidget(c.Frame2);
 
     // ---- progress and status ------------------------------------------------------
@@ -438,6 +446,16 @@ void FFmain::buildUi()
     c.Stb->addWidget(c.StbPanel[1]);
     c.Stb->addWidget(c.StbPanel[2]);
     c.Stb->addWidget(c.StbPanel[3], 1);
+    // A long status text is cut rather than widening the window.
+    c.StbPanel[3]->setMinimumWidth(120);
+    c.StbPanel[3]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
-    resize(1100, 760);
+    // As large as suits the controls, within the screen (a 1024x768 one
+    // included, its title bar and frame left room).
+    QSize size(1100, 760);
+    if (const QScreen *shown = screen()) {
+        const QRect room = shown->availableGeometry();
+        size = size.boundedTo(QSize(room.width() - 16, room.height() - 40));
+    }
+    resize(size.expandedTo(minimumSizeHint()));
 }

@@ -103,7 +103,7 @@ FieldRules::RandomLengthRange FieldRules::randomLengthRange(const QString &text)
 FieldRules::QuadrantSize FieldRules::quadrantSize(const QString &text, SizeChoice choice)
 {
     if (!text.contains(QLatin1Char('x')) && choice != SizeChoice::Automatic)
-        return {SizeVerdict::NoSeparator, 1080, 720, QString()};
+        return {SizeVerdict::NoSeparator, 1080, 720, QStringLiteral("1080x720")};
     if (choice == SizeChoice::Automatic)
         return {};
     const QStringList parts = splitRange(text, QLatin1Char('x'));

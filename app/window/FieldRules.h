@@ -37,10 +37,11 @@ public:
         SizeVerdict verdict = SizeVerdict::Automatic;
         int width = 0;   // 0 x 0 means automatic
         int height = 0;
-        QString text;    // the text to show; only set when normalized
+        QString text;    // the text to show; empty when automatic
     };
     // Width "x" height, each even and within 128 to 1920. A text without
-    // the separator falls back to 1080 x 720 and is refused.
+    // the separator is refused and falls back to 1080 x 720, which it then
+    // shows.
     static QuadrantSize quadrantSize(const QString &text, SizeChoice choice);
 
 private:

@@ -128,7 +128,7 @@ void OptionRules::watchFields()
 {
     MainControls &c = m_controls;
     m_keys = new KeyFilter(m_dialogs, this);
-    for (QLineEdit *digitsOnly : {c.TLen, c.TMax, c.TVedio})
+    for (QLineEdit *digitsOnly : {c.TLen, c.TMax, c.TVedio, c.TPlay})
         m_keys->watch(digitsOnly);
     m_keys->watch(c.TPics, QStringLiteral("-"));
     m_keys->watch(c.TRndLen, QStringLiteral("-"));
@@ -139,6 +139,7 @@ void OptionRules::watchFields()
     m_validators.insert(c.TLen, &OptionRules::validateLength);
     m_validators.insert(c.TMax, &OptionRules::validateMax);
     m_validators.insert(c.TVedio, &OptionRules::validateVideoDraw);
+    m_validators.insert(c.TPlay, &OptionRules::validateSlideSeconds);
     m_validators.insert(c.TPics, &OptionRules::validatePictureRange);
     m_validators.insert(c.TRndLen, &OptionRules::validateRandomLength);
     m_validators.insert(c.CmbSize, &OptionRules::validateSize);
@@ -301,6 +302,18 @@ void OptionRules::onModeChosen(ComposeMode mode)
     c.ChAcc->setEnabled(videoVideo);
     c.ChPPT->setEnabled(videoVideo);
 
+    // The range follows the pictures listed, as after loading them.
+    if (!videoVideo && c.MSFP->entryCount() > 0)
+        m_lists.RefreshPictureRange();
+    // The sound rule runs as after a pick of the shown entry. Pictures have
+    // no sound: a video's sound becomes the chosen file, without the beep of
+    // a refused pick, as the user picked nothing.
+    if (picturePicture) {
+        const int rule = c.CmbAudio->currentIndex();
+        const bool videoSound = rule == kAudioOfFirstVideo || rule == kAudioOfLongestVideo;
+        select(c.CmbAudio, videoSound ? kChosenAudioFile : rule, SameEntry::RunRule);
+    }
+    refreshAddAudio();
     refreshAddButtons();
 }
 
@@ -386,6 +399,7 @@ void OptionRules::onReuse()
 
     c.ChCut->setChecked(false);
     c.ChCut->setEnabled(!reuse && !isMode(ComposeMode::PicturePicture));
+    refreshAddAudio();
 }
 
 void OptionRules::onRandomLength()
@@ -467,6 +481,7 @@ void OptionRules::onSlideShow()
         c.Label11->setText(QStringLiteral("抽取帧数："));
         c.TPics->setText(QStringLiteral("1-1"));
         c.TVedio->setFocus();
+        refreshAddAudio();
         return;
     }
 
@@ -482,6 +497,33 @@ void OptionRules::onSlideShow()
     c.UpDown1->setEnabled(fixedLength);
     if (isMode(ComposeMode::VideoVideo))
         select(c.CmbSize, kAutomaticSize);
+    refreshAddAudio();
+}
+
+// 补齐音频 pads a chosen audio that is shorter than the output: with the
+// reused video's own sound, or by repeating it under pictures. Elsewhere it
+// would do nothing.
+bool OptionRules::addAudioActs() const
+{
+    const MainControls &c = m_controls;
+    if (c.CmbAudio->currentIndex() <= kAudioOfLongestVideo)
+        return false;
+    if (isMode(ComposeMode::PicturePicture))
+        return true;
+    return isMode(ComposeMode::VideoVideo) && c.ChSame->isChecked() && !c.ChPPT->isChecked()
+           && !c.ChAcc->isChecked();
+}
+
+void OptionRules::refreshAddAudio()
+{
+    QCheckBox *pad = m_controls.ChAddAudio;
+    if (!addAudioActs()) {
+        pad->setChecked(false);
+        pad->setEnabled(false);
+    } else if (!pad->isEnabled()) {
+        pad->setChecked(true);
+        pad->setEnabled(true);
+    }
 }
 
 void OptionRules::onPreciseQuad()
@@ -509,6 +551,7 @@ void OptionRules::onPreciseQuad()
         c.ChNoSpace->setEnabled(true);
         c.ChCut->setEnabled(!isMode(ComposeMode::PicturePicture));
     }
+    refreshAddAudio();
 }
 
 void OptionRules::removeLongVideos()
@@ -580,7 +623,7 @@ void OptionRules::onAudioRule()
     c.ChAuRnd->setChecked(false);
     c.ChAuRnd->setEnabled(chosenAudio);
     c.LNewAu->setEnabled(rule == kChosenAudioFile);
-    const bool pad = chosenAudio && !isMode(ComposeMode::Mixed);
+    const bool pad = addAudioActs();
     c.ChAddAudio->setChecked(pad);
     c.ChAddAudio->setEnabled(pad);
 }
@@ -754,6 +797,11 @@ void OptionRules::validateMax()
     m_controls.TMax->setText(FieldRules::clampedNumberText(m_controls.TMax->text(), 1, 2000));
 }
 
+void OptionRules::validateSlideSeconds()
+{
+    m_controls.TPlay->setText(FieldRules::clampedNumberText(m_controls.TPlay->text(), 1, 10));
+}
+
 void OptionRules::validateVideoDraw()
 {
     MainControls &c = m_controls;
@@ -792,7 +840,7 @@ void OptionRules::validateSize()
         m_dialogs.beep();
     m_state.outputWidth = size.width;
     m_state.outputHeight = size.height;
-    if (size.verdict == FieldRules::SizeVerdict::Normalized && box->currentText() != size.text)
+    if (size.verdict != FieldRules::SizeVerdict::Automatic && box->currentText() != size.text)
         box->setEditText(size.text);
 }
 

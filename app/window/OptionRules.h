@@ -102,11 +102,16 @@ private:
     void validateLength();
     void validateMax();
     void validateVideoDraw();
+    void validateSlideSeconds();
     void validatePictureRange();
     void validateRandomLength();
     void validateSize();
 
     void removeLongVideos();
+    bool addAudioActs() const;
+    // Unticks and disables 补齐音频 where it does nothing; ticks and enables
+    // it where it comes to act.
+    void refreshAddAudio();
     void refreshAddButtons();
     QString focusedControlValue() const;
     bool isMode(ComposeMode mode) const;

@@ -45,9 +45,14 @@ DialogAnswer QtDialogService::showMessage(const MessageRequest &request)
     }
     box.setStandardButtons(buttons);
     box.setDefaultButton(toButton(request.defaultAnswer));
-    // Escape or closing the box takes the default button's answer: a box
-    // pushed away never answers No to a question whose default is Yes.
-    box.setEscapeButton(box.defaultButton());
+    // Escape and the close button withdraw: Cancel where the box has it,
+    // else No; a box with only OK closes with OK. Enter keeps the default.
+    QAbstractButton *escape = box.button(QMessageBox::Cancel);
+    if (!escape)
+        escape = box.button(QMessageBox::No);
+    if (!escape)
+        escape = box.button(QMessageBox::Ok);
+    box.setEscapeButton(escape);
     const std::pair<QMessageBox::StandardButton, QString> captions[] = {
         {QMessageBox::Yes, QStringLiteral("是(&Y)")},
         {QMessageBox::No, QStringLiteral("否(&N)")},
@@ -67,7 +72,19 @@ DialogAnswer QtDialogService::showMessage(const MessageRequest &request)
     case QMessageBox::Retry: return DialogAnswer::Retry;
     default: break;
     }
-    return request.defaultAnswer;
+    return escapeAnswer(request.buttons);
+}
+
+DialogAnswer QtDialogService::escapeAnswer(MessageButtons buttons)
+{
+    switch (buttons) {
+    case MessageButtons::Ok: return DialogAnswer::Ok;
+    case MessageButtons::YesNo: return DialogAnswer::No;
+    case MessageButtons::OkCancel:
+    case MessageButtons::YesNoCancel:
+    case MessageButtons::RetryCancel: break;
+    }
+    return DialogAnswer::Cancel;
 }
 
 QString QtDialogService::qtFilter(const QString &filter)

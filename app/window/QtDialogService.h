@@ -15,6 +15,9 @@ public:
     QString chooseFolder(const FolderDialogRequest &request) override;
     void beep() override;
 
+    // What Escape or the close button answers.
+    static DialogAnswer escapeAnswer(MessageButtons buttons);
+
     // "caption|*.a;*.b|caption2|*.*" to Qt's "caption (*.a *.b);;caption2 (*.*)".
     static QString qtFilter(const QString &filter);
 

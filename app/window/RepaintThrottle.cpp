@@ -17,27 +17,36 @@ RepaintThrottle::~RepaintThrottle()
 {
     QCoreApplication::instance()->removeEventFilter(this);
     setPainting(true);
+    if (m_window && m_window->isVisible())
+        m_window->repaint();
 }
 
 void RepaintThrottle::rowAdded()
 {
-    const bool due = m_sincePaint.elapsed() >= m_intervalMs;
-    if (due)
-        m_sincePaint.restart();
-    setPainting(due);
+    // Rows may come faster than events are pumped: a paint left to the
+    // event loop would be held again by the next row before it happened.
+    if (m_sincePaint.elapsed() >= m_intervalMs)
+        paintNow();
+    else
+        setPainting(false);
 }
 
 void RepaintThrottle::beforeWait()
 {
-    if (m_painting)
-        return;
     const qint64 left = m_intervalMs - m_sincePaint.elapsed();
-    if (left <= 0) {
-        m_sincePaint.restart();
-        setPainting(true);
-    } else if (!m_wake.isActive()) {
+    if (left <= 0)
+        paintNow();
+    else if (!m_wake.isActive())
         m_wake.start(int(left));  // its event ends the wait
-    }
+}
+
+void RepaintThrottle::paintNow()
+{
+    m_sincePaint.restart();
+    setPainting(true);
+    if (m_window && m_window->isVisible())
+        m_window->repaint();
+    setPainting(false);
 }
 
 bool RepaintThrottle::eventFilter(QObject *watched, QEvent *event)
@@ -51,7 +60,10 @@ bool RepaintThrottle::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Wheel:
         // Before the control sees it: a stop button's question, for one,
         // then finds the window painted.
-        setPainting(true);
+        if (!m_painting) {
+            paintNow();
+            setPainting(true);  // until the next row: the control's answer shows
+        }
         break;
     default:
         break;

@@ -6,23 +6,23 @@
 #include <QTimer>
 #include <QWidget>
 
-// Holds a window's painting back while rows pour into one of its lists, so
-// it repaints at most once per interval instead of once per row. The state
-// of its controls (rows, current row, scroll position, texts) changes as
-// usual; only the painting waits. A click or a key paints at once, so the
-// user always sees what he acts on, and painting is normal again when the
-// throttle is destroyed.
+// Holds a window's painting back while rows pour into one of its lists, and
+// paints it, there and then, once per interval instead of once per row. The
+// state of its controls (rows, current row, scroll position, texts) changes
+// as usual; only the painting waits. A click or a key paints at once, so the
+// user always sees what he acts on. When the throttle is destroyed the window
+// is painted once more before anything else happens (a completion box opens
+// over the last rows) and painting is normal again.
 class RepaintThrottle : public QObject {
     Q_OBJECT
 public:
-    explicit RepaintThrottle(QWidget *window, int intervalMs = 250);
+    explicit RepaintThrottle(QWidget *window, int intervalMs = 200);
     ~RepaintThrottle() override;
 
-    // After each row: paints the burst at the next event pump once the
-    // interval has passed, else holds the painting.
+    // After each row: paints what came so far once the interval has passed.
     void rowAdded();
-    // Before a wait for the next row: what came so far is painted once the
-    // interval has passed; until then a timer ends the wait in time.
+    // Before a wait for the next row: the same, and until the interval has
+    // passed a timer ends the wait in time.
     void beforeWait();
 
 protected:
@@ -30,6 +30,8 @@ protected:
 
 private:
     void setPainting(bool painting);
+    // Paints the window now, then holds its painting again.
+    void paintNow();
 
     QPointer<QWidget> m_window;
     const int m_intervalMs;

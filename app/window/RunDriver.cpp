@@ -98,6 +98,63 @@ bool RunDriver::refuseOutputOverSource(const RunSettings &settings)
     return false;
 }
 
+RunSettings RunDriver::runSettings() const
+{
+    RunSettings settings = m_options.readSettings();
+    settings.firstOutputNumber = m_firstOutputNumber;
+    return settings;
+}
+
+QString RunDriver::outputsExistQuestion(const QStringList &existingNames, int nextNumber)
+{
+    const QString lineBreak = QStringLiteral("\r\n");
+    QString shown = existingNames.mid(0, 3).join(QStringLiteral("、"));
+    if (existingNames.size() > 3)
+        shown += QStringLiteral("等");
+    return QStringLiteral("输出目录中已有%1个同名视频（%2），是以前生成的！").arg(existingNames.size()).arg(shown)
+           + lineBreak + QStringLiteral("是——覆盖同名视频") + lineBreak
+           + QStringLiteral("否——从%1起接着编号，保留原有视频").arg(nextNumber, 4, 10, QLatin1Char('0'))
+           + lineBreak + QStringLiteral("取消——取消本次制作");
+}
+
+bool RunDriver::chooseOutputNumbering()
+{
+    m_firstOutputNumber = 1;
+    const RunSettings settings = runSettings();
+    QStringList existing = ExistingOutputNames(settings);
+    // A slice of a batch looks only at its own files: the other slices'
+    // share the folder.
+    const std::optional<OutputRange> &slice = m_batchOptions.outputs;
+    if (slice) {
+        existing.clear();
+        for (int n = slice->first; n <= std::min(slice->last, settings.outputCount); ++n) {
+            if (QFileInfo::exists(OutputPath(settings, n)))
+                existing.append(QFileInfo(OutputPath(settings, n)).fileName());
+        }
+    }
+    if (existing.isEmpty())
+        return true;
+    const int nextNumber = HighestOutputNumber(settings.outputFolderText) + 1;
+    // Numbering on is the default: nothing is lost by a stray Enter.
+    const DialogAnswer answer = m_services.dialogs->showMessage(
+        {outputsExistQuestion(existing, nextNumber), MessageIcon::Warning, MessageButtons::YesNoCancel,
+         DialogAnswer::No});
+    switch (answer) {
+    case DialogAnswer::Yes: return true;
+    case DialogAnswer::No:
+        if (slice) {
+            // Every slice must name its outputs as the whole batch does.
+            m_services.dialogs->inform(QStringLiteral("只制作部分输出时不能接着编号！请覆盖同名视频或另选输出目录。"),
+                                       MessageIcon::Error);
+            return false;
+        }
+        m_firstOutputNumber = nextNumber;
+        return true;
+    default: break;
+    }
+    return false;
+}
+
 bool RunDriver::validateRequest()
 {
     MainControls &c = m_controls;
@@ -161,6 +218,7 @@ void RunDriver::RunClick()
     WindowState &state = m_state;
     DialogService &dialogs = *m_services.dialogs;
     m_summary = Summary();
+    m_firstOutputNumber = 1;
     m_askCompletion = true;
 
     const QString outputFolder = c.LOutDir->text();
@@ -179,7 +237,7 @@ void RunDriver::RunClick()
     }
 
     m_running = true;
-    if (!validateRequest() || refuseOutputOverSource(m_options.readSettings())) {
+    if (!validateRequest() || !chooseOutputNumbering() || refuseOutputOverSource(runSettings())) {
         restoreWindow();
         m_running = false;
         emit runFinished();
@@ -201,7 +259,7 @@ void RunDriver::RunClick()
     // The settings and the lists are read once: the window is locked while
     // the run lasts, so neither can change under it.
     BatchRunRequest request;
-    request.settings = m_options.readSettings();
+    request.settings = runSettings();
     request.settings.fourSourcePipeline = m_batchOptions.fourSourcePipeline;
     request.seed = m_batchOptions.seed;
     request.outputs = outputs;
@@ -242,8 +300,9 @@ void RunDriver::RunClick()
         // No is the default: a stray Enter does not open a file manager.
         const DialogAnswer answer =
             dialogs.showMessage({text, MessageIcon::Information, MessageButtons::YesNo, DialogAnswer::No});
-        if (answer == DialogAnswer::Yes)
-            OpenFolderInFileManager(outputFolder);
+        if (answer == DialogAnswer::Yes && !OpenFolderInFileManager(outputFolder))
+            dialogs.inform(QStringLiteral("没有可用的文件管理器，无法打开输出目录：") + outputFolder,
+                           MessageIcon::Error);
     }
     restoreWindow();
     m_running = false;

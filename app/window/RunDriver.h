@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <functional>
@@ -82,7 +83,17 @@ signals:
     // An output starts: the share of outputs started, 0 to 100.
     void progressChanged(double percent);
 
+public:
+    // The question asked when a run would write names an earlier run left in
+    // the output folder.
+    static QString outputsExistQuestion(const QStringList &existingNames, int nextNumber);
+
 private:
+    // Reads the controls, with the numbering this run chose.
+    RunSettings runSettings() const;
+    // Asks how to treat an earlier run's outputs of the same names: overwrite
+    // them, number on after the highest, or give up the run (false).
+    bool chooseOutputNumbering();
     bool refuseOutputOverSource(const RunSettings &settings);
     void lockWindow();
     void restoreWindow();
@@ -99,6 +110,7 @@ private:
     QString m_toolName = QStringLiteral("CutMedia.exe");
     bool m_running = false;
     bool m_askCompletion = true;
+    int m_firstOutputNumber = 1;
     Summary m_summary;
     BatchOptions m_batchOptions;
 };

@@ -4,7 +4,9 @@
 // copy of the restarter beside copies of the stand-in program under the names
 // the restarter starts, and runs of the real restarter program.
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -24,6 +26,8 @@ public:
         QFile::copy(QStringLiteral(ZARV_PROGRAM_DIR "/ZarvRebooter"), restarter());
         environment.insert(QStringLiteral("ZARV_NO_DIALOGS"), QStringLiteral("1"));
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), root.filePath(QStringLiteral("config")));
+        // The design's fixed pauses, a twentieth as long.
+        environment.insert(QStringLiteral("ZARV_RESTARTER_WAIT_FACTOR"), QStringLiteral("0.05"));
     }
     ~Installation()
     {
@@ -39,6 +43,19 @@ public:
     }
 
     QString restarter() const { return folder + QStringLiteral("/ZarvRebooter"); }
+    // Every file of the installation but the stand-ins' logs, with its content.
+    QMap<QString, QByteArray> snapshot() const
+    {
+        QMap<QString, QByteArray> files;
+        QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            QFile file(path);
+            if (!path.endsWith(QStringLiteral(".log")) && file.open(QIODevice::ReadOnly))
+                files.insert(QDir(folder).relativeFilePath(path), file.readAll());
+        }
+        return files;
+    }
     QString path(const QString &name) const { return folder + QLatin1Char('/') + name; }
     void addStandIn(const QString &name) const { QFile::copy(QStringLiteral(ZARV_STANDIN), path(name)); }
     // The lines the stand-in wrote at its starts ("<pid> <arguments>").

@@ -165,15 +165,34 @@ TEST_F(RunValidatorTest, VideoVideoTooManyOutputsNoLowersTheCount)
     EXPECT_EQ(r.newMaxText, QStringLiteral("210"));
 }
 
-TEST_F(RunValidatorTest, VideoVideoWithThreeVideosHasLimitZero)
+// No answer sets a count below 1: a run that could make nothing is refused.
+TEST_F(RunValidatorTest, ALimitOfNoneRefusesTheRunWhateverTheAnswer)
 {
-    settings.maxText = QStringLiteral("1");
-    answer(DialogAnswer::No);
-    const RunValidation r = validate(3, 0, 0);
-
-    EXPECT_EQ(dialogs.messageTexts(), QStringList{videoCombination(QStringLiteral("1"))});
-    EXPECT_TRUE(r.mayStart);
-    EXPECT_EQ(r.newMaxText, QStringLiteral("0"));
+    struct Case {
+        ComposeMode mode;
+        bool reuse;
+        SourceCounts counts;
+        DialogAnswer answer;
+    };
+    const Case cases[] = {{ComposeMode::VideoVideo, false, {3, 0, 0}, DialogAnswer::No},
+                          {ComposeMode::VideoVideo, false, {3, 0, 0}, DialogAnswer::Yes},
+                          {ComposeMode::VideoVideo, true, {0, 0, 0}, DialogAnswer::Cancel},
+                          {ComposeMode::PicturePicture, false, {0, 0, 3}, DialogAnswer::No},
+                          {ComposeMode::Mixed, false, {1, 0, 2}, DialogAnswer::No}};
+    for (const Case &k : cases) {
+        SCOPED_TRACE(int(k.mode) * 10 + int(k.answer));
+        dialogs.clear();
+        settings.composeMode = k.mode;
+        settings.reuse = k.reuse;
+        settings.maxText = QStringLiteral("1");
+        answer(k.answer);
+        const RunValidation r = ValidateRun(settings, k.counts, dialogs);
+        EXPECT_FALSE(r.mayStart);
+        EXPECT_FALSE(r.newMaxText.has_value());
+        // The dialog of the design said why.
+        ASSERT_FALSE(dialogs.messages.isEmpty());
+        EXPECT_TRUE(dialogs.messages.last().text.contains(QStringLiteral("无法生成1个视频！")));
+    }
 }
 
 TEST_F(RunValidatorTest, CountIsReadAsTheLeadingNumberAndShownAsTyped)
@@ -250,9 +269,8 @@ TEST_F(RunValidatorTest, EmptyVideoListIsToldBeforeTheCountDialog)
 
     EXPECT_EQ(dialogs.messageTexts(), (QStringList{NoVideos, videoCombination(QStringLiteral("200"))}));
     expectPlainError(0);
-    // The correction stands although the run is refused.
     EXPECT_FALSE(r.mayStart);
-    EXPECT_EQ(r.newMaxText, QStringLiteral("0"));
+    EXPECT_FALSE(r.newMaxText.has_value()) << "no count of none";
 }
 
 TEST_F(RunValidatorTest, VideoVideoAudioRules)
@@ -391,7 +409,7 @@ protected:
         settings.composeMode = ComposeMode::PicturePicture;
         settings.audioRule = AudioRule(4);
         settings.fixedAudioText = audioFile;
-        settings.pictureRangeText = QStringLiteral("4-1000");
+        settings.pictureRangeText = QStringLiteral("4-600");  // 30 s: one picture a frame
     }
 };
 
@@ -417,7 +435,7 @@ TEST_F(PicturePictureTest, StartUpRangeIsRaisedToFour)
 {
     settings.pictureRangeText = QStringLiteral("1-1000");
     const RunValidation r = validate(0, 0, 10);
-    EXPECT_EQ(r.newPictureRangeText, QStringLiteral("4-1000"));
+    EXPECT_EQ(r.newPictureRangeText, QStringLiteral("4-600"));
     EXPECT_FALSE(r.mayStart);
 }
 
@@ -440,8 +458,8 @@ TEST_F(PicturePictureTest, EmptyPictureList)
     EXPECT_EQ(dialogs.messageTexts(),
               (QStringList{RangeTooLarge, NoPictures, pictureCombination(QStringLiteral("200"))}));
     EXPECT_FALSE(r.mayStart);
-    EXPECT_EQ(r.newPictureRangeText, QStringLiteral("4-1000"));
-    EXPECT_EQ(r.newMaxText, QStringLiteral("0"));
+    EXPECT_EQ(r.newPictureRangeText, QStringLiteral("4-600"));
+    EXPECT_FALSE(r.newMaxText.has_value());
 }
 
 TEST_F(PicturePictureTest, AudioChecks)
@@ -524,6 +542,7 @@ protected:
     {
         RunValidatorTest::SetUp();
         settings.composeMode = ComposeMode::Mixed;
+        settings.pictureRangeText = QStringLiteral("1-600");  // 30 s: one picture a frame
     }
 };
 
@@ -541,7 +560,7 @@ TEST_F(MixedTest, EmptyPictureListShowsItsFourMessagesInOrder)
     EXPECT_EQ(dialogs.messageTexts(), (QStringList{MixedFewPictures, RangeTooLarge, NoPictures, MixedNoPictures}));
     expectAllPlainErrors();
     EXPECT_FALSE(r.mayStart);
-    EXPECT_EQ(r.newPictureRangeText, QStringLiteral("4-1000"));
+    EXPECT_EQ(r.newPictureRangeText, QStringLiteral("4-600"));
 }
 
 TEST_F(MixedTest, EmptyListsShowEveryMessage)
@@ -553,6 +572,44 @@ TEST_F(MixedTest, EmptyListsShowEveryMessage)
                            MixedNoPictures, mixedCombination(QStringLiteral("200"))}));
     EXPECT_FALSE(r.mayStart);
     EXPECT_FALSE(r.newMaxText.has_value());
+}
+
+// A picture shows for one frame at least (20 a second): an upper count above
+// the output's frames is lowered, silently, and the run goes on.
+TEST_F(MixedTest, PictureCountsAboveOnePerFrameAreLowered)
+{
+    struct Case {
+        ComposeMode mode;
+        double lengthSeconds;
+        bool randomLength;
+        const char *range;
+        const char *lowered;  // nullptr: kept
+    };
+    const Case cases[] = {{ComposeMode::Mixed, 4, false, "1-1000", "1-80"},
+                          {ComposeMode::Mixed, 4, false, "1-80", nullptr},
+                          {ComposeMode::Mixed, 4, false, "100-1000", "80-80"},
+                          {ComposeMode::PicturePicture, 4, false, "4-1000", "4-80"},
+                          {ComposeMode::PicturePicture, 4, true, "4-1000", "4-200"},  // up to 10 s
+                          {ComposeMode::PicturePicture, 30, false, "4-600", nullptr}};
+    for (const Case &k : cases) {
+        SCOPED_TRACE(k.range);
+        dialogs.clear();
+        settings.composeMode = k.mode;
+        settings.audioRule = AudioRule::FixedAudio;
+        settings.fixedAudioText = audioFile;
+        settings.lengthSeconds = k.lengthSeconds;
+        settings.randomLength = k.randomLength;
+        settings.randomLengthRange = NumberRange{3, 10};
+        settings.pictureRangeText = QString::fromLatin1(k.range);
+        settings.maxText = QStringLiteral("10");
+        const RunValidation r = validate(6, 0, 6);
+        EXPECT_TRUE(r.mayStart);
+        EXPECT_TRUE(dialogs.messages.isEmpty());
+        if (k.lowered)
+            EXPECT_EQ(r.newPictureRangeText, QString::fromLatin1(k.lowered));
+        else
+            EXPECT_FALSE(r.newPictureRangeText.has_value());
+    }
 }
 
 TEST_F(MixedTest, RangeNeedsOnlyOnePicture)

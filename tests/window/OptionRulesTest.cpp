@@ -373,6 +373,24 @@ TEST_F(OptionRulesTest, RefusedKeysAreDroppedWithABeep)
     EXPECT_EQ(beeps(), 5);
 }
 
+TEST_F(OptionRulesTest, SlideSecondsTakeDigitsAndAreBroughtIntoOneToTen)
+{
+    c().ChPPT->click();
+    const struct {
+        const char *typed;
+        const char *shown;
+        int beeps;
+    } cases[] = {{"0", "1", 0}, {"11", "10", 0}, {"7", "7", 0}, {"a", "7", 1}, {"-2", "2", 1}, {"2.5", "10", 1}};
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.typed);
+        const int before = beeps();
+        typeInto(c().TPlay, QString::fromLatin1(k.typed));
+        leaveField();
+        EXPECT_EQ(c().TPlay->text(), QString::fromLatin1(k.shown));
+        EXPECT_EQ(beeps() - before, k.beeps);
+    }
+}
+
 TEST_F(OptionRulesTest, RangesTakeADashAndSizesAnX)
 {
     clickMode(c().OptPP);
@@ -572,12 +590,12 @@ TEST_F(OptionRulesTest, SizeTextIsMadeEvenAndBroughtInto128To1920)
     EXPECT_EQ(beeps(), 0);
 }
 
-TEST_F(OptionRulesTest, SizeTextWithoutXKeepsItsTextAndGives1080x720)
+TEST_F(OptionRulesTest, SizeTextWithoutXShowsThe1080x720ItGives)
 {
     clickMode(c().OptPP);
     typeIntoSize(QStringLiteral("1280"));
     leaveField();
-    EXPECT_EQ(c().CmbSize->currentText(), QStringLiteral("1280"));
+    EXPECT_EQ(c().CmbSize->currentText(), QStringLiteral("1080x720"));
     EXPECT_EQ(state().outputWidth, 1080);
     EXPECT_EQ(state().outputHeight, 720);
     EXPECT_EQ(beeps(), 1);
@@ -632,6 +650,47 @@ TEST_F(OptionRulesTest, LengthRefreshesThePictureRangeWhilePicturesExist)
 
 // ---- mode buttons -----------------------------------------------------------------
 
+TEST_F(OptionRulesTest, AModeButtonSetsThePictureRangeFromTheList)
+{
+    clickMode(c().OptPP);
+    EXPECT_EQ(c().TPics->text(), QStringLiteral("1-1000")) << "no pictures yet";
+    clickMode(c().OptVV);
+    for (int i = 0; i < 40; ++i)
+        h->window->lists().AppendRow(SourceKind::Picture,
+                                     {QStringLiteral("p%1.jpg").arg(i), QStringLiteral("/p"), "64", "48"});
+    for (QRadioButton *mode : {c().OptPP, c().OptMix}) {
+        SCOPED_TRACE(mode->objectName().toStdString());
+        c().TPics->setText(QStringLiteral("1-1000"));
+        clickMode(mode);
+        EXPECT_EQ(c().TLen->text(), QStringLiteral("30"));
+        EXPECT_EQ(c().TPics->text(), QStringLiteral("30-60"));
+    }
+}
+
+// Switching to pictures runs the sound rule as a pick would: a video's sound
+// becomes the chosen file, and its companions follow.
+TEST_F(OptionRulesTest, PicturePictureModeRunsTheSoundRule)
+{
+    const struct {
+        int before;
+        int after;
+    } cases[] = {{0, 4}, {1, 4}, {2, 2}, {3, 3}};
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.before);
+        clickMode(c().OptVV);
+        c().CmbAudio->setCurrentIndex(k.before);
+        c().CmbObject->setCurrentIndex(0);
+        clickMode(c().OptPP);
+        EXPECT_EQ(c().CmbAudio->currentIndex(), k.after);
+        EXPECT_EQ(c().CmbObject->currentIndex(), 1);
+        EXPECT_TRUE(c().ChAuRnd->isEnabled());
+        EXPECT_EQ(c().LNewAu->isEnabled(), k.after == 4);
+        EXPECT_TRUE(c().ChAddAudio->isChecked());
+        EXPECT_TRUE(c().ChAddAudio->isEnabled());
+    }
+    EXPECT_EQ(beeps(), 3) << "only Video+Video's own, ticking keep size again";
+}
+
 TEST_F(OptionRulesTest, PicturePictureMode)
 {
     c().CmbSize->setCurrentIndex(2);  // kept by the mode
@@ -639,7 +698,7 @@ TEST_F(OptionRulesTest, PicturePictureMode)
     expectModeEffects(ComposeMode::PicturePicture);
     EXPECT_EQ(c().CmbSize->currentIndex(), 2);
     EXPECT_EQ(beeps(), 0);
-    expectAddButtons(false);  // the target is the video list
+    expectAddButtons(true);  // the sound rule pointed the target at the audio list
 }
 
 TEST_F(OptionRulesTest, MixedMode)
@@ -699,12 +758,15 @@ TEST_F(OptionRulesTest, AddAndLoadButtonsFollowModeAndTarget)
         k.mode->click();
         c().CmbObject->setCurrentIndex(k.target);
         expectAddButtons(k.enabled);
-        // The other way round: the target first, then the mode.
+        // The other way round: the target first, then the mode. Pictures'
+        // sound rule points the target at the audio list.
         c().OptMix->click();
         c().OptVV->click();
         c().CmbObject->setCurrentIndex(k.target);
         k.mode->click();
-        expectAddButtons(k.enabled);
+        const bool pictures = k.mode == c().OptPP;
+        EXPECT_EQ(c().CmbObject->currentIndex(), pictures ? 1 : k.target);
+        expectAddButtons(pictures || k.enabled);
     }
 }
 
@@ -855,7 +917,7 @@ TEST_F(OptionRulesTest, ReuseInPicturePicture)
     c().ChSame->click();
     EXPECT_TRUE(k.TPics->isEnabled());
     EXPECT_FALSE(k.CmbLen->isEnabled());
-    EXPECT_FALSE(k.ChAddAudio->isChecked());
+    EXPECT_TRUE(k.ChAddAudio->isChecked()) << "pictures repeat a short audio with or without reuse";
     EXPECT_FALSE(k.ChCut->isEnabled());
 }
 
@@ -930,8 +992,9 @@ TEST_F(OptionRulesTest, AudioRuleEnablesItsCompanions)
         bool fixedLabel;
         bool pad;
     };
-    const Case cases[] = {{1, false, false, false}, {2, true, false, true}, {3, true, false, true},
-                          {4, true, true, true},    {0, false, false, false}};
+    // Four different videos: there is nothing to pad with (see below).
+    const Case cases[] = {{1, false, false, false}, {2, true, false, false}, {3, true, false, false},
+                          {4, true, true, false},   {0, false, false, false}};
     for (const Case &k : cases) {
         SCOPED_TRACE(k.rule);
         c().CmbObject->setCurrentIndex(0);
@@ -946,6 +1009,47 @@ TEST_F(OptionRulesTest, AudioRuleEnablesItsCompanions)
         EXPECT_EQ(c().ChAddAudio->isEnabled(), k.pad);
     }
     EXPECT_EQ(beeps(), 0);
+}
+
+// 补齐音频 is offered where it pads: under one reused video (with its own
+// sound) and under pictures (the audio repeats); ticked when it comes to act.
+TEST_F(OptionRulesTest, PaddingTheAudioIsOfferedOnlyWhereItActs)
+{
+    struct Case {
+        const char *name;
+        std::function<void()> steps;
+        bool pads;
+    };
+    const Case cases[] = {
+        {"four videos", [&] { c().CmbAudio->setCurrentIndex(4); }, false},
+        {"one reused video",
+         [&] {
+             c().ChSame->click();
+             c().CmbAudio->setCurrentIndex(3);
+         },
+         true},
+        {"reuse off again", [&] { c().ChSame->click(); }, false},
+        {"slide show", [&] { c().ChPPT->click(); }, false},
+        {"pictures", [&] { clickMode(c().OptPP); }, true},
+        {"reused picture", [&] { c().ChSame->click(); }, true},
+        {"reuse off under pictures", [&] { c().ChSame->click(); }, true},
+        {"mixed", [&] { clickMode(c().OptMix); }, false},
+        {"videos, reused, then precise four-split",
+         [&] {
+             clickMode(c().OptVV);
+             c().ChSame->click();
+             c().CmbAudio->setCurrentIndex(2);
+             ASSERT_TRUE(c().ChAddAudio->isEnabled());
+             c().ChAcc->click();  // its question answered Yes
+         },
+         false},
+    };
+    for (const Case &k : cases) {
+        SCOPED_TRACE(k.name);
+        k.steps();
+        EXPECT_EQ(c().ChAddAudio->isEnabled(), k.pads);
+        EXPECT_EQ(c().ChAddAudio->isChecked(), k.pads);
+    }
 }
 
 TEST_F(OptionRulesTest, AudioRuleInTheMixedModeNeverPads)
@@ -984,10 +1088,10 @@ TEST_F(OptionRulesTest, AudioOfAVideoInPicturePictureSelectsTheChosenFile)
 
 TEST_F(OptionRulesTest, PickingTheShownEntryRunsTheRuleAndAChangedPickRunsItOnce)
 {
-    // Picture+Picture keeps the audio rule at its first entry, which pictures
-    // cannot have: picking that shown entry moves to the chosen file.
+    // Pictures cannot have a video's sound: the mode's own run of the sound
+    // rule chose the file, and a pick of a video's sound moves to it again.
     clickMode(c().OptPP);
-    ASSERT_EQ(c().CmbAudio->currentIndex(), 0);
+    ASSERT_EQ(c().CmbAudio->currentIndex(), 4);
     ASSERT_EQ(beeps(), 0);
     pick(c().CmbAudio, 0);
     EXPECT_EQ(c().CmbAudio->currentIndex(), 4);
@@ -995,7 +1099,7 @@ TEST_F(OptionRulesTest, PickingTheShownEntryRunsTheRuleAndAChangedPickRunsItOnce
     // A pick that changes the entry runs the rule once: one beep for a size
     // without an "x".
     pick(c().CmbSize, c().CmbSize->count() - 1);
-    EXPECT_EQ(c().CmbSize->currentText(), QStringLiteral("自定义"));
+    EXPECT_EQ(c().CmbSize->currentText(), QStringLiteral("1080x720"));
     EXPECT_EQ(beeps(), 2);
 
     // The fixed-length rule picked again resets the typed length.
@@ -1030,7 +1134,7 @@ TEST_F(OptionRulesTest, SlideShowTick)
     EXPECT_TRUE(k.UpDown2->isEnabled());
     EXPECT_EQ(k.CmbAudio->currentIndex(), 4);
     EXPECT_EQ(k.CmbObject->currentIndex(), 1) << "the audio rule ran";
-    EXPECT_TRUE(k.ChAddAudio->isChecked());
+    EXPECT_FALSE(k.ChAddAudio->isChecked()) << "a slide show has no sound to pad with";
     for (QCheckBox *box : {k.ChNoSpace, k.ChSame, k.ChAcc, k.ChCut}) {
         SCOPED_TRACE(box->objectName().toStdString());
         EXPECT_FALSE(box->isChecked());
@@ -1203,7 +1307,7 @@ TEST_F(OptionRulesTest, CustomSizeEntryHasNoXAndFallsBackTo1080x720)
 {
     clickMode(c().OptMix);
     c().CmbSize->setCurrentIndex(c().CmbSize->count() - 1);
-    EXPECT_EQ(c().CmbSize->currentText(), QStringLiteral("自定义"));
+    EXPECT_EQ(c().CmbSize->currentText(), QStringLiteral("1080x720")) << "the size it gives";
     EXPECT_EQ(state().outputWidth, 1080);
     EXPECT_EQ(state().outputHeight, 720);
     EXPECT_EQ(beeps(), 1);

@@ -10,7 +10,7 @@
 
 namespace {
 
-enum class Dismiss { Escape, Close };
+enum class Dismiss { Escape, Close, Enter };
 
 // Shows the box and, once it is up, dismisses it without pressing a button.
 DialogAnswer dismissed(const MessageRequest &request, Dismiss how)
@@ -26,6 +26,8 @@ DialogAnswer dismissed(const MessageRequest &request, Dismiss how)
         watch.stop();
         if (how == Dismiss::Escape)
             QTest::keyClick(box, Qt::Key_Escape);
+        else if (how == Dismiss::Enter)
+            QTest::keyClick(box, Qt::Key_Return);
         else
             box->close();
     });
@@ -47,25 +49,29 @@ DialogAnswer dismissed(const MessageRequest &request, Dismiss how)
     return answer;
 }
 
-TEST(QtDialogServiceTest, EscapeOrClosingTakesTheDefaultButtonsAnswer)
+// Escape and the close button withdraw (Cancel, else No, else OK); Enter
+// takes the default button, whichever it is.
+TEST(QtDialogServiceTest, EscapeOrClosingWithdrawsAndEnterTakesTheDefault)
 {
     struct Case {
         MessageButtons buttons;
         DialogAnswer defaultAnswer;
+        DialogAnswer withdrawn;
     };
-    const Case cases[] = {{MessageButtons::YesNo, DialogAnswer::Yes},
-                          {MessageButtons::YesNo, DialogAnswer::No},
-                          {MessageButtons::YesNoCancel, DialogAnswer::Yes},
-                          {MessageButtons::YesNoCancel, DialogAnswer::No},
-                          {MessageButtons::OkCancel, DialogAnswer::Ok},
-                          {MessageButtons::OkCancel, DialogAnswer::Cancel},
-                          {MessageButtons::Ok, DialogAnswer::Ok}};
+    const Case cases[] = {{MessageButtons::YesNo, DialogAnswer::Yes, DialogAnswer::No},
+                          {MessageButtons::YesNo, DialogAnswer::No, DialogAnswer::No},
+                          {MessageButtons::YesNoCancel, DialogAnswer::Yes, DialogAnswer::Cancel},
+                          {MessageButtons::YesNoCancel, DialogAnswer::No, DialogAnswer::Cancel},
+                          {MessageButtons::OkCancel, DialogAnswer::Ok, DialogAnswer::Cancel},
+                          {MessageButtons::OkCancel, DialogAnswer::Cancel, DialogAnswer::Cancel},
+                          {MessageButtons::RetryCancel, DialogAnswer::Retry, DialogAnswer::Cancel},
+                          {MessageButtons::Ok, DialogAnswer::Ok, DialogAnswer::Ok}};
     for (const Case &k : cases) {
-        for (Dismiss how : {Dismiss::Escape, Dismiss::Close}) {
+        for (Dismiss how : {Dismiss::Escape, Dismiss::Close, Dismiss::Enter}) {
             SCOPED_TRACE(int(k.buttons) * 100 + int(k.defaultAnswer) * 10 + int(how));
             const MessageRequest request{QStringLiteral("输出数量过多，要减少吗？"), MessageIcon::Question,
                                          k.buttons, k.defaultAnswer};
-            EXPECT_EQ(dismissed(request, how), k.defaultAnswer);
+            EXPECT_EQ(dismissed(request, how), how == Dismiss::Enter ? k.defaultAnswer : k.withdrawn);
         }
     }
 }

@@ -1,4 +1,5 @@
 #include "MediaFactory.h"
+#include "ScopedEnvironment.h"
 #include "WindowHarness.h"
 #include "app/run/Workspace.h"
 #include "app/window/ProgressPercent.h"
@@ -105,6 +106,33 @@ TEST_F(RunDriverTest, ZeroOutputsStillRebuildsAndAsks)
     EXPECT_TRUE(h.c().Frame2->isEnabled());
 }
 
+// Without a file manager the answer Yes says so, naming the folder; so does
+// one that handles no folders.
+TEST_F(RunDriverTest, OpeningTheOutputFolderWithoutAFileManagerSaysSo)
+{
+    QTemporaryDir tools;
+    const QString noHandler = tools.filePath("no handler");
+    QDir().mkpath(noHandler);
+    for (const char *tool : {"xdg-open", "xdg-mime"}) {
+        QFile script(noHandler + "/" + tool);
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\nexit 0\n");
+        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+    }
+    for (const QString &path : {tools.filePath("none"), noHandler}) {
+        SCOPED_TRACE(path.toStdString());
+        ScopedEnvironment noTools("PATH", path.toUtf8());
+        h.dialogs.clear();
+        addClips(4);
+        prepareRun(0);
+        h.dialogs.answers.enqueue(DialogAnswer::Yes);
+        h.c().CmdDo->click();
+        ASSERT_EQ(h.dialogs.messages.size(), 2) << h.dialogs.messageTexts().join("|").toStdString();
+        EXPECT_EQ(h.dialogs.messages.last().text, "没有可用的文件管理器，无法打开输出目录：" + outputFolder);
+        EXPECT_EQ(h.dialogs.messages.last().icon, MessageIcon::Error);
+    }
+}
+
 TEST_F(RunDriverTest, MakesFourUpOutputsAndCleansUp)
 {
     addClips(5);  // five clips allow five distinct four-source outputs
@@ -187,7 +215,8 @@ TEST_F(RunDriverTest, AStopDuringTheFinalStepKeepsTheEarlierCompleteOutput)
     const QByteArray earlierContent = earlier.readAll();
     earlier.close();
 
-    h.dialogs.answers.enqueue(DialogAnswer::Ok);  // the stop question
+    h.dialogs.answers.enqueue(DialogAnswer::Yes);  // overwrite the earlier run's name
+    h.dialogs.answers.enqueue(DialogAnswer::Ok);   // the stop question
     QObject::connect(h.window.get(), &FFmain::statusTextChanged, h.window.get(), [&](const QString &text) {
         // Output 2's final step is writing.
         if (text.startsWith("状态：视频生成中") && text.contains("；2/3；") && !h.window->state().stopRequested)
@@ -214,6 +243,7 @@ TEST_F(RunDriverTest, RefusesAnOutputThatWouldOverwriteASource)
     QFile::copy(media->filePath("clip 0.mp4"), media->filePath("0002.mp4"));
     h.window->lists().AppendRow(SourceKind::Video, {"0002.mp4", media->path(), "160", "120", "2"});
     const qint64 size = QFileInfo(media->filePath("0002.mp4")).size();
+    h.dialogs.answers.enqueue(DialogAnswer::Yes);  // overwrite what is there
     h.c().CmdDo->click();
     EXPECT_FALSE(h.window->runDriver().lastSummary().started);
     EXPECT_TRUE(h.dialogs.messageTexts().last().contains("覆盖源文件"));
