@@ -126,7 +126,7 @@ bool PictureClip::paintPicture(int entry, const QString &paintedFile)
     const QImage picture = ImageLibrary::loadAt(path, *fitted);
     if (picture.isNull())
         return false;
-    QImage &canvas = m_env.images ? m_env.images->PBack() : m_canvas;
+    QImage &canvas = m_canvas;
     canvas = ImageLibrary::newCanvas(QuadrantCanvasSize(m_output));
     const QPoint at = m_placement == Placement::TopLeft ? QPoint(0, 0) : CentreInQuadrant(*fitted, m_output);
     if (!ImageLibrary::paint(canvas, picture, QRect(at, *fitted))

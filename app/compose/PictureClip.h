@@ -71,7 +71,7 @@ private:
     PictureFrames &m_frames;
     QSize m_output;
     Placement m_placement;
-    QImage m_canvas;  // when the environment has no image library
+    QImage m_canvas;
     QHash<int, QByteArray> m_painted;
     qint64 m_paintedBytes = 0;
 };

@@ -130,8 +130,6 @@ QImage PreciseFourSplitComposer::blankCanvas(QSize canvas)
     // A missing or unreadable Black.dll leaves the canvas black all the same.
     const QImage loaded = ImageLibrary::load(black);
     ImageLibrary::paint(blank, loaded, QRect(QPoint(0, 0), loaded.size()));
-    if (m_env.images)
-        m_env.images->PBack() = blank;
     return blank;
 }
 

@@ -91,10 +91,6 @@ bool VideoSlideShowComposer::prepare(Workspace &workspace)
         return false;
     }
     canvas() = m_blank;
-    const RunSettings &settings = m_env.settings;
-    workspace.createSlideShowFolders(settings.reuse ? SlideShowFolders::PerSource
-                                                    : SlideShowFolders::Shared,
-                                     settings.videoDrawCount);
     return true;
 }
 
@@ -390,7 +386,7 @@ bool VideoSlideShowComposer::paintFrame(const QString &framePath, bool fourQuart
 
 QImage &VideoSlideShowComposer::canvas()
 {
-    return m_env.images ? m_env.images->PBack() : m_ownCanvas;
+    return m_ownCanvas;
 }
 
 bool VideoSlideShowComposer::writeSlide(const QImage &slide, int frames, Slides &slides)

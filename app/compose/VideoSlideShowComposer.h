@@ -67,7 +67,7 @@ private:
     // Paints a frame fitted into the canvas, or into a quarter and repeated in
     // all four; false when it cannot be read.
     bool paintFrame(const QString &framePath, bool fourQuarters);
-    // The canvas PBack of the image library (a canvas of its own without one).
+    // The canvas the slides are painted on.
     QImage &canvas();
     // The sound of the slide show by the video rules: that of the longest or
     // the first drawn video, for the length of the slides.

@@ -8,6 +8,9 @@
 
 class MediaProber;
 
+// The precise four-split mode takes videos up to this length only.
+inline constexpr double kPreciseQuadLimitSeconds = 300;
+
 // Turns one file into the cells of its source row, probing it once. A file
 // that cannot be probed gets no row: a made-up size or length would only
 // fail later, in the middle of a run.

@@ -91,7 +91,6 @@ BatchRunSummary BatchRun::run(BatchRunRequest request)
                                    workspace.folder(),
                                    request.runStartTime,
                                    request.outputProber,
-                                   request.images,
                                    request.programFolder};
     const std::unique_ptr<Composer> composer = m_composers(environment);
 
@@ -157,7 +156,6 @@ BatchRunSummary BatchRun::plan(BatchRunRequest request)
                                    QString(),
                                    request.runStartTime,
                                    request.outputProber,
-                                   request.images,
                                    request.programFolder};
     const std::unique_ptr<Composer> composer = m_composers(environment);
     const OutputRange range = rangeOf(request);

@@ -15,7 +15,6 @@
 #include <optional>
 #include <memory>
 
-class ImageLibrary;
 class MediaProber;
 class RandomSource;
 class RunContext;
@@ -41,7 +40,6 @@ struct BatchRunRequest {
     // before them are replayed without tools); empty: all of them.
     std::optional<OutputRange> outputs;
     MediaProber *outputProber = nullptr;  // checks finished outputs; may be null
-    ImageLibrary *images = nullptr;       // the picture work of the painting modes
 };
 
 struct BatchRunSummary {

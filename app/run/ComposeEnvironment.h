@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QString>
 
-class ImageLibrary;
 class MediaProber;
 class ToolRunner;
 class RunContext;
@@ -32,8 +31,6 @@ struct ComposeEnvironment {
     // failed half-way leaves a file that does not), and steps may read facts
     // of sources and clips that their list rows do not hold.
     MediaProber *outputProber = nullptr;
-    // The picture work and the canvas of the painting modes.
-    ImageLibrary *images = nullptr;
     // Holds the files shipped beside the program (Black.dll).
     QString programFolder = {};
 

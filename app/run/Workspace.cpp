@@ -92,19 +92,6 @@ void Workspace::removeLeftovers() const
     }
 }
 
-void Workspace::createSlideShowFolders(SlideShowFolders kind, int perSourceCount)
-{
-    if (kind == SlideShowFolders::None)
-        return;
-    QDir().mkpath(m_folder + QStringLiteral("/Tmp/Images"));
-    if (kind == SlideShowFolders::Shared) {
-        QDir().mkpath(m_folder + QStringLiteral("/Tmp/SrcImg"));
-        return;
-    }
-    for (int k = 1; k <= perSourceCount; ++k)
-        QDir().mkpath(m_folder + QStringLiteral("/Tmp/SrcImg/") + QString::number(k));
-}
-
 bool Workspace::remove()
 {
     const bool removed = isOurs() && DeletePath(m_folder);

@@ -6,8 +6,6 @@
 
 class QLockFile;
 
-enum class SlideShowFolders { None, Shared, PerSource };
-
 // The run's own folder tree under the work root: rebuilt before a run and
 // deleted after it. It carries a marker file, and only a folder with that
 // marker is ever deleted: a folder of the same name that somebody else made
@@ -33,8 +31,6 @@ public:
     // longer run, and creates the tree anew with the intermediate folder "Tmp"
     // inside. False when none could be made.
     bool rebuild();
-    // Folders for extracted frames; perSourceCount folders 1..n for PerSource.
-    void createSlideShowFolders(SlideShowFolders kind, int perSourceCount);
     // Deletes the workspace, only when it carries our marker, and gives up
     // the claim on it.
     bool remove();

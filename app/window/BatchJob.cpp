@@ -176,63 +176,34 @@ bool BatchJob::loadFolder(int target, const QString &folder, QString *error)
     return true;
 }
 
+// The keys that are not control names, each with what it does.
+const QList<BatchJob::KeyRule> &BatchJob::keyRules()
+{
+    static const QList<KeyRule> rules = {
+        {QStringLiteral("videos"),
+         [](BatchJob &job, const QString &value, QString *error) { return job.loadFolder(0, value, error); }},
+        {QStringLiteral("audios"),
+         [](BatchJob &job, const QString &value, QString *error) { return job.loadFolder(1, value, error); }},
+        {QStringLiteral("pictures"),
+         [](BatchJob &job, const QString &value, QString *error) { return job.loadFolder(2, value, error); }},
+        {QStringLiteral("output"),
+         [](BatchJob &job, const QString &value, QString *error) { return job.applyOutput(value, error); }},
+        {QStringLiteral("answers"),
+         [](BatchJob &job, const QString &value, QString *error) { return job.applyAnswers(value, error); }},
+        {QStringLiteral("seed"),
+         [](BatchJob &job, const QString &value, QString *error) { return job.applySeed(value, error); }},
+        {QStringLiteral("onepass"),
+         [](BatchJob &job, const QString &value, QString *error) { return job.applyOnePass(value, error); }},
+    };
+    return rules;
+}
+
 bool BatchJob::applyLine(const QString &key, const QString &value, QString *error)
 {
-    MainControls &c = m_window.controls();
-    if (key == QLatin1String("videos"))
-        return loadFolder(0, value, error);
-    if (key == QLatin1String("audios"))
-        return loadFolder(1, value, error);
-    if (key == QLatin1String("pictures"))
-        return loadFolder(2, value, error);
-    if (key == QLatin1String("output")) {
-        if (!QFileInfo(value).isDir()) {
-            *error = QStringLiteral("输出目录不存在：") + value;
-            return false;
-        }
-        return loadFolder(3, value, error);
+    for (const KeyRule &rule : keyRules()) {
+        if (rule.key == key)
+            return rule.apply(*this, value, error);
     }
-    if (key == QLatin1String("answers")) {
-        QList<DialogAnswer> answers;
-        for (const QString &word : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-            const QString w = word.trimmed().toLower();
-            if (w == QLatin1String("yes"))
-                answers.append(DialogAnswer::Yes);
-            else if (w == QLatin1String("no"))
-                answers.append(DialogAnswer::No);
-            else if (w == QLatin1String("cancel"))
-                answers.append(DialogAnswer::Cancel);
-            else if (w == QLatin1String("ok"))
-                answers.append(DialogAnswer::Ok);
-            else {
-                *error = QStringLiteral("未知的回答：") + word;
-                return false;
-            }
-        }
-        m_dialogs.setAnswers(answers);
-        return true;
-    }
-
-    if (key == QLatin1String("seed")) {
-        const std::optional<quint64> seed = parseSeed(value);
-        if (!seed) {
-            *error = QStringLiteral("seed只能是非负整数：") + value;
-            return false;
-        }
-        m_window.runDriver().batchOptions().seed = seed;
-        return true;
-    }
-    if (key == QLatin1String("onepass")) {
-        int number = 0;
-        if (!parseInt(value, &number) || (number != 0 && number != 1)) {
-            *error = key + QStringLiteral("只能是0或1");
-            return false;
-        }
-        m_window.runDriver().batchOptions().fourSourcePipeline =
-            number == 1 ? FourSourcePipeline::OnePass : FourSourcePipeline::CutsThenComposition;
-        return true;
-    }
-
     QWidget *control = nullptr;
     for (QWidget *w : namedControls(m_window)) {
         if (w->objectName() == key)
@@ -242,7 +213,67 @@ bool BatchJob::applyLine(const QString &key, const QString &value, QString *erro
         *error = QStringLiteral("未知的名称：") + key;
         return false;
     }
-    if (control == c.LNewAu) {
+    return applyToControl(control, value, error);
+}
+
+bool BatchJob::applyOutput(const QString &value, QString *error)
+{
+    if (!QFileInfo(value).isDir()) {
+        *error = QStringLiteral("输出目录不存在：") + value;
+        return false;
+    }
+    return loadFolder(3, value, error);
+}
+
+bool BatchJob::applyAnswers(const QString &value, QString *error)
+{
+    static const QPair<QLatin1String, DialogAnswer> words[] = {
+        {QLatin1String("yes"), DialogAnswer::Yes},
+        {QLatin1String("no"), DialogAnswer::No},
+        {QLatin1String("cancel"), DialogAnswer::Cancel},
+        {QLatin1String("ok"), DialogAnswer::Ok},
+    };
+    QList<DialogAnswer> answers;
+    for (const QString &word : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QString w = word.trimmed().toLower();
+        const auto known = std::find_if(std::begin(words), std::end(words),
+                                        [&w](const auto &entry) { return entry.first == w; });
+        if (known == std::end(words)) {
+            *error = QStringLiteral("未知的回答：") + word;
+            return false;
+        }
+        answers.append(known->second);
+    }
+    m_dialogs.setAnswers(answers);
+    return true;
+}
+
+bool BatchJob::applySeed(const QString &value, QString *error)
+{
+    const std::optional<quint64> seed = parseSeed(value);
+    if (!seed) {
+        *error = QStringLiteral("seed只能是非负整数：") + value;
+        return false;
+    }
+    m_window.runDriver().batchOptions().seed = seed;
+    return true;
+}
+
+bool BatchJob::applyOnePass(const QString &value, QString *error)
+{
+    int number = 0;
+    if (!parseInt(value, &number) || (number != 0 && number != 1)) {
+        *error = QStringLiteral("onepass只能是0或1");
+        return false;
+    }
+    m_window.runDriver().batchOptions().fourSourcePipeline =
+        number == 1 ? FourSourcePipeline::OnePass : FourSourcePipeline::CutsThenComposition;
+    return true;
+}
+
+bool BatchJob::applyToControl(QWidget *control, const QString &value, QString *error)
+{
+    if (control == m_window.controls().LNewAu) {
         if (!QFileInfo(value).isFile()) {
             *error = QStringLiteral("音频文件不存在：") + value;
             return false;
@@ -251,52 +282,65 @@ bool BatchJob::applyLine(const QString &key, const QString &value, QString *erro
         m_window.lists().ChooseFixedAudio();
         return true;
     }
+    const QString key = control->objectName();
     if (!control->isEnabled()) {
         *error = key + QStringLiteral("当前不可用，不能设置");
         return false;
     }
-    int number = 0;
-    if (auto *radio = qobject_cast<QRadioButton *>(control)) {
-        if (!parseInt(value, &number) || (number != 0 && number != 1)) {
-            *error = key + QStringLiteral("只能是0或1");
-            return false;
-        }
-        if (number == 1 && !radio->isChecked())
-            radio->click();
-        return true;
-    }
-    if (auto *check = qobject_cast<QCheckBox *>(control)) {
-        if (!parseInt(value, &number) || number < 0 || number > (check->isTristate() ? 2 : 1)) {
-            *error = key + QStringLiteral("只能是0或1");
-            return false;
-        }
-        // Clicking cycles the box the way a user's clicks would, at most
-        // three times (a rule may refuse a state).
-        for (int clicks = 0; clicks < 3 && checkValue(check) != number; ++clicks)
-            check->click();
-        if (checkValue(check) != number) {
-            *error = key + QStringLiteral("不接受值") + value;
-            return false;
-        }
-        return true;
-    }
-    if (auto *combo = qobject_cast<QComboBox *>(control)) {
-        if (!combo->isEditable() || (parseInt(value, &number) && !value.contains(QLatin1Char('x')))) {
-            if (!parseInt(value, &number) || number < 0 || number >= combo->count()) {
-                *error = key + QStringLiteral("没有第%1项").arg(value);
-                return false;
-            }
-            m_window.options().pickEntry(combo, number);
-            return true;
-        }
-        return typeInto(combo, value, error);
-    }
+    if (auto *radio = qobject_cast<QRadioButton *>(control))
+        return applyRadio(radio, value, error);
+    if (auto *check = qobject_cast<QCheckBox *>(control))
+        return applyCheck(check, value, error);
+    if (auto *combo = qobject_cast<QComboBox *>(control))
+        return applyCombo(combo, value, error);
     if (qobject_cast<QLineEdit *>(control))
         return typeInto(control, value, error);
     *error = key + QStringLiteral("不能在任务中设置");
     return false;
 }
 
+bool BatchJob::applyRadio(QRadioButton *radio, const QString &value, QString *error)
+{
+    int number = 0;
+    if (!parseInt(value, &number) || (number != 0 && number != 1)) {
+        *error = radio->objectName() + QStringLiteral("只能是0或1");
+        return false;
+    }
+    if (number == 1 && !radio->isChecked())
+        radio->click();
+    return true;
+}
+
+bool BatchJob::applyCheck(QCheckBox *check, const QString &value, QString *error)
+{
+    int number = 0;
+    if (!parseInt(value, &number) || number < 0 || number > (check->isTristate() ? 2 : 1)) {
+        *error = check->objectName() + QStringLiteral("只能是0或1");
+        return false;
+    }
+    // Clicking cycles the box the way a user's clicks would, at most
+    // three times (a rule may refuse a state).
+    for (int clicks = 0; clicks < 3 && checkValue(check) != number; ++clicks)
+        check->click();
+    if (checkValue(check) != number) {
+        *error = check->objectName() + QStringLiteral("不接受值") + value;
+        return false;
+    }
+    return true;
+}
+
+bool BatchJob::applyCombo(QComboBox *combo, const QString &value, QString *error)
+{
+    int number = 0;
+    if (combo->isEditable() && (!parseInt(value, &number) || value.contains(QLatin1Char('x'))))
+        return typeInto(combo, value, error);
+    if (!parseInt(value, &number) || number < 0 || number >= combo->count()) {
+        *error = combo->objectName() + QStringLiteral("没有第%1项").arg(value);
+        return false;
+    }
+    m_window.options().pickEntry(combo, number);
+    return true;
+}
 
 BatchJob::ExitCode BatchJob::run()
 {
@@ -360,14 +404,13 @@ QString BatchJob::stateReport() const
         else if (auto *group = qobject_cast<QGroupBox *>(w))
             value = group->title();
         value.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-        report += w->objectName() + QLatin1Char('\t') + value + QLatin1Char('\t') +
-                  (w->isEnabled() ? QStringLiteral("enabled") : QStringLiteral("disabled")) +
-                  QLatin1Char('\t') +
-                  (w->isVisibleTo(const_cast<FFmain *>(&m_window)) ? QStringLiteral("visible")
-                                                                    : QStringLiteral("hidden")) +
-                  QLatin1Char('\n');
+        report += w->objectName() + QLatin1Char('\t') + value + QLatin1Char('\t')
+                  + (w->isEnabled() ? QStringLiteral("enabled") : QStringLiteral("disabled"))
+                  + QLatin1Char('\t')
+                  + (w->isVisibleTo(&m_window) ? QStringLiteral("visible") : QStringLiteral("hidden"))
+                  + QLatin1Char('\n');
     }
-    const MainControls &c = const_cast<FFmain &>(m_window).controls();
+    const MainControls &c = m_window.controls();
     const QPair<const char *, SourceGrid *> grids[] = {{"MSFV", c.MSFV}, {"MSFA", c.MSFA}, {"MSFP", c.MSFP}};
     for (const auto &[name, grid] : grids) {
         for (int entry = 1; entry <= grid->entryCount(); ++entry)

@@ -4,10 +4,14 @@
 #include <QPair>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class BatchDialogs;
 class FFmain;
+class QCheckBox;
+class QComboBox;
+class QRadioButton;
 class QWidget;
 
 // A job for the headless batch mode: UTF-8 text, one KEY=VALUE a line, blank
@@ -41,7 +45,22 @@ public:
     static std::optional<quint64> parseSeed(const QString &text);
 
 private:
+    // A job key that is not a control's name.
+    struct KeyRule {
+        QString key;
+        std::function<bool(BatchJob &, const QString &value, QString *error)> apply;
+    };
+    static const QList<KeyRule> &keyRules();
+
     bool applyLine(const QString &key, const QString &value, QString *error);
+    bool applyOutput(const QString &value, QString *error);
+    bool applyAnswers(const QString &value, QString *error);
+    bool applySeed(const QString &value, QString *error);
+    bool applyOnePass(const QString &value, QString *error);
+    bool applyToControl(QWidget *control, const QString &value, QString *error);
+    bool applyRadio(QRadioButton *radio, const QString &value, QString *error);
+    bool applyCheck(QCheckBox *check, const QString &value, QString *error);
+    bool applyCombo(QComboBox *combo, const QString &value, QString *error);
     bool typeInto(QWidget *field, const QString &text, QString *error);
     bool loadFolder(int target, const QString &folder, QString *error);
 

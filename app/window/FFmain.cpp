@@ -79,8 +79,9 @@ FFmain::FFmain(const WindowServices &services, QWidget *parent)
     m_options = new OptionRules(m_controls, m_state, *services.dialogs, *m_lists, this);
     m_adding = new FileAdding(m_controls, m_state, *services.dialogs, *services.prober, *m_lists, this);
     connect(m_adding, &FileAdding::statusText, this, &FFmain::setStatusText);
-    m_run = new RunDriver(m_controls, m_state, m_services, *m_options, *m_lists, *m_adding, m_images,
-                          [this](const QString &text) { setStatusText(text); }, this);
+    m_run = new RunDriver(
+        m_controls, m_state, m_services, *m_options, *m_lists, *m_adding,
+        [this](const QString &text) { setStatusText(text); }, this);
     m_run->setVersionCheckWait([this] { awaitVersionCheck(); });
     connect(m_controls.CmdUpdate, &QPushButton::clicked, this, &FFmain::UpdateProgram);
     FormLoad();

@@ -28,8 +28,6 @@ QString addingStatus()
     return QStringLiteral("状态：文件添加中...");
 }
 
-constexpr double kPreciseQuadLimitSeconds = 300;
-
 // How far the folder walk may run ahead of the rows: enough to keep every
 // worker busy, little enough that a stop leaves little probed for nothing.
 constexpr int kFilesAhead = 64;

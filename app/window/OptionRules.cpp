@@ -1,5 +1,6 @@
 #include "app/window/OptionRules.h"
 
+#include "app/library/SourceRowMaker.h"
 #include "app/library/SourceTable.h"
 #include "app/base/NumberText.h"
 #include "app/window/ClickableLabel.h"
@@ -38,8 +39,6 @@ constexpr int kTargetAudio = 1;
 constexpr int kTargetPictures = 2;
 constexpr int kTargetOutput = 3;
 
-constexpr double kPreciseQuadLimitSeconds = 300;
-
 QString videoReuseCaption() { return QStringLiteral("视频复用"); }
 QString pictureReuseCaption() { return QStringLiteral("图片复用"); }
 QString frameReuseCaption() { return QStringLiteral("帧图复用"); }
@@ -50,30 +49,6 @@ double numberIn(const QLineEdit *edit)
 }
 
 }  // namespace
-
-// Marks a rule as running for the lifetime of the scope; a rule that is
-// already running is not entered again.
-class OptionRules::RuleScope {
-public:
-    RuleScope(OptionRules &rules, Rule rule)
-        : m_flag(rules.m_running[size_t(rule)]), m_entered(!m_flag)
-    {
-        m_flag = true;
-    }
-    ~RuleScope()
-    {
-        if (m_entered)
-            m_flag = false;
-    }
-    RuleScope(const RuleScope &) = delete;
-    RuleScope &operator=(const RuleScope &) = delete;
-
-    bool entered() const { return m_entered; }
-
-private:
-    bool &m_flag;
-    bool m_entered;
-};
 
 OptionRules::OptionRules(MainControls &controls, WindowState &state, DialogService &dialogs,
                          SourceListOps &lists, QObject *parent)
@@ -156,43 +131,102 @@ void OptionRules::connectRules()
     for (const auto &[button, mode] : modes) {
         connect(button, &QRadioButton::toggled, this, [this, mode = mode](bool on) {
             if (on)
-                onModeChosen(mode);
+                runRule(Rule::Mode, [this, mode] { onModeChosen(mode); });
         });
     }
 
-    const std::pair<QCheckBox *, RuleHandler> checks[] = {
-        {c.ChBat, &OptionRules::onBatch},          {c.ChSame, &OptionRules::onReuse},
-        {c.ChRndLen, &OptionRules::onRandomLength}, {c.ChSingle, &OptionRules::onFourSplit},
-        {c.ChPPT, &OptionRules::onSlideShow},       {c.ChAcc, &OptionRules::onPreciseQuad}};
+    const std::pair<QCheckBox *, Rule> checks[] = {
+        {c.ChBat, Rule::Batch},        {c.ChSame, Rule::Reuse},    {c.ChRndLen, Rule::RandomLength},
+        {c.ChSingle, Rule::FourSplit}, {c.ChPPT, Rule::SlideShow}, {c.ChAcc, Rule::PreciseQuad}};
     for (const auto &[box, rule] : checks)
-        connect(box, &QCheckBox::toggled, this, [this, rule = rule] { (this->*rule)(); });
+        connect(box, &QCheckBox::toggled, this, [this, rule = rule] { runRule(rule); });
     // Three states: grey counts as ticked, so every change is checked.
-    connect(c.ChKeepSize, &QCheckBox::stateChanged, this, &OptionRules::onKeepSize);
+    connect(c.ChKeepSize, &QCheckBox::stateChanged, this, [this] { runRule(Rule::KeepSize); });
 
-    const std::pair<QComboBox *, RuleHandler> combos[] = {
-        {c.CmbLen, &OptionRules::onLengthRule},  {c.CmbAudio, &OptionRules::onAudioRule},
-        {c.CmbObject, &OptionRules::onTarget},   {c.CmbSize, &OptionRules::onSizeChosen},
-        {c.CmbEffect, &OptionRules::onEffect}};
+    const std::pair<QComboBox *, Rule> combos[] = {{c.CmbLen, Rule::LengthRule},
+                                                   {c.CmbAudio, Rule::AudioRule},
+                                                   {c.CmbObject, Rule::Target},
+                                                   {c.CmbSize, Rule::Size},
+                                                   {c.CmbEffect, Rule::Effect}};
     for (const auto &[box, rule] : combos) {
         m_comboRules.insert(box, rule);
         connect(box, &QComboBox::currentIndexChanged, this, [this, box = box, rule = rule](int index) {
             if (index < 0)
                 return;
             noteIndexChange(box);
-            (this->*rule)();
+            runRule(rule);
         });
         // A user's pick runs the rule even when it is the entry already
         // shown; a pick that changed the entry ran it above already.
         connect(box, &QComboBox::activated, this, [this, box = box, rule = rule](int index) {
             const bool ranForThisPick = m_changedBoxes.remove(box);
             if (index >= 0 && !ranForThisPick)
-                (this->*rule)();
+                runRule(rule);
         });
     }
 
-    connect(c.TPlay, &QLineEdit::textChanged, this, &OptionRules::onSlideSecondsText);
-    connect(c.TVedio, &QLineEdit::textChanged, this, &OptionRules::onVideoDrawText);
-    connect(c.TLen, &QLineEdit::textChanged, this, &OptionRules::onLengthText);
+    const std::pair<QLineEdit *, Rule> texts[] = {
+        {c.TPlay, Rule::SlideSecondsText}, {c.TVedio, Rule::VideoDrawText}, {c.TLen, Rule::LengthText}};
+    for (const auto &[field, rule] : texts)
+        connect(field, &QLineEdit::textChanged, this, [this, rule = rule] { runRule(rule); });
+}
+
+// Runs a rule unless it is running already: a rule's own changes to the
+// controls would start it again.
+void OptionRules::runRule(Rule rule, const std::function<void()> &handler)
+{
+    bool &running = m_running[size_t(rule)];
+    if (running)
+        return;
+    running = true;
+    handler();
+    running = false;
+}
+
+void OptionRules::runRule(Rule rule)
+{
+    if (const RuleHandler handler = handlerOf(rule))
+        runRule(rule, [this, handler] { (this->*handler)(); });
+}
+
+OptionRules::RuleHandler OptionRules::handlerOf(Rule rule)
+{
+    switch (rule) {
+    case Rule::Batch:
+        return &OptionRules::onBatch;
+    case Rule::KeepSize:
+        return &OptionRules::onKeepSize;
+    case Rule::Reuse:
+        return &OptionRules::onReuse;
+    case Rule::Effect:
+        return &OptionRules::onEffect;
+    case Rule::RandomLength:
+        return &OptionRules::onRandomLength;
+    case Rule::LengthRule:
+        return &OptionRules::onLengthRule;
+    case Rule::AudioRule:
+        return &OptionRules::onAudioRule;
+    case Rule::FourSplit:
+        return &OptionRules::onFourSplit;
+    case Rule::SlideShow:
+        return &OptionRules::onSlideShow;
+    case Rule::PreciseQuad:
+        return &OptionRules::onPreciseQuad;
+    case Rule::Size:
+        return &OptionRules::onSizeChosen;
+    case Rule::Target:
+        return &OptionRules::onTarget;
+    case Rule::SlideSecondsText:
+        return &OptionRules::onSlideSecondsText;
+    case Rule::VideoDrawText:
+        return &OptionRules::onVideoDrawText;
+    case Rule::LengthText:
+        return &OptionRules::onLengthText;
+    case Rule::Mode:  // takes the chosen mode, so it comes with its handler
+    case Rule::Count:
+        break;
+    }
+    return nullptr;
 }
 
 // Marks a box whose entry changed. A pick changes the entry and reports the
@@ -239,16 +273,13 @@ void OptionRules::select(QComboBox *box, int index, SameEntry same)
     }
     const auto rule = m_comboRules.constFind(box);
     if (same == SameEntry::RunRule && rule != m_comboRules.constEnd())
-        (this->*rule.value())();
+        runRule(rule.value());
 }
 
 // ---- mode buttons -----------------------------------------------------------
 
 void OptionRules::onModeChosen(ComposeMode mode)
 {
-    RuleScope scope(*this, Rule::Mode);
-    if (!scope.entered())
-        return;
     MainControls &c = m_controls;
     const bool videoVideo = mode == ComposeMode::VideoVideo;
     const bool picturePicture = mode == ComposeMode::PicturePicture;
@@ -326,17 +357,11 @@ bool OptionRules::isMode(ComposeMode mode) const
 
 void OptionRules::onBatch()
 {
-    RuleScope scope(*this, Rule::Batch);
-    if (!scope.entered())
-        return;
     m_controls.TMax->setEnabled(m_controls.ChBat->isChecked());
 }
 
 void OptionRules::onKeepSize()
 {
-    RuleScope scope(*this, Rule::KeepSize);
-    if (!scope.entered())
-        return;
     if (m_controls.ChKeepSize->checkState() != Qt::Unchecked)
         return;
     m_controls.ChKeepSize->setCheckState(Qt::Checked);
@@ -345,9 +370,6 @@ void OptionRules::onKeepSize()
 
 void OptionRules::onReuse()
 {
-    RuleScope scope(*this, Rule::Reuse);
-    if (!scope.entered())
-        return;
     MainControls &c = m_controls;
     const bool reuse = c.ChSame->isChecked();
 
@@ -404,9 +426,6 @@ void OptionRules::onReuse()
 
 void OptionRules::onRandomLength()
 {
-    RuleScope scope(*this, Rule::RandomLength);
-    if (!scope.entered())
-        return;
     MainControls &c = m_controls;
     c.TRndLen->setText(QStringLiteral("10-600"));
     if (c.ChRndLen->isChecked()) {
@@ -425,9 +444,6 @@ void OptionRules::onRandomLength()
 
 void OptionRules::onFourSplit()
 {
-    RuleScope scope(*this, Rule::FourSplit);
-    if (!scope.entered())
-        return;
     MainControls &c = m_controls;
     if (c.ChSingle->isChecked()) {
         c.ChSame->setText(frameReuseCaption());
@@ -443,9 +459,6 @@ void OptionRules::onFourSplit()
 
 void OptionRules::onSlideShow()
 {
-    RuleScope scope(*this, Rule::SlideShow);
-    if (!scope.entered())
-        return;
     MainControls &c = m_controls;
     const bool slideShow = c.ChPPT->isChecked();
 
@@ -528,9 +541,6 @@ void OptionRules::refreshAddAudio()
 
 void OptionRules::onPreciseQuad()
 {
-    RuleScope scope(*this, Rule::PreciseQuad);
-    if (!scope.entered())
-        return;
     MainControls &c = m_controls;
     if (c.ChAcc->isChecked()) {
         const DialogAnswer answer = m_dialogs.showMessage(
@@ -572,9 +582,6 @@ void OptionRules::removeLongVideos()
 
 void OptionRules::onEffect()
 {
-    RuleScope scope(*this, Rule::Effect);
-    if (!scope.entered())
-        return;
     // Only "图片无特效" is available; the other effects are listed but refused.
     if (m_controls.CmbEffect->currentIndex() == 0)
         return;
@@ -584,9 +591,6 @@ void OptionRules::onEffect()
 
 void OptionRules::onLengthRule()
 {
-    RuleScope scope(*this, Rule::LengthRule);
-    if (!scope.entered())
-        return;
     MainControls &c = m_controls;
     c.TLen->setText(QStringLiteral("30"));
     c.TRndLen->setText(QStringLiteral("3-600"));
@@ -599,9 +603,6 @@ void OptionRules::onLengthRule()
 
 void OptionRules::onAudioRule()
 {
-    RuleScope scope(*this, Rule::AudioRule);
-    if (!scope.entered())
-        return;
     MainControls &c = m_controls;
     int rule = c.CmbAudio->currentIndex();
     // Pictures have no sound of their own.
@@ -630,9 +631,6 @@ void OptionRules::onAudioRule()
 
 void OptionRules::onSizeChosen()
 {
-    RuleScope scope(*this, Rule::Size);
-    if (!scope.entered())
-        return;
     MainControls &c = m_controls;
     if (c.CmbSize->currentIndex() == kAutomaticSize) {
         // A slide show and the picture modes need a fixed size.
@@ -649,9 +647,6 @@ void OptionRules::onSizeChosen()
 
 void OptionRules::onTarget()
 {
-    RuleScope scope(*this, Rule::Target);
-    if (!scope.entered())
-        return;
     MainControls &c = m_controls;
     switch (c.CmbObject->currentIndex()) {
     case kTargetVideos:
@@ -691,9 +686,6 @@ void OptionRules::refreshAddButtons()
 
 void OptionRules::onSlideSecondsText()
 {
-    RuleScope scope(*this, Rule::SlideSecondsText);
-    if (!scope.entered())
-        return;
     MainControls &c = m_controls;
     double length = numberIn(c.TPlay) * numberIn(c.TVedio);
     if (!c.ChSame->isChecked())
@@ -703,9 +695,6 @@ void OptionRules::onSlideSecondsText()
 
 void OptionRules::onVideoDrawText()
 {
-    RuleScope scope(*this, Rule::VideoDrawText);
-    if (!scope.entered())
-        return;
     MainControls &c = m_controls;
     const double videos = numberIn(c.TVedio);
     c.TLen->setText(NumberText(videos * numberIn(c.TPlay)));
@@ -720,9 +709,6 @@ void OptionRules::onVideoDrawText()
 
 void OptionRules::onLengthText()
 {
-    RuleScope scope(*this, Rule::LengthText);
-    if (!scope.entered())
-        return;
     if (m_controls.MSFP->entryCount() > 0)
         m_lists.RefreshPictureRange();
 }

@@ -8,6 +8,7 @@
 #include <QSet>
 
 #include <array>
+#include <functional>
 
 class DialogService;
 class KeyFilter;
@@ -69,8 +70,10 @@ private:
         LengthText,
         Count
     };
-    class RuleScope;
     using RuleHandler = void (OptionRules::*)();
+    static RuleHandler handlerOf(Rule rule);
+    void runRule(Rule rule);
+    void runRule(Rule rule, const std::function<void()> &handler);
 
     void setInitialValues();
     void connectRules();
@@ -122,7 +125,7 @@ private:
     SourceListOps &m_lists;
     KeyFilter *m_keys = nullptr;
     QHash<QObject *, RuleHandler> m_validators;  // field -> its focus-out check
-    QHash<QObject *, RuleHandler> m_comboRules;
+    QHash<QObject *, Rule> m_comboRules;
     QSet<QComboBox *> m_changedBoxes;  // entry changed, pick not yet reported
     std::array<bool, size_t(Rule::Count)> m_running{};
 };

@@ -38,10 +38,16 @@ QString canonicalOrAbsolute(const QString &path)
 }  // namespace
 
 RunDriver::RunDriver(MainControls &controls, WindowState &state, const WindowServices &services,
-                     OptionRules &options, SourceListOps &lists, FileAdding &adding, ImageLibrary &images,
-                     StatusSink showStatus, QObject *parent)
-    : QObject(parent), m_controls(controls), m_state(state), m_services(services), m_options(options),
-      m_lists(lists), m_adding(adding), m_images(images), m_showStatus(std::move(showStatus))
+                     OptionRules &options, SourceListOps &lists, FileAdding &adding, StatusSink showStatus,
+                     QObject *parent)
+    : QObject(parent),
+      m_controls(controls),
+      m_state(state),
+      m_services(services),
+      m_options(options),
+      m_lists(lists),
+      m_adding(adding),
+      m_showStatus(std::move(showStatus))
 {
     connect(m_controls.CmdDo, &QPushButton::clicked, this, &RunDriver::RunClick);
     connect(m_controls.CmdStop, &QPushButton::clicked, this, &RunDriver::StopClick);
@@ -271,7 +277,6 @@ void RunDriver::RunClick()
     request.toolName = m_toolName;
     request.random = m_services.random;
     request.outputProber = m_services.prober;
-    request.images = &m_images;
 
     lockWindow();
     state.runStartTime = QDateTime::currentDateTime();

@@ -13,7 +13,6 @@
 #include <optional>
 
 class FileAdding;
-class ImageLibrary;
 class OptionRules;
 class SourceListOps;
 struct MainControls;
@@ -30,8 +29,8 @@ public:
     using StatusSink = std::function<void(const QString &text)>;
 
     RunDriver(MainControls &controls, WindowState &state, const WindowServices &services,
-              OptionRules &options, SourceListOps &lists, FileAdding &adding, ImageLibrary &images,
-              StatusSink showStatus, QObject *parent = nullptr);
+              OptionRules &options, SourceListOps &lists, FileAdding &adding, StatusSink showStatus,
+              QObject *parent = nullptr);
 
     void RunClick();
     void StopClick();
@@ -104,7 +103,6 @@ private:
     OptionRules &m_options;
     SourceListOps &m_lists;
     FileAdding &m_adding;
-    ImageLibrary &m_images;
     StatusSink m_showStatus;
     std::function<void()> m_awaitVersionCheck;
     QString m_toolName = QStringLiteral("CutMedia.exe");

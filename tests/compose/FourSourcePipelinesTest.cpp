@@ -1,5 +1,6 @@
 // Distinct source sets within a run, repeatable seeded runs, and the
 // arguments of the one-pass composition, with a recording runner.
+#include "ArgumentLists.h"
 #include "ComposeBench.h"
 #include "QtPrinters.h"
 #include "app/compose/ComposerFactory.h"
@@ -134,11 +135,11 @@ TEST(FourSourcePipelines, OnePassReadsEverySourceAndTheSoundInOneRun)
     };
     for (const auto &[rule, expected] : cases) {
         SCOPED_TRACE(int(rule));
-        bench.runner.arguments.clear();
+        bench.runner.forgetArguments();
         bench.settings.audioRule = rule;
         bench.setDraws({0, 0, 0, 0, 0.125, 0.5});
         EXPECT_EQ(bench.compose(1), OutputResult::Failed);  // nothing runs, so nothing is written
-        EXPECT_EQ(bench.runner.arguments, QStringList{expected});
+        EXPECT_ARGS(bench.runner.argumentLists, ArgumentsOf(QStringList{expected}));
     }
     // The usual way leaves a silent longest video silent too.
     bench.settings.fourSourcePipeline = Pipeline::CutsThenComposition;

@@ -85,7 +85,7 @@ TEST(MixedEndToEnd, EveryOutputIsMadeWithSoundForEverySoundRule)
 
     QSet<QString> topKinds;
     for (int rule = 0; rule <= 4; ++rule) {
-        bench.runner.argumentLists.clear();
+        bench.runner.forgetArguments();
         bench.settings.audioRule = AudioRule(rule);
         // The pictures per clip, then the coin of the top quadrants (an odd
         // tenth: pictures first), then the rest.

@@ -1,5 +1,6 @@
 // The argument strings, waits and status texts of the Video+Video mode, with
 // a runner that records instead of running and scripted random draws.
+#include "ArgumentLists.h"
 #include "ComposeBench.h"
 #include "QtPrinters.h"
 
@@ -75,7 +76,8 @@ TEST_F(VideoVideoFourSourceTest, CopyCutsAndTheSoundOfTheFirstVideo)
     bench.setDraws({0, 0, 0, 0, 0.125, 0.5});
     EXPECT_EQ(bench.compose(1), OutputResult::Failed);  // nothing runs, so nothing is written
 
-    EXPECT_EQ(bench.runner.arguments, copyCutsOfTheUsualDraws() + QStringList{equalFinal({})});
+    EXPECT_ARGS(bench.runner.argumentLists,
+                ArgumentsOf(copyCutsOfTheUsualDraws() + QStringList{equalFinal({})}));
     ASSERT_EQ(bench.runner.waits.size(), 2);
     EXPECT_EQ(bench.runner.waits[0].startsBefore, 4);
     EXPECT_EQ(bench.runner.waits[0].status, QStringLiteral("状态：视频时长归一化中..."));
@@ -146,7 +148,7 @@ TEST_F(VideoVideoFourSourceTest, PreciseCutReEncodesAndAddsThePixelFormatToH264C
         // The first source longer than the length gives the sound, cut like its picture.
         QStringLiteral("-ss 0.5 -t 2 -i ") + a + QStringLiteral(" -y -q:a 0 ") + audio,
         final};
-    EXPECT_EQ(bench.runner.arguments, expected);
+    EXPECT_ARGS(bench.runner.argumentLists, ArgumentsOf(expected));
     ASSERT_EQ(bench.runner.waits.size(), 3);
     EXPECT_TRUE(matches(bench.runner.waits[0].status, QStringLiteral("状态：视频时长归一化中...") + Times))
         << bench.runner.waits[0].status.toStdString();
@@ -161,11 +163,12 @@ TEST_F(VideoVideoFourSourceTest, TheCopyModeSoundExtractionIsReEncodedToo)
     bench.compose(1);
     const QString audio = bench.work(QStringLiteral("Audio.mp3"));
     ASSERT_EQ(bench.runner.arguments.size(), 6);
-    EXPECT_EQ(bench.runner.arguments.mid(0, 4), copyCutsOfTheUsualDraws());
+    EXPECT_ARGS(bench.runner.argumentLists.mid(0, 4), ArgumentsOf(copyCutsOfTheUsualDraws()));
     // b is the first source longer than 3 s.
-    EXPECT_EQ(bench.runner.arguments[4],
-              QStringLiteral("-ss 0.125 -t 3 -i ") + b + QStringLiteral(" -y -q:a 0 ") + audio);
-    EXPECT_EQ(bench.runner.arguments[5], equalFinal(QStringLiteral("-i ") + audio + QLatin1Char(' ')));
+    EXPECT_ARGS(bench.runner.argumentLists[4], ArgumentsOf(QStringLiteral("-ss 0.125 -t 3 -i ") + b
+                                                           + QStringLiteral(" -y -q:a 0 ") + audio));
+    EXPECT_ARGS(bench.runner.argumentLists[5],
+                ArgumentsOf(equalFinal(QStringLiteral("-i ") + audio + QLatin1Char(' '))));
 }
 
 TEST_F(VideoVideoFourSourceTest, WithoutALongerSourceTheLongestGivesTheSoundFirstOnTies)
@@ -187,7 +190,7 @@ TEST_F(VideoVideoFourSourceTest, WithoutALongerSourceTheLongestGivesTheSoundFirs
         copyCut(QStringLiteral("0"), QStringLiteral("5"), a, 3),
         QStringLiteral("-ss 0 -t 5 -i ") + d + QStringLiteral(" -y -q:a 0 ") + audio,
         equalFinal(QStringLiteral("-i ") + audio + QLatin1Char(' '))};
-    EXPECT_EQ(bench.runner.arguments, expected);
+    EXPECT_ARGS(bench.runner.argumentLists, ArgumentsOf(expected));
     EXPECT_EQ(bench.random.draws(), 4);  // no start offsets to draw
 }
 
@@ -205,7 +208,7 @@ TEST_F(VideoVideoFourSourceTest, ALongChosenAudioIsCutAtARandomStart)
                                  + QStringList{QStringLiteral("-ss 0.95 -t 3 -i ") + song
                                                    + QStringLiteral(" -y -q:a 0 ") + track,
                                                equalFinal(QStringLiteral("-i ") + track + QLatin1Char(' '))};
-    EXPECT_EQ(bench.runner.arguments, expected);
+    EXPECT_ARGS(bench.runner.argumentLists, ArgumentsOf(expected));
     ASSERT_EQ(bench.runner.waits.size(), 3);
     EXPECT_EQ(bench.runner.waits[1].status, QStringLiteral("状态：音频预处理中..."));
 }
@@ -221,9 +224,10 @@ TEST_F(VideoVideoFourSourceTest, ALongChosenAudioStartsAtZeroWithoutRandomStart)
     // An audio container the tool cannot write is cut into Matroska audio.
     const QString track = bench.work(QStringLiteral("Tmp.mka"));
     ASSERT_EQ(bench.runner.arguments.size(), 6);
-    EXPECT_EQ(bench.runner.arguments[4],
-              QStringLiteral("-ss 0 -t 3 -i ") + song + QStringLiteral(" -y -q:a 0 ") + track);
-    EXPECT_EQ(bench.runner.arguments[5], equalFinal(QStringLiteral("-i ") + track + QLatin1Char(' ')));
+    EXPECT_ARGS(bench.runner.argumentLists[4],
+                ArgumentsOf(QStringLiteral("-ss 0 -t 3 -i ") + song + QStringLiteral(" -y -q:a 0 ") + track));
+    EXPECT_ARGS(bench.runner.argumentLists[5],
+                ArgumentsOf(equalFinal(QStringLiteral("-i ") + track + QLatin1Char(' '))));
     EXPECT_EQ(bench.random.draws(), 6);
 }
 
@@ -236,8 +240,9 @@ TEST_F(VideoVideoFourSourceTest, AShortChosenAudioIsUsedAsItIs)
     bench.settings.addAudio = true;  // no fill-up in this variant
     bench.setDraws({0, 0, 0, 0, 0.125, 0.5});
     bench.compose(1);
-    EXPECT_EQ(bench.runner.arguments,
-              copyCutsOfTheUsualDraws() + QStringList{equalFinal(QStringLiteral("-i ") + song + QLatin1Char(' '))});
+    EXPECT_ARGS(bench.runner.argumentLists,
+                ArgumentsOf(copyCutsOfTheUsualDraws()
+                            + QStringList{equalFinal(QStringLiteral("-i ") + song + QLatin1Char(' '))}));
 }
 
 TEST_F(VideoVideoFourSourceTest, ARandomAudioRowBecomesTheChosenAudio)
@@ -250,8 +255,9 @@ TEST_F(VideoVideoFourSourceTest, ARandomAudioRowBecomesTheChosenAudio)
     // 0.6 × 3 entries = 1.8, rounded to entry 2 (y, 2.5 s, shorter than 3 s: used as it is).
     bench.setDraws({0, 0, 0, 0, 0.125, 0.5, 0.6});
     bench.compose(1);
-    EXPECT_EQ(bench.runner.arguments,
-              copyCutsOfTheUsualDraws() + QStringList{equalFinal(QStringLiteral("-i ") + y + QLatin1Char(' '))});
+    EXPECT_ARGS(bench.runner.argumentLists,
+                ArgumentsOf(copyCutsOfTheUsualDraws()
+                            + QStringList{equalFinal(QStringLiteral("-i ") + y + QLatin1Char(' '))}));
     ASSERT_EQ(bench.context.fixedAudio.size(), 1);
     EXPECT_EQ(bench.context.fixedAudio[0].first, y);
     EXPECT_EQ(bench.context.fixedAudio[0].second, QStringLiteral("2.5秒"));
@@ -272,8 +278,8 @@ TEST_F(VideoVideoFourSourceTest, ARandomAudioDrawBelowTheFirstRowTakesTheFirst)
     bench.compose(1);
     const QString track = bench.work(QStringLiteral("Tmp.mp3"));
     ASSERT_EQ(bench.runner.arguments.size(), 6);
-    EXPECT_EQ(bench.runner.arguments[4],
-              QStringLiteral("-ss 0 -t 3 -i ") + x + QStringLiteral(" -y -q:a 0 ") + track);
+    EXPECT_ARGS(bench.runner.argumentLists[4],
+                ArgumentsOf(QStringLiteral("-ss 0 -t 3 -i ") + x + QStringLiteral(" -y -q:a 0 ") + track));
     EXPECT_EQ(bench.settings.fixedAudioText, x);
     EXPECT_EQ(bench.settings.fixedAudioLengthText, QStringLiteral("10秒"));
 }
@@ -283,7 +289,7 @@ TEST_F(VideoVideoFourSourceTest, ARandomAudioFromAnEmptyListFailsTheOutput)
     bench.settings.audioRule = AudioRule::RandomAudio;
     bench.setDraws({0, 0, 0, 0, 0.125, 0.5, 0.5});
     EXPECT_EQ(bench.compose(1), OutputResult::Failed);
-    EXPECT_EQ(bench.runner.arguments, copyCutsOfTheUsualDraws());  // no final run
+    EXPECT_ARGS(bench.runner.argumentLists, ArgumentsOf(copyCutsOfTheUsualDraws()));  // no final run
     EXPECT_TRUE(bench.context.fixedAudio.isEmpty());
     EXPECT_TRUE(bench.context.statuses.last().startsWith(QStringLiteral("状态：视频生成失败！")));
 }
@@ -294,7 +300,7 @@ TEST_F(VideoVideoFourSourceTest, AviOutputGetsNoPixelFormat)
     bench.setDraws({0, 0, 0, 0, 0.125, 0.5});
     bench.compose(1);
     ASSERT_EQ(bench.runner.arguments.size(), 5);
-    EXPECT_EQ(bench.runner.arguments[4], equalFinal({}, QStringLiteral("avi")));
+    EXPECT_ARGS(bench.runner.argumentLists[4], ArgumentsOf(equalFinal({}, QStringLiteral("avi"))));
     EXPECT_TRUE(bench.runner.arguments[4].endsWith(QStringLiteral("/Out/0001.zarv-unfinished.avi")));
 }
 
@@ -319,8 +325,10 @@ TEST_F(VideoVideoFourSourceTest, AFixedLengthAboveEveryDurationBecomesTheLongest
     bench.compose(1);
     // Fixed length swaps the first and last: d (5 s) leads; nothing is longer than 5.
     ASSERT_EQ(bench.runner.arguments.size(), 5);
-    EXPECT_EQ(bench.runner.arguments[0], copyCut(QStringLiteral("0"), QStringLiteral("5"), d, 0));
-    EXPECT_EQ(bench.runner.arguments[3], copyCut(QStringLiteral("0"), QStringLiteral("5"), a, 3));
+    EXPECT_ARGS(bench.runner.argumentLists[0],
+                ArgumentsOf(copyCut(QStringLiteral("0"), QStringLiteral("5"), d, 0)));
+    EXPECT_ARGS(bench.runner.argumentLists[3],
+                ArgumentsOf(copyCut(QStringLiteral("0"), QStringLiteral("5"), a, 3)));
 }
 
 TEST_F(VideoVideoFourSourceTest, ARandomFixedLengthIsDrawnFromTheRange)
@@ -332,7 +340,8 @@ TEST_F(VideoVideoFourSourceTest, ARandomFixedLengthIsDrawnFromTheRange)
     bench.setDraws({0, 0, 0, 0, 0.3337, 0, 0, 0});
     bench.compose(1);
     ASSERT_EQ(bench.runner.arguments.size(), 5);
-    EXPECT_EQ(bench.runner.arguments[0], copyCut(QStringLiteral("0"), QStringLiteral("2.001"), d, 0));
+    EXPECT_ARGS(bench.runner.argumentLists[0],
+                ArgumentsOf(copyCut(QStringLiteral("0"), QStringLiteral("2.001"), d, 0)));
     EXPECT_EQ(bench.random.draws(), 8);
 }
 
@@ -383,7 +392,7 @@ TEST_F(VideoVideoFourSourceTest, AStopAtTheCutWaitEndsTheOutput)
     bench.context.stop = true;
     bench.setDraws({0, 0, 0, 0, 0.125, 0.5});
     EXPECT_EQ(bench.compose(1), OutputResult::Stopped);
-    EXPECT_EQ(bench.runner.arguments, copyCutsOfTheUsualDraws());
+    EXPECT_ARGS(bench.runner.argumentLists, ArgumentsOf(copyCutsOfTheUsualDraws()));
     EXPECT_EQ(bench.runner.waits.size(), 1);
     for (const QString &status : bench.context.statuses)
         EXPECT_FALSE(status.startsWith(QStringLiteral("状态：视频生成"))) << status.toStdString();
@@ -553,11 +562,11 @@ protected:
 TEST_F(VideoVideoSameVideoTest, TheVideosOwnSoundGivesFourInputs)
 {
     for (int rule : {0, 1}) {
-        bench.runner.arguments.clear();
+        bench.runner.forgetArguments();
         bench.runner.waits.clear();
         bench.settings.audioRule = AudioRule(rule);
         EXPECT_EQ(bench.compose(2), OutputResult::Failed);
-        EXPECT_EQ(bench.runner.arguments, QStringList{final({})});
+        EXPECT_ARGS(bench.runner.argumentLists, ArgumentsOf(QStringList{final({})}));
         ASSERT_EQ(bench.runner.waits.size(), 1);
         EXPECT_TRUE(matches(bench.runner.waits[0].status, QStringLiteral("状态：视频生成中...；2/10；") + Times));
     }
@@ -570,7 +579,7 @@ TEST_F(VideoVideoSameVideoTest, AviOutputGetsNoPixelFormat)
 {
     bench.settings.outputType = QStringLiteral("avi");
     bench.compose(2);
-    EXPECT_EQ(bench.runner.arguments, QStringList{final({}, QStringLiteral("avi"))});
+    EXPECT_ARGS(bench.runner.argumentLists, ArgumentsOf(QStringList{final({}, QStringLiteral("avi"))}));
 }
 
 TEST_F(VideoVideoSameVideoTest, ALongAudioIsCutToTheVideoAtARandomStart)
@@ -584,7 +593,7 @@ TEST_F(VideoVideoSameVideoTest, ALongAudioIsCutToTheVideoAtARandomStart)
     const QStringList expected{
         QStringLiteral("-ss 0.75 -t 4 -i ") + song + QStringLiteral(" -y -q:a 0 -acodec copy ") + track,
         final(input(track))};
-    EXPECT_EQ(bench.runner.arguments, expected);
+    EXPECT_ARGS(bench.runner.argumentLists, ArgumentsOf(expected));
     ASSERT_EQ(bench.runner.waits.size(), 2);
     EXPECT_EQ(bench.runner.waits[0].status, QStringLiteral("状态：音频预处理中..."));
 }
@@ -595,9 +604,9 @@ TEST_F(VideoVideoSameVideoTest, ALongAudioStartsAtZeroWithoutRandomStart)
     bench.settings.fixedAudioLengthText = QStringLiteral("10秒");
     bench.compose(2);
     ASSERT_EQ(bench.runner.arguments.size(), 2);
-    EXPECT_EQ(bench.runner.arguments[0], QStringLiteral("-ss 0 -t 4 -i ") + song
-                                             + QStringLiteral(" -y -q:a 0 -acodec copy ")
-                                             + bench.work(QStringLiteral("Tmp.mp3")));
+    EXPECT_ARGS(bench.runner.argumentLists[0], ArgumentsOf(QStringLiteral("-ss 0 -t 4 -i ") + song
+                                                           + QStringLiteral(" -y -q:a 0 -acodec copy ")
+                                                           + bench.work(QStringLiteral("Tmp.mp3"))));
     EXPECT_EQ(bench.random.draws(), 0);
 }
 
@@ -606,7 +615,7 @@ TEST_F(VideoVideoSameVideoTest, AShortAudioIsUsedAsItIsWithoutFillUp)
     bench.settings.audioRule = AudioRule::ChosenAudio;
     bench.settings.fixedAudioLengthText = QStringLiteral("2.5秒");
     bench.compose(2);
-    EXPECT_EQ(bench.runner.arguments, QStringList{final(input(song))});
+    EXPECT_ARGS(bench.runner.argumentLists, ArgumentsOf(QStringList{final(input(song))}));
 }
 
 TEST_F(VideoVideoSameVideoTest, FillUpJoinsTheAudioAndTheRestOfTheVideosSound)
@@ -624,7 +633,7 @@ TEST_F(VideoVideoSameVideoTest, FillUpJoinsTheAudioAndTheRestOfTheVideosSound)
         QStringLiteral("-i ") + song + QStringLiteral(" -y -q:a 0 -ar 44100 -b:a 192k -ac 2 ") + head,
         QStringLiteral("-f concat -safe 0 -i ") + list + QStringLiteral(" -y -q:a 0 -acodec copy ") + joined,
         final(input(joined))};
-    EXPECT_EQ(bench.runner.arguments, expected);
+    EXPECT_ARGS(bench.runner.argumentLists, ArgumentsOf(expected));
     ASSERT_EQ(bench.runner.waits.size(), 3);
     EXPECT_EQ(bench.runner.waits[0].startsBefore, 2);
     EXPECT_TRUE(matches(bench.runner.waits[0].status, QStringLiteral("状态：音频预处理中...；") + Times))
@@ -658,7 +667,7 @@ TEST_F(VideoVideoSameVideoTest, ARandomAudioRowIsPickedAndCut)
     const QStringList expected{
         QStringLiteral("-ss 0 -t 4 -i ") + x + QStringLiteral(" -y -q:a 0 -acodec copy ") + track,
         final(input(track))};
-    EXPECT_EQ(bench.runner.arguments, expected);
+    EXPECT_ARGS(bench.runner.argumentLists, ArgumentsOf(expected));
     ASSERT_EQ(bench.context.fixedAudio.size(), 1);
     EXPECT_EQ(bench.context.fixedAudio[0], qMakePair(x, QStringLiteral("10秒")));
     EXPECT_EQ(bench.settings.fixedAudioText, x);

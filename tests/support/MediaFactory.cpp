@@ -103,35 +103,18 @@ QList<PictureFile> makePictureSet(const QString &folder)
 bool tagOrientation(const QString &jpegPath, int orientation)
 {
     QFile file(jpegPath);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadWrite))
         return false;
-    const QByteArray jpeg = file.readAll();
-    file.close();
-    if (!jpeg.startsWith("\xFF\xD8"))
-        return false;
-    // A little-endian TIFF header and one IFD of one entry: 0x0112, SHORT, 1.
-    QByteArray tiff("II*\0\x08\0\0\0", 8);
-    const auto u16 = [&tiff](int value) {
-        tiff.append(char(value & 0xFF));
-        tiff.append(char((value >> 8) & 0xFF));
-    };
-    u16(1);
-    u16(0x0112);
-    u16(3);
-    u16(1);
-    u16(0);
-    u16(orientation);
-    u16(0);
-    u16(0);  // no next IFD
-    u16(0);
-    const QByteArray body = QByteArray("Exif\0\0", 6) + tiff;
-    QByteArray segment("\xFF\xE1", 2);
-    segment.append(char((body.size() + 2) >> 8));
-    segment.append(char((body.size() + 2) & 0xFF));
-    segment += body;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return file.write(jpeg.left(2) + segment + jpeg.mid(2)) == jpeg.size() + segment.size();
+    QByteArray jpeg = file.readAll();
+    // APP1 "Exif", a little-endian TIFF header and one IFD entry: 0x0112, SHORT, 1.
+    QByteArray app1("\xFF\xE1\x00\x22"
+                    "Exif\0\0"
+                    "II*\0\x08\0\0\0"
+                    "\x01\0"
+                    "\x12\x01\x03\0\x01\0\0\0",
+                    28);
+    app1 += char(orientation) + QByteArray(7, '\0');
+    return jpeg.startsWith("\xFF\xD8") && file.seek(0) && file.write(jpeg.insert(2, app1)) == jpeg.size();
 }
 
 StreamFacts probe(const QString &path)

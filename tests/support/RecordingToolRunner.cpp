@@ -1,5 +1,6 @@
 #include "RecordingToolRunner.h"
 
+#include "ArgumentLists.h"
 #include "MediaFactory.h"
 #include "app/run/RunContext.h"
 
@@ -14,6 +15,10 @@ RecordingToolRunner::RecordingToolRunner(QString workspaceFolder, RunContext &co
 ToolRun RecordingToolRunner::startTool(const QStringList &argumentList)
 {
     argumentLists.append(argumentList);
+    // Every recorded list must read as one tool command, in every test.
+    const QString problem = ToolCommandProblem(argumentList);
+    EXPECT_TRUE(problem.isEmpty()) << problem.toStdString() << " in \"" 
+                                   << argumentList.join(QStringLiteral("\" \"")).toStdString() << '"';
     arguments.append(argumentList.join(QLatin1Char(' ')));
     if (m_execution == Execution::RunForReal)
         runForReal(argumentList);

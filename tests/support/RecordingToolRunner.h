@@ -36,6 +36,13 @@ public:
         return 0;
     }
 
+    // Forgets the argument lists recorded so far.
+    void forgetArguments()
+    {
+        argumentLists.clear();
+        arguments.clear();
+    }
+
     QList<QStringList> argumentLists;  // every started argument list, in order
     QStringList arguments;     // the same, each joined by blanks as the tool log shows it
     QList<Wait> waits;
