@@ -123,6 +123,9 @@ QTemporaryDir *SlicedBatchTest::media = nullptr;
 void SlicedBatchTest::checkEveryWay(const QString &settings, const QStringList &extra, int sourcesPerOutput)
 {
     const QStringList seed{"--seed", "4242"};
+    // Planned first: into the folder as the run will find it.
+    const Result plan = run(Program, QStringList{"--batch", job(settings, "whole"), "--plan"} + seed + extra);
+    ASSERT_EQ(plan.exitCode, 0) << plan.err.toStdString();
     const Result whole = run(Program, QStringList{"--batch", job(settings, "whole")} + seed + extra
                                           + QStringList{"--report", home.filePath("whole.json")});
     ASSERT_EQ(whole.exitCode, 0) << whole.err.toStdString();
@@ -144,8 +147,6 @@ void SlicedBatchTest::checkEveryWay(const QString &settings, const QStringList &
 
     // The plan names what the whole run used; so does the report of --jobs.
     const QJsonObject report = readFile(home.filePath("whole.json"));
-    const Result plan = run(Program, QStringList{"--batch", job(settings, "whole"), "--plan"} + seed + extra);
-    ASSERT_EQ(plan.exitCode, 0) << plan.err.toStdString();
     EXPECT_EQ(draws(read(plan.out)), draws(report)) << plan.out.toStdString();
     QJsonArray jobsDraws = draws(readFile(home.filePath("jobs.json")));
     for (QJsonValueRef record : jobsDraws) {
