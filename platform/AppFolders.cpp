@@ -57,6 +57,16 @@ AppFolders AppFolders::forCurrentUser(const QString &programFolder)
 #endif
 }
 
+QString AppFolders::programFolderFor(const QString &binaryFolder)
+{
+    const QString companion = QStringLiteral("CutMedia.dll");
+    if (QFileInfo::exists(withSeparator(binaryFolder) + companion))
+        return binaryFolder;
+    const QString installed =
+        QDir::cleanPath(withSeparator(binaryFolder) + QStringLiteral("../lib/zarvmulvideoeditor"));
+    return QFileInfo::exists(withSeparator(installed) + companion) ? installed : binaryFolder;
+}
+
 QString AppFolders::roomiestReadyDrive(const QList<DriveSpace> &drives)
 {
     QString root;

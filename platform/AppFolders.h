@@ -16,6 +16,12 @@ struct AppFolders {
     // the ready drive with the most free space.
     static AppFolders forCurrentUser(const QString &programFolder);
 
+    // The folder with the program's companions (CutMedia.dll, Black.dll,
+    // ZarvRebooter): the binary's own folder when they are there (the build
+    // folder, a Windows-style folder), else the installed layout's
+    // ../lib/zarvmulvideoeditor when that has them, else the binary's folder.
+    static QString programFolderFor(const QString &binaryFolder);
+
     struct DriveSpace {
         QString root;  // "C:/"
         bool ready = false;

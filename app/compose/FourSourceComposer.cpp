@@ -1,5 +1,6 @@
 #include "app/compose/FourSourceComposer.h"
 
+#include "app/compose/ClipCheck.h"
 #include "app/run/ComposeEnvironment.h"
 #include "app/compose/CutStarts.h"
 #include "app/compose/FinalComposition.h"
@@ -32,11 +33,11 @@ FourSourceComposer::FourSourceComposer(ComposeEnvironment &environment)
 OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
 {
     const RunSettings &settings = m_env.settings;
-    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart, report);
 
     const std::optional<FourSourcePlan> plan = PlanFourSources(m_env, m_usedSets, status);
     if (!plan)
-        return status.fail();
+        return FailOutput(m_env, status);
     const FourSources &sources = plan->sources;
     const QSize canvas = plan->canvas;
     const double length = plan->lengthSeconds;
@@ -50,22 +51,24 @@ OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outp
     const CutStarts starts = DrawCutStarts(sources, length, m_env.random);
     ReportFourSources(*plan, starts, report);
     QStringList soundExtraction;
-    QStringList clips;
+    QList<AskedClip> clips;
     for (int k = 0; k < 4; ++k) {
         const ChosenSource &source = sources[k];
         status.show(Normalising + QString::number(k + 1) + QStringLiteral("/4"));
         const QStringList input = MediaExtensions::inputSeek(starts.startTexts[k], source.path)
                                   + QStringList{QStringLiteral("-t"), lengthText, QStringLiteral("-i"), source.path};
-        if (k == starts.soundSource) {
-            // Re-encoded in both cut modes: a stream copy of a sound that is
-            // not MP3 cannot be written into Audio.mp3.
-            soundExtraction = input + QStringList{QStringLiteral("-y"), QStringLiteral("-q:a"), QStringLiteral("0"),
-                                                  extractedAudio};
-        }
         const QString extension = MediaExtensions::videoCutExtension(source.path);
         const QString clip = m_env.workspacePath(QString::number(k) + extension);
         QFile::remove(clip);  // a clip of an earlier output must not stand in for this one
-        clips.append(clip);
+        clips.append({clip, std::min(source.durationSeconds, length)});
+        if (k == starts.soundSource) {
+            // From the clip, not from the source: a clip starts where its
+            // cut could start (a stream copy at a key frame, an MPEG-TS file
+            // where its picture begins), and its sound must start there too.
+            // Re-encoded: a sound that is not MP3 cannot be copied into Audio.mp3.
+            soundExtraction = {QStringLiteral("-i"), clip, QStringLiteral("-y"), QStringLiteral("-q:a"),
+                               QStringLiteral("0"), extractedAudio};
+        }
         QStringList arguments = input + QStringList{QStringLiteral("-y"), QStringLiteral("-q:v"), QStringLiteral("0"),
                                                     QStringLiteral("-q:a"), QStringLiteral("0")};
         if (reEncode)
@@ -81,35 +84,29 @@ OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outp
     if (m_env.runner.waitForTool(cutStatus) == ToolRunResult::Stopped)
         return OutputResult::Stopped;
 
+    if (const std::optional<QString> reason = CheckClips(m_env.outputProber, clips))
+        return FailOutput(m_env, status, *reason);
+
     SoundTrackStep::Variant variant;
     variant.videoSoundExtraction = soundExtraction;
     const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(length, variant);
     ReportFourSourceSound(m_env, *plan, starts, FirstVideoSound::ToolsChoice, report);
-    if (sound.outcome == SoundTrackStep::Outcome::Stopped)
-        return OutputResult::Stopped;
-    if (sound.outcome == SoundTrackStep::Outcome::Failed)
-        return status.fail();
-    const bool withTrack = sound.outcome == SoundTrackStep::Outcome::Track;
+    if (const std::optional<OutputResult> ended = SoundStepEnd(m_env, status, sound))
+        return *ended;
 
     const FourUpLayout::Placement placement =
         settings.noSpace ? FourUpLayout::Placement::EdgeToEdge : FourUpLayout::Placement::Corners;
-    QStringList arguments;
-    if (withTrack)
-        arguments << QStringLiteral("-i") << sound.track;
-    for (const QString &clip : std::as_const(clips))
-        arguments << QStringLiteral("-i") << clip;
-    arguments << QStringLiteral("-filter_complex")
-              << FourUpLayout::overlayFilter(withTrack ? 1 : 0, canvas,
-                                             FourUpLayout::positions(sources, canvas, placement));
+    QStringList arguments = sound.trackInput();
+    for (const AskedClip &clip : std::as_const(clips))
+        arguments << QStringLiteral("-i") << clip.path;
     // With a track it is mapped by hand (see the same-video composer). A
     // longest video without sound leaves the output silent: the default
     // selection would take another video's sound.
-    if (withTrack)
-        arguments << QStringLiteral("-map") << QStringLiteral("0:a");
-    else if (settings.audioRule == AudioRule::LongestVideo)
-        arguments << QStringLiteral("-an");
-    arguments << QStringLiteral("-y") << QStringLiteral("-q:v") << QStringLiteral("0") << QStringLiteral("-q:a")
-              << QStringLiteral("0") << MediaExtensions::pixelFormatFor(settings.outputType) << status.outputPath();
+    arguments << QStringLiteral("-filter_complex")
+              << FourUpLayout::overlayFilter(sound.firstPictureInput(), canvas,
+                                             FourUpLayout::positions(sources, canvas, placement),
+                                             settings.outputType)
+              << sound.soundMapping() << FinalArgumentTail(settings.outputType, status.outputPath(), length);
     return RunFinalComposition(m_env, status, arguments);
 }
 

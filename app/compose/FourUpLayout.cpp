@@ -1,5 +1,7 @@
 #include "app/compose/FourUpLayout.h"
 
+#include "app/compose/MediaExtensions.h"
+
 #include <QRect>
 
 #include <algorithm>
@@ -32,12 +34,14 @@ FourUpLayout::Positions FourUpLayout::positions(const FourSources &s, QSize canv
             canvas.width() - s[3].width, canvas.height() - s[3].height};
 }
 
-QString FourUpLayout::overlayFilter(int firstInput, QSize canvas, const Positions &at)
+QString FourUpLayout::overlayFilter(int firstInput, QSize canvas, const Positions &at,
+                                   const QString &outputType)
 {
-    // H.264 takes only even frame sizes: the canvas grows by a black line
+    // Where the encoder needs even sizes the canvas grows by a black line
     // where a sum is odd; the placements stay as computed.
-    const int padWidth = canvas.width() + (canvas.width() & 1);
-    const int padHeight = canvas.height() + (canvas.height() & 1);
+    const QSize padded = MediaExtensions::encodableSize(canvas, outputType);
+    const int padWidth = padded.width();
+    const int padHeight = padded.height();
     return QStringLiteral("[%1:v]pad=%2:%3[a];[a][%4:v]overlay=%5[b];[b][%6:v]overlay=0:%7[c];"
                           "[c][%8:v]overlay=%9:%10")
         .arg(firstInput).arg(padWidth).arg(padHeight)

@@ -29,8 +29,10 @@ public:
     static QSize canvasSize(const FourSources &sources);
     static Positions positions(const FourSources &sources, QSize canvas, Placement placement);
     // The pad and overlay filter that lays out the four videos of the inputs
-    // firstInput to firstInput + 3 (in their order) on the canvas.
-    static QString overlayFilter(int firstInput, QSize canvas, const Positions &at);
+    // firstInput to firstInput + 3 (in their order) on the canvas, padded to
+    // a size the output type's encoder takes.
+    static QString overlayFilter(int firstInput, QSize canvas, const Positions &at,
+                                 const QString &outputType);
     // The picture of overlayFilter with each input copied into the canvas
     // once (xstack), for four videos of one constant frame rate that lie
     // side by side on even places; empty for any other layout.

@@ -70,9 +70,21 @@ QStringList MediaExtensions::inputSeek(const QString &startText, const QString &
     return {QStringLiteral("-ss"), startText};
 }
 
+bool MediaExtensions::needsEvenSize(const QString &extension)
+{
+    return encodesH264(extension);
+}
+
+QSize MediaExtensions::encodableSize(QSize frame, const QString &extension)
+{
+    if (!needsEvenSize(extension))
+        return frame;
+    return {frame.width() + (frame.width() & 1), frame.height() + (frame.height() & 1)};
+}
+
 QStringList MediaExtensions::evenFrameFor(const QString &extension)
 {
-    if (!encodesH264(extension))
+    if (!needsEvenSize(extension))
         return {};
     return {QStringLiteral("-vf"), QStringLiteral("pad=ceil(iw/2)*2:ceil(ih/2)*2")};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -25,9 +26,15 @@ public:
     // (folder + "/%06d.jpg"); a "%" of the folder itself is doubled, since the
     // tool reads every "%" of the pattern as the start of a number field.
     static QString jpegSeriesPattern(const QString &folder);
-    // For a plain re-encode of one source into an H.264 file: a filter that
-    // pads an odd width or height by one black column or line at the right or
-    // bottom, as H.264 in 4:2:0 takes only even sizes; nothing otherwise.
-    // (Compositions pad their canvas to an even size in their own filter.)
+    // True when the encoder of a file of this extension takes only even
+    // frame sizes: H.264 in 4:2:0. MPEG-4 (.avi), FLV and WMV take odd ones.
+    static bool needsEvenSize(const QString &extension);
+    // The frame size a file of this extension is encoded at: an odd side
+    // grows by one black column or line where the encoder needs even sizes,
+    // any other size stays as it is.
+    static QSize encodableSize(QSize frame, const QString &extension);
+    // The same rule for a re-encode of a source whose size is not known
+    // here: a filter that pads by one black column or line at the right or
+    // bottom where needed; nothing otherwise.
     static QStringList evenFrameFor(const QString &extension);
 };

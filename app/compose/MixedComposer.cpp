@@ -1,6 +1,7 @@
 #include "app/compose/MixedComposer.h"
 
 #include "app/compose/CellNumber.h"
+#include "app/compose/ClipCheck.h"
 #include "app/compose/CommonLength.h"
 #include "app/run/ComposeEnvironment.h"
 #include "app/compose/EntryPool.h"
@@ -31,21 +32,10 @@ MixedComposer::ClipKind tossCoin(RandomSource &random)
                                             : MixedComposer::ClipKind::Picture;
 }
 
-bool hasContent(const QString &path)
-{
-    const QFileInfo info(path);
-    return info.isFile() && info.size() > 0;
-}
-
 }  // namespace
 
 MixedComposer::MixedComposer(ComposeEnvironment &environment) : m_env(environment)
 {
-}
-
-OutputResult MixedComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
-{
-    return composeMixed(outputStart, outputNumber);
 }
 
 QString MixedComposer::clipPath(int k) const
@@ -54,49 +44,41 @@ QString MixedComposer::clipPath(int k) const
 }
 
 QString MixedComposer::overlayFilter(int firstInput, QSize output, const std::array<QSize, 4> &sizes,
-                                     Placement placement)
+                                     Placement placement, const QString &outputType)
 {
-    // H.264 takes only even frame sizes: an odd output grows by a black line.
-    const int width = output.width() + (output.width() & 1);
-    const int height = output.height() + (output.height() & 1);
+    const QSize padded = MediaExtensions::encodableSize(output, outputType);
     const auto input = [firstInput](int clip) { return QStringLiteral("[%1:v]").arg(firstInput + clip); };
     if (placement == Placement::Packed) {
-        return input(0) + QStringLiteral("pad=%1:%2[a];[a]").arg(width).arg(height) + input(1)
+        return input(0) + QStringLiteral("pad=%1:%2[a];[a]").arg(padded.width()).arg(padded.height()) + input(1)
                + QStringLiteral("overlay=%1[b];[b]").arg(sizes[0].width()) + input(2)
                + QStringLiteral("overlay=0:%1[c];[c]").arg(sizes[0].height()) + input(3)
                + QStringLiteral("overlay=%1:%2").arg(sizes[2].width()).arg(sizes[1].height());
     }
-    const double halfWidth = output.width() / 2.0;
-    const double halfHeight = output.height() / 2.0;
-    const auto x = [&](int clip, double offset) {
-        return int(RoundHalfEven((halfWidth - sizes[clip].width()) / 2.0 + offset));
-    };
-    const auto y = [&](int clip, double offset) {
-        return int(RoundHalfEven((halfHeight - sizes[clip].height()) / 2.0 + offset));
-    };
+    const auto at = [&](int clip) { return QuadrantPosition(clip, sizes[clip], output); };
     return input(0)
-           + QStringLiteral("pad=%1:%2:%3:%4[a];[a]").arg(width).arg(height).arg(x(0, 0)).arg(y(0, 0))
-           + input(1) + QStringLiteral("overlay=%1:%2[b];[b]").arg(x(1, halfWidth)).arg(y(1, 0)) + input(2)
-           + QStringLiteral("overlay=%1:%2[c];[c]").arg(x(2, 0)).arg(y(2, halfHeight)) + input(3)
-           + QStringLiteral("overlay=%1:%2").arg(x(3, halfWidth)).arg(y(3, halfHeight));
+           + QStringLiteral("pad=%1:%2:%3:%4[a];[a]")
+                 .arg(padded.width()).arg(padded.height()).arg(at(0).x()).arg(at(0).y())
+           + input(1) + QStringLiteral("overlay=%1:%2[b];[b]").arg(at(1).x()).arg(at(1).y()) + input(2)
+           + QStringLiteral("overlay=%1:%2[c];[c]").arg(at(2).x()).arg(at(2).y()) + input(3)
+           + QStringLiteral("overlay=%1:%2").arg(at(3).x()).arg(at(3).y());
 }
 
-OutputResult MixedComposer::composeMixed(const QDateTime &outputStart, int outputNumber)
+OutputResult MixedComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
 {
     const RunSettings &settings = m_env.settings;
-    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart, report);
     const QSize output = PictureModeOutputSize(settings);
 
     m_env.random.reseed();
     const std::optional<double> length = OutputLength(settings, m_env.random);
     const std::optional<int> pictureCount = PictureClip::picturesPerClip(settings, m_env.random);
     if (!length || *length <= 0 || !pictureCount)
-        return status.fail();
+        return FailOutput(m_env, status);
 
     status.show(QStringLiteral("状态：临时文件清理中..."));
     PictureFrames frames(m_env.workspacePath(QStringLiteral("Images")));
     if (!frames.reset())
-        return status.fail();
+        return FailOutput(m_env, status);
 
     // The top two quadrants hold one clip of each kind; each bottom one either.
     std::array<ClipKind, 4> kinds{};
@@ -120,7 +102,7 @@ OutputResult MixedComposer::composeMixed(const QDateTime &outputStart, int outpu
         if (step == StepResult::Stopped)
             return OutputResult::Stopped;
         if (step == StepResult::Failed)
-            return status.fail();
+            return FailOutput(m_env, status);
     }
 
     const auto preparing = [&status, outputNumber, &settings] {
@@ -129,10 +111,11 @@ OutputResult MixedComposer::composeMixed(const QDateTime &outputStart, int outpu
     };
     if (m_env.runner.waitForTool(preparing) == ToolRunResult::Stopped)
         return OutputResult::Stopped;
-    for (const QuadrantClip &clip : clips) {
-        if (!hasContent(clip.path))
-            return status.fail();
-    }
+    QList<AskedClip> asked;
+    for (const QuadrantClip &clip : clips)
+        asked.append({clip.path, clip.lengthSeconds});
+    if (const std::optional<QString> reason = CheckClips(m_env.outputProber, asked))
+        return FailOutput(m_env, status, *reason);
 
     // The sound of the first video clip, or of the longest one.
     const auto extraction = [this](const QString &clip) {
@@ -162,37 +145,29 @@ OutputResult MixedComposer::composeMixed(const QDateTime &outputStart, int outpu
     }
     status.show(QStringLiteral("状态：音频预处理中..."));
     const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(*length, variant);
-    if (sound.outcome == SoundTrackStep::Outcome::Stopped)
-        return OutputResult::Stopped;
-    if (sound.outcome == SoundTrackStep::Outcome::Failed)
-        return status.fail();
-    const bool withTrack = sound.outcome == SoundTrackStep::Outcome::Track;
+    if (const std::optional<OutputResult> ended = SoundStepEnd(m_env, status, sound))
+        return *ended;
 
     std::array<QSize, 4> sizes;
     for (int k = 0; k < 4; ++k) {
         const std::optional<QSize> probed =
             m_env.outputProber ? m_env.outputProber->probeFrameSize(clips[k].path) : clips[k].size;
         if (!probed || probed->isEmpty())
-            return status.fail();
+            return FailOutput(m_env, status);
         sizes[k] = *probed;
     }
 
-    QStringList arguments;
-    if (withTrack)
-        arguments << QStringLiteral("-i") << sound.track;
+    // The video clips keep their own sound: the track is mapped by hand, and
+    // a silent video asked for leaves the output silent. Cut to L: clips of
+    // 20 and 25 frames per second (and a video cut's extra frame) would
+    // otherwise run on by a frame or two.
+    QStringList arguments = sound.trackInput();
     for (const QuadrantClip &clip : clips)
         arguments << QStringLiteral("-i") << clip.path;
     arguments << QStringLiteral("-filter_complex")
-              << overlayFilter(withTrack ? 1 : 0, output, sizes,
-                               settings.noSpace ? Placement::Packed : Placement::Centred);
-    // The video clips keep their own sound: the track is mapped by hand.
-    if (withTrack)
-        arguments << QStringLiteral("-map") << QStringLiteral("0:a");
-    // Cut to L: clips of 20 and 25 frames per second (and a video cut's
-    // extra frame) would otherwise run on by a frame or two.
-    arguments << QStringLiteral("-y") << QStringLiteral("-q:v") << QStringLiteral("0")
-              << QStringLiteral("-q:a") << QStringLiteral("0") << QStringLiteral("-t") << NumberText(*length)
-              << MediaExtensions::pixelFormatFor(settings.outputType) << status.outputPath();
+              << overlayFilter(sound.firstPictureInput(), output, sizes,
+                               settings.noSpace ? Placement::Packed : Placement::Centred, settings.outputType)
+              << sound.soundMapping() << FinalArgumentTail(settings.outputType, status.outputPath(), *length);
     return RunFinalComposition(m_env, status, arguments);
 }
 
@@ -221,7 +196,7 @@ MixedComposer::StepResult MixedComposer::prepareMixedVideoClip(EntryPool &usedVi
 
         const QString clip = clipPath(k);
         QFile::remove(clip);  // a clip of an earlier output must not stand in for this one
-        clips[k - 1] = {ClipKind::Video, clip, *fitted};
+        clips[k - 1] = {ClipKind::Video, clip, *fitted, std::min(*duration, lengthSeconds)};
         QStringList arguments;
         if (*duration > lengthSeconds) {
             m_env.random.reseed();
@@ -244,7 +219,8 @@ MixedComposer::StepResult MixedComposer::prepareMixedPictureClip(int pictureCoun
                                                                  double lengthSeconds, OutputStatus &status)
 {
     const QString clip = clipPath(k);
-    clips[k - 1] = {ClipKind::Picture, clip, QuadrantCanvasSize(PictureModeOutputSize(m_env.settings))};
+    clips[k - 1] = {ClipKind::Picture, clip, QuadrantCanvasSize(PictureModeOutputSize(m_env.settings)),
+                    lengthSeconds};
     PictureClip::Texts texts;
     texts.drawing = [](int j, int n) {
         return QStringLiteral("状态：图片源随机抽取中..") + QString::number(j) + QLatin1Char('/')

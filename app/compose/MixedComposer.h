@@ -22,6 +22,7 @@ public:
         ClipKind kind = ClipKind::Video;
         QString path;
         QSize size;  // the size the step asked for
+        double lengthSeconds = 0;  // the length it asked for
     };
     using QuadrantClips = std::array<QuadrantClip, 4>;
     enum class StepResult { Done, Failed, Stopped };
@@ -29,8 +30,6 @@ public:
     explicit MixedComposer(ComposeEnvironment &environment);
 
     OutputResult compose(int outputNumber, const QDateTime &outputStart, OutputReport &report) override;
-
-    OutputResult composeMixed(const QDateTime &outputStart, int outputNumber);
 
     // Starts the cut of a random video for quadrant k and returns without
     // waiting for it. Failed when no usable video is left.
@@ -43,10 +42,11 @@ public:
 
     // The pad-and-overlay filter of four clips of the given sizes on an output
     // of the given size, from input firstInput on: packed edge to edge
-    // (ChNoSpace) or each centred in its quadrant.
+    // (ChNoSpace) or each centred in its quadrant; the canvas is the
+    // output's size as the output type's encoder takes it.
     enum class Placement { Packed, Centred };
     static QString overlayFilter(int firstInput, QSize output, const std::array<QSize, 4> &sizes,
-                                 Placement placement);
+                                 Placement placement, const QString &outputType);
 
 private:
     QString clipPath(int k) const;

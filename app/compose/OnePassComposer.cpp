@@ -20,12 +20,12 @@ OnePassComposer::OnePassComposer(ComposeEnvironment &environment)
 OutputResult OnePassComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
 {
     const RunSettings &settings = m_env.settings;
-    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart, report);
     // The draws in the order of the four-source composer, so that a seed
     // gives the same output either way.
     const std::optional<FourSourcePlan> plan = PlanFourSources(m_env, m_usedSets, status);
     if (!plan)
-        return status.fail();
+        return FailOutput(m_env, status);
     const CutStarts starts = DrawCutStarts(plan->sources, plan->lengthSeconds, m_env.random);
     ReportFourSources(*plan, starts, report);
 
@@ -35,16 +35,11 @@ OutputResult OnePassComposer::compose(int outputNumber, const QDateTime &outputS
     variant.audioCut = SoundTrackStep::AudioCut::InFinalStep;
     const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(plan->lengthSeconds, variant);
     ReportFourSourceSound(m_env, *plan, starts, FirstVideoSound::ToolsChoice, report);
-    if (sound.outcome == SoundTrackStep::Outcome::Stopped)
-        return OutputResult::Stopped;
-    if (sound.outcome == SoundTrackStep::Outcome::Failed)
-        return status.fail();
-    const bool withTrack = sound.outcome == SoundTrackStep::Outcome::Track;
-    const int firstVideo = withTrack ? 1 : 0;
+    if (const std::optional<OutputResult> ended = SoundStepEnd(m_env, status, sound))
+        return *ended;
+    const int firstVideo = sound.firstPictureInput();
 
-    QStringList arguments;
-    if (withTrack)
-        arguments << sound.input;
+    QStringList arguments = sound.trackInput();
     const QString lengthText = NumberText(plan->lengthSeconds);
     for (int k = 0; k < 4; ++k) {
         const QString &path = plan->sources[k].path;
@@ -60,8 +55,9 @@ OutputResult OnePassComposer::compose(int outputNumber, const QDateTime &outputS
     std::optional<QString> stacked;
     if (const std::optional<ConstantFrameRate> rate = commonFrameRate(plan->sources))
         stacked = FourUpLayout::stackFilter(firstVideo, plan->sources, plan->canvas, at, *rate);
-    const QString filter = stacked.value_or(FourUpLayout::overlayFilter(firstVideo, plan->canvas, at));
-    if (withTrack) {
+    const QString filter =
+        stacked.value_or(FourUpLayout::overlayFilter(firstVideo, plan->canvas, at, settings.outputType));
+    if (sound.hasTrack()) {
         arguments << QStringLiteral("-filter_complex") << filter << QStringLiteral("-map")
                   << QStringLiteral("0:a");
     } else if (settings.audioRule == AudioRule::LongestVideo) {
@@ -74,8 +70,9 @@ OutputResult OnePassComposer::compose(int outputNumber, const QDateTime &outputS
     } else {
         arguments << QStringLiteral("-filter_complex") << filter;
     }
-    arguments << QStringLiteral("-y") << QStringLiteral("-q:v") << QStringLiteral("0") << QStringLiteral("-q:a")
-              << QStringLiteral("0") << MediaExtensions::pixelFormatFor(settings.outputType) << status.outputPath();
+    // Cut to L: the stacked picture holds a source's last frame, and a
+    // sound shorter than the picture would otherwise not end it.
+    arguments << FinalArgumentTail(settings.outputType, status.outputPath(), plan->lengthSeconds);
     return RunFinalComposition(m_env, status, arguments);
 }
 

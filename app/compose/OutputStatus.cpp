@@ -3,6 +3,7 @@
 #include "app/run/ComposeEnvironment.h"
 #include "app/base/NumberText.h"
 #include "app/run/OutputPath.h"
+#include "app/run/OutputReport.h"
 #include "app/run/RunContext.h"
 
 #include <QFileInfo>
@@ -14,15 +15,17 @@ OutputStatus::OutputStatus(RunContext &context, QString outputPath, int outputNu
     : m_context(context), m_outputPath(std::move(outputPath)), m_writingPath(m_outputPath),
       m_outputNumber(outputNumber),
       m_outputCountText(std::move(outputCountText)), m_outputStart(std::move(outputStart)),
-      m_runStart(std::move(runStart))
+      m_runStart(std::move(runStart)), m_sizeText(QStringLiteral("0mb"))
 {
 }
 
 OutputStatus OutputStatus::forOutput(const ComposeEnvironment &environment, int outputNumber,
-                                     const QDateTime &outputStart)
+                                     const QDateTime &outputStart, OutputReport &report)
 {
-    return OutputStatus(environment.context, OutputPath(environment.settings, outputNumber), outputNumber,
+    OutputStatus status(environment.context, OutputPath(environment.settings, outputNumber), outputNumber,
                         environment.settings.maxText, outputStart, environment.runStartTime);
+    status.m_report = &report;
+    return status;
 }
 
 QString OutputStatus::elapsedText(qint64 seconds)
@@ -43,8 +46,9 @@ QString OutputStatus::elapsedText(const QDateTime &since, const QDateTime &now)
 QString OutputStatus::sizeText(const QString &path, const QString &previousText)
 {
     const QFileInfo info(path);
+    // Before the file exists its size is 0: a size text is always shown.
     if (!info.exists() || !info.isFile())
-        return previousText;
+        return previousText.isEmpty() ? QStringLiteral("0mb") : previousText;
     const double megabytes = double(info.size()) / 1024.0 / 1024.0;
     return NumberText(RoundHalfEven(megabytes, 3)) + QStringLiteral("mb");
 }
@@ -79,8 +83,10 @@ void OutputStatus::showDone()
     show(QStringLiteral("状态：视频生成Ok！") + m_sizeText + tailText());
 }
 
-OutputResult OutputStatus::fail()
+OutputResult OutputStatus::fail(const QString &reason)
 {
+    if (m_report && m_report->reason.isEmpty())
+        m_report->reason = reason;
     m_sizeText = sizeText(m_writingPath, m_sizeText);
     show(QStringLiteral("状态：视频生成失败！") + m_sizeText + tailText());
     return OutputResult::Failed;

@@ -7,6 +7,7 @@
 
 class RunContext;
 struct ComposeEnvironment;
+struct OutputReport;
 
 // The status texts of one output: the step texts a composer shows, the
 // elapsed times of the output and of the run, and the growing size of the
@@ -15,15 +16,16 @@ class OutputStatus {
 public:
     OutputStatus(RunContext &context, QString outputPath, int outputNumber, QString outputCountText,
                  QDateTime outputStart, QDateTime runStart);
-    // The status of output outputNumber of the run that environment serves.
+    // The status of output outputNumber of the run that environment serves;
+    // a failure's reason goes into report.
     static OutputStatus forOutput(const ComposeEnvironment &environment, int outputNumber,
-                                  const QDateTime &outputStart);
+                                  const QDateTime &outputStart, OutputReport &report);
 
     // Whole seconds as a time of day, "H:MM:SS" (65 s give 0:01:05).
     static QString elapsedText(qint64 seconds);
     static QString elapsedText(const QDateTime &since, const QDateTime &now);
     // The size of a file in megabytes to three decimals + "mb"; the previous
-    // text when the file cannot be read.
+    // text when the file cannot be read, "0mb" when there is none yet.
     static QString sizeText(const QString &path, const QString &previousText);
 
     // "耗时：" + this output's elapsed time + "；总耗时：" + the run's.
@@ -36,8 +38,9 @@ public:
     void show(const QString &text);
     // Shows "状态：视频生成Ok！" with the size and times.
     void showDone();
-    // Shows "状态：视频生成失败！" with the size and times; gives Failed.
-    OutputResult fail();
+    // Shows "状态：视频生成失败！" with the size and times and keeps the
+    // first reason given in the report; gives Failed.
+    OutputResult fail(const QString &reason = {});
 
     const QString &outputPath() const { return m_outputPath; }
     // The file whose growing size the generating and failed texts show while
@@ -55,4 +58,5 @@ private:
     QDateTime m_outputStart;
     QDateTime m_runStart;
     QString m_sizeText;
+    OutputReport *m_report = nullptr;
 };

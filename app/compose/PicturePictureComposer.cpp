@@ -1,5 +1,6 @@
 #include "app/compose/PicturePictureComposer.h"
 
+#include "app/compose/ClipCheck.h"
 #include "app/compose/CommonLength.h"
 #include "app/run/ComposeEnvironment.h"
 #include "app/compose/EntryPool.h"
@@ -24,22 +25,17 @@ PicturePictureComposer::PicturePictureComposer(ComposeEnvironment &environment, 
 
 OutputResult PicturePictureComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
 {
-    return composePicturePicture(outputStart, outputNumber);
-}
-
-OutputResult PicturePictureComposer::composePicturePicture(const QDateTime &outputStart, int outputNumber)
-{
     const RunSettings &settings = m_env.settings;
-    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart, report);
     m_env.random.reseed();
     const std::optional<double> length = OutputLength(settings, m_env.random);
     if (!length || *length <= 0)
-        return status.fail();
+        return FailOutput(m_env, status);
 
     status.show(QStringLiteral("状态：临时文件清理中..."));
     PictureFrames frames(m_env.workspacePath(QStringLiteral("Images")));
     if (!frames.reset())
-        return status.fail();
+        return FailOutput(m_env, status);
 
     status.show(QStringLiteral("状态：音频预处理中..."));
     SoundTrackStep::Variant variant;
@@ -49,14 +45,12 @@ OutputResult PicturePictureComposer::composePicturePicture(const QDateTime &outp
     // Without videos every rule but the random one plays the chosen audio.
     variant.videoRules = SoundTrackStep::VideoRules::FixedAudio;
     const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(*length, variant);
-    if (sound.outcome == SoundTrackStep::Outcome::Stopped)
-        return OutputResult::Stopped;
-    if (sound.outcome == SoundTrackStep::Outcome::Failed)
-        return status.fail();
+    if (const std::optional<OutputResult> ended = SoundStepEnd(m_env, status, sound))
+        return *ended;
 
     const std::optional<int> pictureCount = PictureClip::picturesPerClip(settings, m_env.random);
     if (!pictureCount)
-        return status.fail();
+        return FailOutput(m_env, status);
     const int framesPerPicture = PictureClip::framesPerPicture(*length, *pictureCount);
 
     const QSize output = PictureModeOutputSize(settings);
@@ -93,7 +87,7 @@ OutputResult PicturePictureComposer::composePicturePicture(const QDateTime &outp
             return OutputResult::Stopped;
         case PictureClip::Outcome::NoPicture:
         case PictureClip::Outcome::Failed:
-            return status.fail();
+            return FailOutput(m_env, status);
         }
         if (m_clips == Clips::OneForAll) {
             clips = QStringList{made, made, made, made};
@@ -103,19 +97,22 @@ OutputResult PicturePictureComposer::composePicturePicture(const QDateTime &outp
             m_env.workspacePath(QString::number(k) + QLatin1Char('.') + settings.outputType);
         QFile::remove(quadrantClip);
         if (!QFile::copy(made, quadrantClip))
-            return status.fail();
+            return FailOutput(m_env, status);
         clips.append(quadrantClip);
     }
 
-    const bool withTrack = sound.outcome == SoundTrackStep::Outcome::Track;
-    QStringList arguments;
-    if (withTrack)
-        arguments << QStringLiteral("-i") << sound.track;
+    QList<AskedClip> asked;
+    for (const QString &path : std::as_const(clips))
+        asked.append({path, *length});
+    if (const std::optional<QString> reason = CheckClips(m_env.outputProber, asked))
+        return FailOutput(m_env, status, *reason);
+
+    // Cut to L as the mixed mode is: the clips' 20 frames a second would
+    // otherwise run on by a frame or two in some containers.
+    QStringList arguments = sound.trackInput();
     for (const QString &path : std::as_const(clips))
         arguments << QStringLiteral("-i") << path;
-    arguments << QStringLiteral("-filter_complex") << DoubledFourUpFilter(withTrack ? 1 : 0)
-              << QStringLiteral("-y") << QStringLiteral("-q:v") << QStringLiteral("0")
-              << QStringLiteral("-q:a") << QStringLiteral("0")
-              << MediaExtensions::pixelFormatFor(settings.outputType) << status.outputPath();
+    arguments << QStringLiteral("-filter_complex") << DoubledFourUpFilter(sound.firstPictureInput())
+              << FinalArgumentTail(settings.outputType, status.outputPath(), *length);
     return RunFinalComposition(m_env, status, arguments);
 }

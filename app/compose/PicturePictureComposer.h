@@ -16,8 +16,6 @@ public:
 
     OutputResult compose(int outputNumber, const QDateTime &outputStart, OutputReport &report) override;
 
-    OutputResult composePicturePicture(const QDateTime &outputStart, int outputNumber);
-
 private:
     ComposeEnvironment &m_env;
     Clips m_clips;

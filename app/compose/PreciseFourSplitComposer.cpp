@@ -9,6 +9,7 @@
 #include "app/compose/ImageLibrary.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
+#include "app/compose/QuadrantFit.h"
 #include "app/run/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
 #include "app/base/NumberText.h"
@@ -63,7 +64,8 @@ PreciseFourSplitComposer::frameRange(double durationSeconds, double lengthSecond
 {
     if (durationSeconds <= lengthSeconds)
         return {1, int(RoundHalfEven(durationSeconds * FramesPerSecond + 1))};
-    const int current = int(RoundHalfEven(startSeconds * FramesPerSecond));
+    // Frame k of the series shows the time (k - 1) / 25.
+    const int current = int(RoundHalfEven(startSeconds * FramesPerSecond)) + 1;
     return {current, int(RoundHalfEven(current + FramesPerSecond * lengthSeconds))};
 }
 
@@ -78,16 +80,6 @@ QSize PreciseFourSplitComposer::fittedSize(QSize frame, QSize canvas)
         return std::clamp(int(RoundHalfEven(length * scale)), 1, std::max(limit, 1));
     };
     return {side(frame.width(), quarter.width()), side(frame.height(), quarter.height())};
-}
-
-QPoint PreciseFourSplitComposer::framePosition(int quadrant, QSize frame, QSize canvas)
-{
-    const double halfWidth = canvas.width() / 2.0;
-    const double halfHeight = canvas.height() / 2.0;
-    const double left = (quadrant % 2 == 1) ? halfWidth : 0;
-    const double top = (quadrant >= 2) ? halfHeight : 0;
-    return {int(RoundHalfEven(left + (halfWidth - frame.width()) / 2)),
-            int(RoundHalfEven(top + (halfHeight - frame.height()) / 2))};
 }
 
 QString PreciseFourSplitComposer::totalText(int span)
@@ -125,8 +117,7 @@ QImage PreciseFourSplitComposer::blankCanvas(QSize canvas)
     QFile::remove(black);
     QFile::copy(m_env.programFolder + QDir::separator() + QStringLiteral("Black.dll"), black);
     ImageLibrary::zoomPic(black, black, canvas.width(), canvas.height());
-    QImage blank = ImageLibrary::newCanvas(
-        {canvas.width() + (canvas.width() & 1), canvas.height() + (canvas.height() & 1)});
+    QImage blank = ImageLibrary::newCanvas(MediaExtensions::encodableSize(canvas, m_env.settings.outputType));
     // A missing or unreadable Black.dll leaves the canvas black all the same.
     const QImage loaded = ImageLibrary::load(black);
     ImageLibrary::paint(blank, loaded, QRect(QPoint(0, 0), loaded.size()));
@@ -157,10 +148,12 @@ void PreciseFourSplitComposer::startExtractions(Quadrants &quadrants, const Four
             frameRange(source.durationSeconds, plan.lengthSeconds, LeadingNumber(starts.startTexts[k]));
         quadrant.sound = folder + QDir::separator() + number(k + 1) + QStringLiteral(".wav");
         const QString frameFolder = folder + QDir::separator() + QStringLiteral("Images") + number(k + 1);
+        // A rate filter, not the "-r 25" output option: that one picks the
+        // frames of other rates late. Frame 1 is the picture at time 0.
         const ToolRun frameRun = runner.startTool(
             {QStringLiteral("-i"), source.path, QStringLiteral("-f"), QStringLiteral("image2"),
-             QStringLiteral("-y"), QStringLiteral("-q:v"), QStringLiteral("0"), QStringLiteral("-r"),
-             QStringLiteral("25"), MediaExtensions::jpegSeriesPattern(frameFolder)});
+             QStringLiteral("-y"), QStringLiteral("-q:v"), QStringLiteral("0"), QStringLiteral("-vf"),
+             QStringLiteral("fps=25:start_time=0"), MediaExtensions::jpegSeriesPattern(frameFolder)});
         quadrant.soundRun = runner.startTool(
             {QStringLiteral("-i"), source.path, QStringLiteral("-y"), QStringLiteral("-q:a"),
              QStringLiteral("0"), QStringLiteral("-f"), QStringLiteral("wav"), QStringLiteral("-ar"),
@@ -194,7 +187,7 @@ OutputResult PreciseFourSplitComposer::measureFrames(Quadrants &quadrants, QSize
         if (size.isEmpty())
             return OutputResult::Failed;
         quadrant.frameSize = fittedSize(size, canvas);
-        quadrant.position = framePosition(k, quadrant.frameSize, canvas);
+        quadrant.position = QuadrantPosition(k, quadrant.frameSize, canvas);
     }
     return OutputResult::Done;
 }
@@ -252,17 +245,17 @@ OutputResult PreciseFourSplitComposer::paintFrames(Quadrants &quadrants, const Q
 
 OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
 {
-    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart, report);
 
     // The steps shared with the four-source composer: draw, order, canvas, length.
     const std::optional<FourSourcePlan> plan = PlanFourSources(m_env, m_usedSets, status);
     if (!plan || plan->canvas.width() < 2 || plan->canvas.height() < 2)
-        return status.fail();
+        return FailOutput(m_env, status);
 
     status.show(QStringLiteral("状态：临时文件清理中..."));
     const QString folder = makeWorkFolder();
     if (folder.isEmpty())
-        return status.fail();
+        return FailOutput(m_env, status);
     const QImage blank = blankCanvas(plan->canvas);
 
     // Eight extractions at once, the frames and the sound of every source;
@@ -276,7 +269,7 @@ OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime
     if (result == OutputResult::Done)
         result = paintFrames(quadrants, blank, outputFrames, status);
     if (result != OutputResult::Done)
-        return result == OutputResult::Failed ? status.fail() : result;
+        return result == OutputResult::Failed ? FailOutput(m_env, status) : result;
 
     // The sound track, cut from a source's WAV once every WAV is written.
     ToolRunner &runner = m_env.runner;
@@ -298,12 +291,10 @@ OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime
     variant.preparation = SoundTrackStep::Variant::Preparation::ExtractedAgain;
     const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(plan->lengthSeconds, variant);
     ReportFourSourceSound(m_env, *plan, starts, FirstVideoSound::LikeLongest, report);
-    if (sound.outcome == SoundTrackStep::Outcome::Stopped)
-        return OutputResult::Stopped;
-    if (sound.outcome == SoundTrackStep::Outcome::Failed)
-        return status.fail();
+    if (const std::optional<OutputResult> ended = SoundStepEnd(m_env, status, sound))
+        return *ended;
 
-    return RunJpegSeriesComposition(m_env, status, sound, outputFrames, 25);
+    return RunJpegSeriesComposition(m_env, status, sound, outputFrames, FramesPerSecond, plan->lengthSeconds);
 }
 
 bool PreciseFourSplitComposer::plan(int outputNumber, OutputReport &report)

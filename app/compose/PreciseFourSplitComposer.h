@@ -40,14 +40,12 @@ public:
     bool plan(int outputNumber, OutputReport &report) override;
 
     // A source not longer than the output runs from frame 1 to its duration
-    // x 25 + 1; a longer one from its start offset x 25 for the output's length.
+    // x 25 + 1; a longer one from the frame of its start offset for the
+    // output's length.
     static FrameRange frameRange(double durationSeconds, double lengthSeconds, double startSeconds);
     // The size a frame is painted at: its own when it fits its quarter,
     // otherwise scaled down into the quarter with its aspect kept.
     static QSize fittedSize(QSize frame, QSize canvas);
-    // The top left corner of quadrant (0 to 3: top left, top right, bottom
-    // left, bottom right) that centres a frame of this size in its quarter.
-    static QPoint framePosition(int quadrant, QSize frame, QSize canvas);
     // The expected number of output frames as the status text shows it.
     static QString totalText(int span);
 

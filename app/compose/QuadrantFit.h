@@ -2,6 +2,7 @@
 
 #include <QPoint>
 #include <QSize>
+#include <QSizeF>
 
 #include <optional>
 
@@ -19,14 +20,22 @@ QSize PictureModeOutputSize(const RunSettings &settings);
 // The canvas of one quadrant: W/2 x H/2, each rounded.
 QSize QuadrantCanvasSize(QSize output);
 
-// A source of the given size at full quadrant width, or at full quadrant
-// height when it would be taller than the quadrant. Empty for a source with a
-// side of 0 (nothing to fit; the caller skips it). No side ends below 1.
+// A source of the given size at the full width of a box, or at its full
+// height when it would be taller than the box, each side rounded. Empty for
+// a source with a side of 0 (nothing to fit; the caller skips it). No side
+// ends below 1.
+std::optional<QSize> FitInto(QSize source, QSizeF box);
+
+// FitInto one quadrant (W/2 x H/2, not rounded) of the output.
 std::optional<QSize> FitIntoQuadrant(QSize source, QSize output);
 
 // The same, then each odd side less one pixel (and no side below 2), as the
 // encoder of the cut clips needs.
 std::optional<QSize> FitIntoQuadrantEven(QSize source, QSize output);
+
+// Where a fitted size stands centred in quadrant 0 to 3 (top left, top
+// right, bottom left, bottom right) of the output, each coordinate rounded.
+QPoint QuadrantPosition(int quadrant, QSize fitted, QSize output);
 
 // Where a fitted size stands centred in its quadrant, relative to the
 // quadrant's top left corner.

@@ -17,7 +17,7 @@ SameVideoComposer::SameVideoComposer(ComposeEnvironment &environment) : m_env(en
 OutputResult SameVideoComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
 {
     const RunSettings &settings = m_env.settings;
-    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart, report);
     m_env.random.reseed();
     const int entry = outputNumber;
     m_env.context.showVideoEntry(entry);
@@ -27,37 +27,28 @@ OutputResult SameVideoComposer::compose(int outputNumber, const QDateTime &outpu
     if (source.isEmpty() || !QFileInfo(source).isFile())
         return OutputResult::Skipped;
 
-    QString track;
+    SoundTrackStep::Result sound;  // no track: the video's own sound plays
     if (settings.audioRule != AudioRule::FirstVideo && settings.audioRule != AudioRule::LongestVideo) {
         const std::optional<double> videoSeconds = CellNumber(m_env.videos.cell(entry, SourceTable::Duration));
         if (!videoSeconds)
-            return status.fail();
+            return FailOutput(m_env, status);
         SoundTrackStep::Variant variant;
         variant.cutCodec = {QStringLiteral("-acodec"), QStringLiteral("copy")};
         variant.fillUpVideo = source;
-        const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(*videoSeconds, variant);
+        sound = SoundTrackStep(m_env, status).prepare(*videoSeconds, variant);
         report.soundPath = settings.fixedAudioText;  // a random pick's too
-        if (sound.outcome == SoundTrackStep::Outcome::Stopped)
-            return OutputResult::Stopped;
-        if (sound.outcome == SoundTrackStep::Outcome::Failed)
-            return status.fail();
-        track = sound.track;
+        if (const std::optional<OutputResult> ended = SoundStepEnd(m_env, status, sound))
+            return *ended;
     }
 
     // Without a track the four inputs are the same file, so its own sound plays.
-    QStringList arguments;
-    if (!track.isEmpty())
-        arguments << QStringLiteral("-i") << track;
+    QStringList arguments = sound.trackInput();
     for (int i = 0; i < 4; ++i)
         arguments << QStringLiteral("-i") << source;
-    const int first = track.isEmpty() ? 0 : 1;
-    arguments << QStringLiteral("-filter_complex") << DoubledFourUpFilter(first);
     // The track is mapped by hand, or the default selection could prefer
     // the video's own sound; the filter's unlabeled output is still mapped.
-    if (!track.isEmpty())
-        arguments << QStringLiteral("-map") << QStringLiteral("0:a");
-    arguments << QStringLiteral("-y") << QStringLiteral("-q:v") << QStringLiteral("0") << QStringLiteral("-q:a")
-              << QStringLiteral("0") << MediaExtensions::pixelFormatFor(settings.outputType) << status.outputPath();
+    arguments << QStringLiteral("-filter_complex") << DoubledFourUpFilter(sound.firstPictureInput())
+              << sound.soundMapping() << FinalArgumentTail(settings.outputType, status.outputPath());
     return RunFinalComposition(m_env, status, arguments);
 }
 

@@ -38,6 +38,15 @@ bool hasContent(const QString &path)
 
 }  // namespace
 
+QStringList SoundTrackStep::Result::soundMapping() const
+{
+    if (outcome == Outcome::Track)
+        return {QStringLiteral("-map"), QStringLiteral("0:a")};
+    if (outcome == Outcome::Silent)
+        return {QStringLiteral("-an")};
+    return {};
+}
+
 SoundTrackStep::SoundTrackStep(ComposeEnvironment &environment, OutputStatus &status)
     : m_env(environment), m_status(status)
 {
@@ -158,9 +167,10 @@ SoundTrackStep::Result SoundTrackStep::fillUp(double audioSeconds, const QString
     const auto status = [this] { return AudioPreparing + QStringLiteral("；") + m_status.timesText(); };
     if (m_env.runner.waitForTool(status) == ToolRunResult::Stopped)
         return {Outcome::Stopped, {}, {}};
-    // A list that cannot be written leaves M.mp3 missing; the audio then
-    // plays as it is.
-    WriteConcatList(list, {head, rest});
+    // A list that cannot be written (or a path it refuses) fails the
+    // output: an older list there must not be joined instead.
+    if (!WriteConcatList(list, {head, rest}))
+        return {Outcome::Failed, {}, {}};
     const QStringList join{QStringLiteral("-f"), QStringLiteral("concat"), QStringLiteral("-safe"),
                            QStringLiteral("0"),  QStringLiteral("-i"),     list,
                            QStringLiteral("-y"), QStringLiteral("-q:a"),   QStringLiteral("0"),
@@ -228,8 +238,8 @@ SoundTrackStep::Result SoundTrackStep::extractVideoSound(const QStringList &extr
         == ToolRunResult::Stopped)
         return {Outcome::Stopped, {}, {}};
     // A silent source gives no sound to extract: the output is then made
-    // without a track (silent as that video) rather than failing.
+    // silent as that video rather than failing.
     if (!hasContent(extracted))
-        return {Outcome::NoTrack, {}, {}};
+        return {Outcome::Silent, {}, {}};
     return trackResult(extracted);
 }

@@ -48,13 +48,26 @@ public:
         enum class Preparation { AsExtracted, ExtractedAgain };
         Preparation preparation = Preparation::AsExtracted;
     };
-    enum class Outcome { Track, NoTrack, Failed, Stopped };
+    // Track: a file plays as the output's sound. NoTrack: the rule asks for
+    // none, the inputs' own sound plays. Silent: the video whose sound was
+    // asked for has none, so the output has none either.
+    enum class Outcome { Track, NoTrack, Silent, Failed, Stopped };
     struct Result {
         Outcome outcome = Outcome::NoTrack;
         QString track;  // the file to map as the output's sound (Outcome::Track)
         // The arguments that read the track in the final step: "-i" and the
         // track, after the seek and length of the cut with AudioCut::InFinalStep.
         QStringList input;
+
+        bool hasTrack() const { return outcome == Outcome::Track; }
+        // The track's input of the final step; nothing without a track.
+        QStringList trackInput() const { return hasTrack() ? input : QStringList(); }
+        // The index of the first picture input of the final step.
+        int firstPictureInput() const { return hasTrack() ? 1 : 0; }
+        // For a final step whose picture comes from a filter: the track
+        // mapped (the inputs' own sound would otherwise be preferred), no
+        // sound for a silent one, or the tool's own pick without a track.
+        QStringList soundMapping() const;
     };
 
     SoundTrackStep(ComposeEnvironment &environment, OutputStatus &status);

@@ -2,9 +2,12 @@
 
 #include "app/run/ComposeEnvironment.h"
 #include "app/compose/FinalComposition.h"
+#include "app/compose/FrameSeries.h"
 #include "app/compose/ImageLibrary.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
+#include "app/compose/PictureFrames.h"
+#include "app/compose/QuadrantFit.h"
 #include "app/run/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
 #include "app/compose/SourceDraw.h"
@@ -18,16 +21,10 @@
 #include <QSet>
 
 #include <algorithm>
-#include <filesystem>
 
 namespace {
 
 const QString MakingSlides = QStringLiteral("状态：幻灯片帧制作中...");
-
-QString sixDigits(int number)
-{
-    return QStringLiteral("%1").arg(number, 6, 10, QLatin1Char('0'));
-}
 
 // Empties a folder of this run's workspace, so that no file of an earlier
 // output stands in for one that a failed step did not write. Only an absolute
@@ -46,21 +43,12 @@ bool hasPixels(const QString &framePath)
     return size.isValid() && !size.isEmpty();
 }
 
-// Another name for the same frame: a hard link where the file system allows,
-// else a copy.
-bool duplicateFile(const QString &from, const QString &to)
-{
-    QFile::remove(to);
-    std::error_code error;
-    std::filesystem::create_hard_link(std::filesystem::path(from.toStdString()),
-                                      std::filesystem::path(to.toStdString()), error);
-    return !error || QFile::copy(from, to);
-}
-
 }  // namespace
 
 // What one output has grabbed and written so far.
 struct VideoSlideShowComposer::Slides {
+    explicit Slides(const QString &frameFolder) : frames(frameFolder) {}
+    PictureFrames frames;      // the output frames written so far
     int outputNumber = 0;
     int videoCount = 0;        // n
     int framesPerVideo = 0;    // m
@@ -69,8 +57,6 @@ struct VideoSlideShowComposer::Slides {
     QStringList grabbed;             // four-frame slides: every grab in order
     QVector<QStringList> perVideo;   // one video after another: the grabs of each
     QList<SourceUse> grabs;          // every grab's video and offset, in order
-    int nextFrame = 1;               // number of the next output frame
-    QString lastFrame;               // the last output frame written
 };
 
 VideoSlideShowComposer::VideoSlideShowComposer(ComposeEnvironment &environment)
@@ -122,31 +108,6 @@ int VideoSlideShowComposer::pickIndex(int count, RandomSource &random)
     return std::clamp(int(random.next() * count), 0, std::max(count - 1, 0));
 }
 
-QSize VideoSlideShowComposer::fitInto(QSize frame, QSize box)
-{
-    if (frame.isEmpty() || box.isEmpty())
-        return {};
-    const double aspect = double(frame.width()) / frame.height();
-    int width = box.width();
-    int height = int(RoundHalfEven(width / aspect));
-    if (height > box.height()) {
-        height = box.height();
-        width = int(RoundHalfEven(height * aspect));
-    }
-    return {std::max(width, 1), std::max(height, 1)};
-}
-
-QVector<QPoint> VideoSlideShowComposer::quarterPositions(QSize canvas, QSize frame)
-{
-    const double halfWidth = canvas.width() / 2.0;
-    const double halfHeight = canvas.height() / 2.0;
-    const int left = int(RoundHalfEven((halfWidth - frame.width()) / 2));
-    const int top = int(RoundHalfEven((halfHeight - frame.height()) / 2));
-    const int right = int(RoundHalfEven(halfWidth + (halfWidth - frame.width()) / 2));
-    const int bottom = int(RoundHalfEven(halfHeight + (halfHeight - frame.height()) / 2));
-    return {{left, top}, {right, top}, {left, bottom}, {right, bottom}};
-}
-
 QPoint VideoSlideShowComposer::centred(QSize canvas, QSize frame)
 {
     return {int(RoundHalfEven((canvas.width() - frame.width()) / 2.0)),
@@ -158,11 +119,11 @@ QPoint VideoSlideShowComposer::centred(QSize canvas, QSize frame)
 OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
 {
     const RunSettings &settings = m_env.settings;
-    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart);
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart, report);
     m_status = &status;
     m_env.random.reseed();
 
-    Slides slides;
+    Slides slides(m_frameFolder);
     slides.outputNumber = outputNumber;
     slides.videoCount = settings.videoDrawCount;
     slides.framesPerVideo = int(RoundHalfEven(
@@ -172,7 +133,8 @@ OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &
         || slides.slideSeconds <= 0)
         return status.fail();
     emptyFolder(m_grabFolder);
-    emptyFolder(m_frameFolder);
+    if (!slides.frames.reset())
+        return status.fail();
 
     const std::optional<DrawnSources> drawn =
         DrawDistinctSources(m_env.videos, slides.videoCount, m_env.random, m_env.context, m_usedSets);
@@ -205,18 +167,16 @@ OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &
     SoundTrackStep soundTrack(m_env, status);
     const SoundTrackStep::Result sound = soundTrack.prepare(lengthSeconds, variant);
     report.soundPath = soundTrack.soundUsed(variant);
-    if (sound.outcome == SoundTrackStep::Outcome::Stopped)
-        return OutputResult::Stopped;
-    if (sound.outcome == SoundTrackStep::Outcome::Failed)
-        return status.fail();
+    if (const std::optional<OutputResult> ended = SoundStepEnd(m_env, status, sound))
+        return *ended;
 
-    // H.264 takes only even frame sizes: an odd side grows by a black line.
     QStringList evenFrame;
-    if (MediaExtensions::encodesH264(settings.outputType) && ((m_canvas.width() | m_canvas.height()) & 1))
+    const QSize encoded = MediaExtensions::encodableSize(m_canvas, settings.outputType);
+    if (encoded != m_canvas)
         evenFrame << QStringLiteral("-vf")
-                  << QStringLiteral("pad=%1:%2").arg(m_canvas.width() + (m_canvas.width() & 1))
-                         .arg(m_canvas.height() + (m_canvas.height() & 1));
-    return RunJpegSeriesComposition(m_env, status, sound, m_frameFolder, FramesPerSecond, evenFrame);
+                  << QStringLiteral("pad=%1:%2").arg(encoded.width()).arg(encoded.height());
+    return RunJpegSeriesComposition(m_env, status, sound, m_frameFolder, FramesPerSecond, lengthSeconds,
+                                    evenFrame);
 }
 
 SoundTrackStep::Variant VideoSlideShowComposer::soundVariant(const DrawnSources &drawn,
@@ -245,10 +205,13 @@ QStringList VideoSlideShowComposer::grabArguments(const QString &offset, const Q
     // instead of decoding the video from its start. One frame, not 0.001 s:
     // the tool drops a first frame that lies more than half a frame of 25
     // fps after the offset, which in a 24 or 15 fps video is often the case.
+    // "-update 1": the file is written under exactly its name, which the
+    // image-sequence writer would otherwise read as a pattern ("%d" in a
+    // folder name).
     return MediaExtensions::inputSeek(offset, video)
            + QStringList{QStringLiteral("-i"), video, QStringLiteral("-y"), QStringLiteral("-frames:v"),
                          QStringLiteral("1"), QStringLiteral("-q:v"), QStringLiteral("0"), QStringLiteral("-f"),
-                         QStringLiteral("image2"), frame};
+                         QStringLiteral("image2"), QStringLiteral("-update"), QStringLiteral("1"), frame};
 }
 
 bool VideoSlideShowComposer::grabFrames(int video, const QString &path, double durationSeconds,
@@ -263,7 +226,7 @@ bool VideoSlideShowComposer::grabFrames(int video, const QString &path, double d
         const QString offset = offsets.at(k - 1);
         slides.grabs.append({path, offset.toDouble()});
         const QString frame = folder + QDir::separator()
-                              + sixDigits(perVideo ? k : ++slides.grabCounter) + QStringLiteral(".jpg");
+                              + FrameSeries::frameFileName(perVideo ? k : ++slides.grabCounter);
         const QStringList arguments = grabArguments(offset, path, frame);
         const QString status = QStringLiteral("状态：视频源随机帧抽取中...") + QString::number(k)
                                + QLatin1Char('/') + QString::number(slides.framesPerVideo)
@@ -304,23 +267,22 @@ OutputResult VideoSlideShowComposer::paintFourFrameSlides(Slides &slides)
                 if (frame.isNull())
                     usable.removeAll(path);
             }
-            const QSize size = fitInto(frame.size(), quarter);
-            if (!size.isEmpty())
-                ImageLibrary::paint(slide, ImageLibrary::stretched(frame, size),
-                                    QRect(quarterPositions(m_canvas, size).at(q), size));
+            if (const std::optional<QSize> size = FitInto(frame.size(), quarter))
+                ImageLibrary::paint(slide, ImageLibrary::stretched(frame, *size),
+                                    QRect(QuadrantPosition(q, *size, m_canvas), *size));
         }
         if (usable.isEmpty())
             break;
         if (!writeSlide(slide, std::max(1, int(framesPerSlide)), slides))
             return m_status->fail();
-        m_status->show(MakingSlides + QString::number(slides.nextFrame - 1) + QLatin1Char('/') + frameTotal
+        m_status->show(MakingSlides + QString::number(slides.frames.frameCount()) + QLatin1Char('/') + frameTotal
                        + slideStatusTail());
     }
     // No frame at all could be grabbed: there is nothing to show.
-    if (slides.lastFrame.isEmpty())
+    if (slides.frames.frameCount() == 0)
         return m_status->fail();
     const double lengthSeconds = slides.videoCount * slides.slideSeconds / 4;
-    if (!repeatLastFrame(int(RoundHalfEven(lengthSeconds * FramesPerSecond)) - (slides.nextFrame - 1),
+    if (!repeatLastFrame(int(RoundHalfEven(lengthSeconds * FramesPerSecond)) - (slides.frames.frameCount()),
                          slides))
         return m_status->fail();
     return OutputResult::Done;
@@ -358,11 +320,11 @@ OutputResult VideoSlideShowComposer::paintVideoAfterVideo(Slides &slides)
                            + m_env.settings.maxText);
         }
     }
-    if (slides.lastFrame.isEmpty())
+    if (slides.frames.frameCount() == 0)
         return m_status->fail();
     // The series lasts n x P seconds.
     const int total = int(RoundHalfEven(slides.videoCount * slides.slideSeconds * FramesPerSecond));
-    if (!repeatLastFrame(total - (slides.nextFrame - 1), slides))
+    if (!repeatLastFrame(total - (slides.frames.frameCount()), slides))
         return m_status->fail();
     return OutputResult::Done;
 }
@@ -371,16 +333,16 @@ bool VideoSlideShowComposer::paintFrame(const QString &framePath, bool fourQuart
 {
     const QImage frame = ImageLibrary::load(framePath);
     const QSize box = fourQuarters ? QSize(m_canvas.width() / 2, m_canvas.height() / 2) : m_canvas;
-    const QSize size = fitInto(frame.size(), box);
-    if (size.isEmpty())
+    const std::optional<QSize> size = FitInto(frame.size(), box);
+    if (!size)
         return false;
-    const QImage fitted = ImageLibrary::stretched(frame, size);
+    const QImage fitted = ImageLibrary::stretched(frame, *size);
     QImage &slide = canvas();
     slide = m_blank;
-    const QVector<QPoint> at = fourQuarters ? quarterPositions(m_canvas, size)
-                                            : QVector<QPoint>{centred(m_canvas, size)};
-    for (const QPoint &point : at)
-        ImageLibrary::paint(slide, fitted, QRect(point, size));
+    if (!fourQuarters)
+        return ImageLibrary::paint(slide, fitted, QRect(centred(m_canvas, *size), *size));
+    for (int q = 0; q < 4; ++q)
+        ImageLibrary::paint(slide, fitted, QRect(QuadrantPosition(q, *size, m_canvas), *size));
     return true;
 }
 
@@ -391,27 +353,20 @@ QImage &VideoSlideShowComposer::canvas()
 
 bool VideoSlideShowComposer::writeSlide(const QImage &slide, int frames, Slides &slides)
 {
-    const QString path = m_frameFolder + QDir::separator() + sixDigits(slides.nextFrame) + QStringLiteral(".jpg");
-    if (!ImageLibrary::saveJpeg(slide, path, 90))
-        return false;
-    ++slides.nextFrame;
-    slides.lastFrame = path;
-    return repeatLastFrame(frames - 1, slides);
+    // Saved under a name of its own and removed first: the frames of the
+    // slide before are links to the same file and must keep their picture.
+    const QString saved = m_env.workspacePath(QStringLiteral("Slide.jpg"));
+    QFile::remove(saved);
+    return ImageLibrary::saveJpeg(slide, saved, 90) && slides.frames.append(saved, frames);
 }
 
 bool VideoSlideShowComposer::repeatLastFrame(int frames, Slides &slides)
 {
     if (frames <= 0)
         return true;
-    if (slides.lastFrame.isEmpty())
+    if (slides.frames.frameCount() == 0)
         return false;
-    for (int r = 0; r < frames; ++r) {
-        const QString path = m_frameFolder + QDir::separator() + sixDigits(slides.nextFrame) + QStringLiteral(".jpg");
-        if (!duplicateFile(slides.lastFrame, path))
-            return false;
-        ++slides.nextFrame;
-    }
-    return true;
+    return slides.frames.append(slides.frames.framePath(slides.frames.frameCount()), frames);
 }
 
 QString VideoSlideShowComposer::slideStatusTail() const

@@ -45,12 +45,6 @@ public:
     static QStringList grabArguments(const QString &offset, const QString &video, const QString &frame);
     // An index in [0, count) where every entry has the same odds.
     static int pickIndex(int count, RandomSource &random);
-    // The size of a frame fitted into a box with its aspect kept; empty for
-    // a frame without pixels.
-    static QSize fitInto(QSize frame, QSize box);
-    // Where a fitted frame goes in the four quarters of the canvas: top left,
-    // top right, bottom left, bottom right, each centred in its quarter.
-    static QVector<QPoint> quarterPositions(QSize canvas, QSize frame);
     // Where a frame fitted into the whole canvas goes: centred.
     static QPoint centred(QSize canvas, QSize frame);
 

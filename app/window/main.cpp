@@ -1,26 +1,27 @@
 #include "app/library/MediaInfoProber.h"
 #include "app/library/MediaProber.h"
-#include "app/run/RunReport.h"
-#include "app/run/SystemRandom.h"
-#include "app/update/UpdateServer.h"
 #include "app/window/BatchDialogs.h"
 #include "app/window/BatchJob.h"
 #include "app/window/FFmain.h"
 #include "app/window/MainControls.h"
 #include "app/window/ParallelBatch.h"
+#include "app/window/RunDriver.h"
 #include "app/window/QtChineseTranslation.h"
 #include "app/window/QtDialogService.h"
-#include "app/window/RunDriver.h"
 #include "app/window/TerminalProgress.h"
-#include "platform/AppFolders.h"
 #include "platform/ErrorTerminal.h"
+#include "app/run/RunReport.h"
+#include "app/run/SystemRandom.h"
+#include "app/update/UpdateServer.h"
+#include "platform/AppFolders.h"
+#include "platform/StopSignals.h"
 #include "platform/Utf8Locale.h"
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLineEdit>
 #include <QTextStream>
-#include <QTimer>
 
 #include <cmath>
 #include <csignal>
@@ -51,12 +52,19 @@ int runProbe(const QStringList &files)
     return status;
 }
 
-volatile std::sig_atomic_t interruptReceived = 0;
+// The batch mode's own options after the job file.
+struct BatchArguments {
+    bool checkOnly = false;
+    std::optional<quint64> seed;
+    bool onePass = false;
+    std::optional<OutputRange> outputs;  // --outputs A-B
+    int jobs = 1;                        // --jobs N
+    bool plan = false;                   // --plan
+    QString reportPath;                  // --report FILE
+};
 
-void onInterrupt(int)
-{
-    interruptReceived = 1;
-}
+// More child processes than this would only wait for one another.
+constexpr int MostJobs = 256;
 
 // A seed for a run that was given none: 64 bits from two draws.
 quint64 DrawSeed(RandomSource &random)
@@ -83,20 +91,6 @@ bool reportWritable(const QString &path, QString *error)
     }
     return true;
 }
-
-// The batch mode's own options after the job file.
-struct BatchArguments {
-    bool checkOnly = false;
-    std::optional<quint64> seed;
-    bool onePass = false;
-    std::optional<OutputRange> outputs;  // --outputs A-B
-    int jobs = 1;                        // --jobs N
-    bool plan = false;                   // --plan
-    QString reportPath;                  // --report FILE
-};
-
-// More child processes than this would only wait for one another.
-constexpr int MostJobs = 256;
 
 // Reads --check, --seed N and --one-pass; false with a message on anything else.
 bool readBatchArguments(const QStringList &arguments, BatchArguments *batch, QString *error)
@@ -138,6 +132,13 @@ bool readBatchArguments(const QStringList &arguments, BatchArguments *batch, QSt
     return true;
 }
 
+// An installed program (its companions under ../lib) is updated by the package
+// manager that installed it, never by itself: no version check, no update.
+QUrl updateUrlFor(const AppFolders &folders)
+{
+    return folders.programFolder == QCoreApplication::applicationDirPath() ? UpdateServer::baseUrl() : QUrl();
+}
+
 // --batch JOB [--check] [--seed N] [--one-pass]: the same window, never
 // shown, driven by a job file.
 int runBatch(const QString &jobPath, const BatchArguments &arguments, const AppFolders &folders)
@@ -146,7 +147,7 @@ int runBatch(const QString &jobPath, const BatchArguments &arguments, const AppF
     MediaInfoProber prober;
     SystemRandom random;
     WindowServices services{&dialogs, &prober, &random, folders.programFolder, folders.workRoot,
-                            folders.dataFolder, UpdateServer::baseUrl()};
+                            folders.dataFolder, updateUrlFor(folders)};
     FFmain window(services);
     // The job and a run see the version check's answer, as a user would.
     window.awaitVersionCheck();
@@ -161,39 +162,36 @@ int runBatch(const QString &jobPath, const BatchArguments &arguments, const AppF
         else
             dialogs.printLine(text);
     });
-    QObject::connect(
-        &window.runDriver(), &RunDriver::progressChanged, &window,
-        [&window, &progress, &arguments](double percent) {
-            if (!progress)
-                return;
-            const int count = window.controls().TMax->text().toInt();
-            // A slice's progress counts its own outputs; the line names the batch's.
-            if (const std::optional<OutputRange> &slice = arguments.outputs; slice && count > 0) {
-                const int number = slice->first - 1 + int(std::lround(percent * slice->count() / 100.0));
-                percent = number * 100.0 / count;
-            }
-            progress->startOutput(percent, count, QDateTime::currentDateTime());
-        });
+    QObject::connect(&window.runDriver(), &RunDriver::progressChanged, &window,
+                     [&window, &progress, &arguments](double percent) {
+                         if (!progress)
+                             return;
+                         const int count = window.controls().TMax->text().toInt();
+                         // A slice's progress counts its own outputs; the line names the batch's.
+                         if (const std::optional<OutputRange> &slice = arguments.outputs; slice && count > 0) {
+                             const int number = slice->first - 1 + int(std::lround(percent * slice->count() / 100.0));
+                             percent = number * 100.0 / count;
+                         }
+                         progress->startOutput(percent, count, QDateTime::currentDateTime());
+                     });
 
-    // An interrupt acts as a confirmed stop: the run ends its tools, deletes
-    // its workspace and the program exits.
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
-    QTimer interruptWatch;
-    QObject::connect(&interruptWatch, &QTimer::timeout, &window, [&window] {
-        if (interruptReceived)
-            window.runDriver().stopWithoutQuestion();
-    });
-    interruptWatch.start(50);
+    // An interrupt acts as a confirmed stop: a load of the job ends, or the
+    // run ends its tools and deletes its workspace, and the program exits.
+    StopSignals stops({SIGINT, SIGTERM});
+    QObject::connect(&stops, &StopSignals::stopRequested, &window,
+                     [&window] { window.runDriver().stopQuietly(); });
 
     BatchJob job(window, dialogs);
+    job.setInterruption([] { return StopSignals::received(); });
     QString error;
     if (!job.load(jobPath, &error) || !job.apply(&error)) {
         dialogs.printLine(error);
         return BatchJob::Refused;
     }
-    if (interruptReceived)
+    if (StopSignals::received()) {
+        dialogs.printLine(QStringLiteral("任务已中断。"));
         return BatchJob::Refused;
+    }
     // The command line wins over the job's own keys.
     RunDriver::BatchOptions &options = window.runDriver().batchOptions();
     if (arguments.seed)
@@ -249,7 +247,7 @@ int runBatch(const QString &jobPath, const BatchArguments &arguments, const AppF
             QCoreApplication::applicationFilePath(), childArguments, *options.seed,
             report.outputs.split(arguments.jobs), summary.outputs,
             [&dialogs](const QString &line) { dialogs.printLine(line); },
-            [] { return interruptReceived != 0; });
+            [] { return StopSignals::received(); });
         report.records = made.records;
         report.addNotStarted();
         exitCode = BatchJob::ExitCode(made.exitCode);
@@ -292,7 +290,12 @@ int main(int argc, char **argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZarvMulVideoEditor"));
-    const AppFolders folders = AppFolders::forCurrentUser(QCoreApplication::applicationDirPath());
+    // The icon theme's icon when the program is installed, its own otherwise.
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.zarv.ZarvMulVideoEditor"),
+                                                 QIcon(QStringLiteral(":/icons/program.png"))));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.zarv.ZarvMulVideoEditor"));
+    const AppFolders folders =
+        AppFolders::forCurrentUser(AppFolders::programFolderFor(QCoreApplication::applicationDirPath()));
     QtChineseTranslation::install(app, folders.programFolder);
     if (batch)
         return runBatch(arguments.at(1), batchArguments, folders);
@@ -300,10 +303,17 @@ int main(int argc, char **argv)
     MediaInfoProber prober;
     SystemRandom random;
     WindowServices services{&dialogs, &prober, &random, folders.programFolder, folders.workRoot,
-                            folders.dataFolder, UpdateServer::baseUrl()};
+                            folders.dataFolder, updateUrlFor(folders)};
     FFmain window(services);
     dialogs.setOwner(&window);
     QObject::connect(&window, &FFmain::programEndRequested, &app, [] { QCoreApplication::exit(0); });
+    // A logout or a kill is a confirmed stop: the run ends its tools and
+    // deletes its workspace and unfinished output, then the program ends.
+    StopSignals stops({SIGTERM, SIGHUP, SIGINT});
+    QObject::connect(&stops, &StopSignals::stopRequested, &window, [&window] {
+        window.runDriver().stopQuietly();
+        QCoreApplication::exit(0);
+    });
     window.show();
     return app.exec();
 }

@@ -49,15 +49,15 @@ TEST(MixedLayout, PackedAndCentredFilters)
 {
     using P = MixedComposer::Placement;
     const std::array<QSize, 4> mixed{QSize(640, 360), QSize(202, 360), QSize(320, 180), QSize(641, 359)};
-    EXPECT_EQ(MixedComposer::overlayFilter(1, {1282, 720}, mixed, P::Packed),
+    EXPECT_EQ(MixedComposer::overlayFilter(1, {1282, 720}, mixed, P::Packed, "mp4"),
               "[1:v]pad=1282:720[a];[a][2:v]overlay=640[b];[b][3:v]overlay=0:360[c];[c][4:v]overlay=320:360");
-    EXPECT_EQ(MixedComposer::overlayFilter(1, {1282, 720}, mixed, P::Centred),
+    EXPECT_EQ(MixedComposer::overlayFilter(1, {1282, 720}, mixed, P::Centred, "mp4"),
               "[1:v]pad=1282:720:0:0[a];[a][2:v]overlay=860:0[b];[b][3:v]overlay=160:450[c];"
               "[c][4:v]overlay=641:360");
     // Clips that fill their quadrants stand in the same places either way.
     const std::array<QSize, 4> full{QSize(640, 360), QSize(640, 360), QSize(640, 360), QSize(640, 360)};
     EXPECT_EQ(
-        MixedComposer::overlayFilter(0, {1280, 720}, full, P::Centred),
+        MixedComposer::overlayFilter(0, {1280, 720}, full, P::Centred, "mp4"),
         "[0:v]pad=1280:720:0:0[a];[a][1:v]overlay=640:0[b];[b][2:v]overlay=0:360[c];[c][3:v]overlay=640:360");
 }
 

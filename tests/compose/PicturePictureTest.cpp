@@ -94,7 +94,7 @@ TEST(PicturePictureArguments, OneOutputForEachWayOfPreparingTheSound)
     const QString compose =
         QStringLiteral("-i %1 -i %2 -i %3 -i %4 -i %5 -filter_complex [1:v]pad=iw*2:ih*2[a];"
                        "[a][2:v]overlay=w[b];[b][3:v]overlay=0:h[c];[c][4:v]overlay=w:h "
-                       "-y -q:v 0 -q:a 0 -pix_fmt yuv420p ")
+                       "-y -q:v 0 -q:a 0 -t 3 -pix_fmt yuv420p ")
         + bench.writing(1);
     const QString track = w + QStringLiteral("/Audio.mp3");
     const QString m = w + QStringLiteral("/M.mp4");

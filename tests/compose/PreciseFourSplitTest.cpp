@@ -5,6 +5,7 @@
 #include "app/compose/ComposerFactory.h"
 #include "app/compose/FrameSeries.h"
 #include "app/compose/PreciseFourSplitComposer.h"
+#include "app/compose/QuadrantFit.h"
 #include "app/run/BatchRun.h"
 #include "tests/support/FixedRandom.h"
 #include "tests/support/MediaFactory.h"
@@ -26,27 +27,28 @@ using P = PreciseFourSplitComposer;
 TEST(PreciseFourSplitRules, FrameRangesSizesAndPlaces)
 {
     // Not longer than the output: from frame 1 to duration x 25 + 1; longer:
-    // from start x 25 (ties to even) for 25 frames a second.
+    // from the frame of its start (frame k shows (k - 1) / 25 s, ties to
+    // even) for 25 frames a second.
     EXPECT_EQ(P::frameRange(10, 10, 0).current, 1);
     EXPECT_EQ(P::frameRange(10, 10, 0).end, 251);
     EXPECT_EQ(P::frameRange(4.02, 10, 0).end, 102);  // 101.5 to even
-    EXPECT_EQ(P::frameRange(30, 10, 2.5).current, 62);
-    EXPECT_EQ(P::frameRange(30, 10, 2.5).end, 312);
-    EXPECT_EQ(P::frameRange(30, 10, 0.02).current, 0);  // made 1 before the loop
+    EXPECT_EQ(P::frameRange(30, 10, 2.5).current, 63);
+    EXPECT_EQ(P::frameRange(30, 10, 2.5).end, 313);
+    EXPECT_EQ(P::frameRange(30, 10, 0.02).current, 1);
 
     const QSize canvas(1280, 720);
     const QSize equal(640, 360);
     EXPECT_EQ(P::fittedSize(equal, canvas), equal);
-    EXPECT_EQ(P::framePosition(0, equal, canvas), QPoint(0, 0));
-    EXPECT_EQ(P::framePosition(1, equal, canvas), QPoint(640, 0));
-    EXPECT_EQ(P::framePosition(2, equal, canvas), QPoint(0, 360));
-    EXPECT_EQ(P::framePosition(3, equal, canvas), QPoint(640, 360));
+    EXPECT_EQ(QuadrantPosition(0, equal, canvas), QPoint(0, 0));
+    EXPECT_EQ(QuadrantPosition(1, equal, canvas), QPoint(640, 0));
+    EXPECT_EQ(QuadrantPosition(2, equal, canvas), QPoint(0, 360));
+    EXPECT_EQ(QuadrantPosition(3, equal, canvas), QPoint(640, 360));
     // A smaller frame is centred; a larger one is scaled into its quarter.
-    EXPECT_EQ(P::framePosition(3, QSize(320, 180), canvas), QPoint(800, 450));
+    EXPECT_EQ(QuadrantPosition(3, QSize(320, 180), canvas), QPoint(800, 450));
     EXPECT_EQ(P::fittedSize(QSize(1920, 1080), canvas), equal);
     EXPECT_EQ(P::fittedSize(QSize(360, 640), canvas), QSize(202, 360));  // 202.5 to even
     EXPECT_EQ(P::fittedSize(QSize(1000, 10), QSize(321, 241)), QSize(160, 2));
-    EXPECT_EQ(P::framePosition(1, QSize(160, 120), QSize(321, 241)), QPoint(161, 0));  // 160.75
+    EXPECT_EQ(QuadrantPosition(1, QSize(160, 120), QSize(321, 241)), QPoint(161, 0));  // 160.75
 
     EXPECT_EQ(P::totalText(250), QStringLiteral("250"));
     EXPECT_EQ(P::totalText(251), QStringLiteral("251"));
@@ -195,7 +197,7 @@ TEST_F(PreciseFourSplitRun, EqualSourcesFillTheFourQuartersAndAShortOneHoldsItsL
                             QStringLiteral("a.mp4")};
     for (int k = 1; k <= 4; ++k) {
         const QString source = sources + '/' + order[k - 1];
-        expected << QStringLiteral("> -i %1 -f image2 -y -q:v 0 -r 25 %2/Tmp/Images%3/%06d.jpg")
+        expected << QStringLiteral("> -i %1 -f image2 -y -q:v 0 -vf fps=25:start_time=0 %2/Tmp/Images%3/%06d.jpg")
                         .arg(source, work)
                         .arg(k)
                  << QStringLiteral("> -i %1 -y -q:a 0 -f wav -ar 44100 -b:a 192k -ac 2 %2/Tmp/%3.wav")
@@ -205,8 +207,8 @@ TEST_F(PreciseFourSplitRun, EqualSourcesFillTheFourQuartersAndAShortOneHoldsItsL
     const QString soundCut =
         QStringLiteral("> -ss 0 -t 2 -i %1/Tmp/2.wav -y -q:a 0 -acodec copy %1/Audio.wav").arg(work);
     expected << soundCut << soundCut
-             << QStringLiteral("> -i %1/Audio.wav -f image2 -i %1/Tmp/Images/%06d.jpg -q:v 0 -q:a 0 -y -r 25 "
-                               "-pix_fmt yuv420p %2")
+             << QStringLiteral("> -i %1/Audio.wav -f image2 -i %1/Tmp/Images/%06d.jpg -r 25 -y -q:v 0 -q:a 0 "
+                               "-t 2 -pix_fmt yuv420p %2")
                     .arg(work, request.settings.outputFolderText + QStringLiteral("/0001.zarv-unfinished.mp4"));
     QFile logFile(log);
     ASSERT_TRUE(logFile.open(QIODevice::ReadOnly));

@@ -1,6 +1,8 @@
 #include "ScopedEnvironment.h"
 #include "platform/AppFolders.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -26,6 +28,38 @@ TEST(AppFolders, ACacheFolderWithABlankIsUsedAsItIs)
     const AppFolders folders = AppFolders::forCurrentUser(home.path());
     EXPECT_EQ(folders.workRoot, home.path() + "/my cache/ZarvMulVideoEditor/");
     EXPECT_TRUE(QFileInfo(folders.workRoot).isDir());
+}
+
+// The build folder and a Windows-style folder hold the companions beside the
+// binary; an installed program finds them in ../lib/zarvmulvideoeditor.
+TEST(AppFolders, CompanionsAreFoundBesideTheBinaryOrInTheInstalledLayout)
+{
+    struct Case {
+        const char *name;
+        bool beside;
+        bool installed;
+        const char *expected;  // below the case's root
+    };
+    const Case cases[] = {
+        {"beside", true, false, "/bin"},
+        {"installed", false, true, "/lib/zarvmulvideoeditor"},
+        {"both", true, true, "/bin"},
+        {"neither", false, false, "/bin"},
+    };
+    for (const Case &c : cases) {
+        QTemporaryDir root;
+        QDir().mkpath(root.path() + "/bin");
+        QDir().mkpath(root.path() + "/lib/zarvmulvideoeditor");
+        const auto touch = [](const QString &path) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        };
+        if (c.beside)
+            touch(root.path() + "/bin/CutMedia.dll");
+        if (c.installed)
+            touch(root.path() + "/lib/zarvmulvideoeditor/CutMedia.dll");
+        EXPECT_EQ(AppFolders::programFolderFor(root.path() + "/bin"), root.path() + c.expected) << c.name;
+    }
 }
 
 // Windows puts the workspace on the ready drive with the most free space.
