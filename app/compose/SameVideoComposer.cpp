@@ -61,7 +61,7 @@ bool SameVideoComposer::plan(int outputNumber, OutputReport &report)
     const std::optional<double> videoSeconds = CellNumber(m_env.videos.cell(entry, SourceTable::Duration));
     if (rule == AudioRule::FirstVideo || rule == AudioRule::LongestVideo || !videoSeconds)
         return true;
-    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, QDateTime::currentDateTime());
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, QDateTime::currentDateTime(), report);
     report.soundPath = SoundTrackStep(m_env, status).plan(*videoSeconds, {});
     return true;
 }

@@ -406,7 +406,7 @@ bool VideoSlideShowComposer::plan(int outputNumber, OutputReport &report)
     }
     report.lengthSeconds =
         settings.reuse ? videoCount * settings.slideSeconds : videoCount * settings.slideSeconds / 4;
-    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, QDateTime::currentDateTime());
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, QDateTime::currentDateTime(), report);
     report.soundPath =
         SoundTrackStep(m_env, status).plan(report.lengthSeconds, soundVariant(*drawn, report.lengthSeconds));
     return true;
