@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -223,6 +224,46 @@ bool ProcessTable::isRunning(qint64 pid)
     return isLive(DWORD(pid));
 #else
     return stateOf(pidTextOf(pid).constData()) == ProcessState::Live;
+#endif
+}
+
+std::optional<quint64> ProcessTable::startMark(qint64 pid)
+{
+    if (!isRunning(pid))
+        return std::nullopt;
+#ifdef _WIN32
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(pid));
+    if (!process)
+        return std::nullopt;
+    FILETIME created, exited, kernel, user;
+    const bool known = GetProcessTimes(process, &created, &exited, &kernel, &user) != 0;
+    CloseHandle(process);
+    if (!known)
+        return std::nullopt;
+    return (quint64(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+#else
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/%lld/stat", static_cast<long long>(pid));
+    char buffer[1024];
+    const ssize_t length = readProcFile(path, buffer, sizeof buffer - 1);
+    if (length <= 0)
+        return std::nullopt;
+    buffer[length] = '\0';
+    // Field 22 (starttime). The command name (field 2) may hold blanks; the
+    // blank after its closing parenthesis comes before field 3.
+    const char *field = std::strrchr(buffer, ')');
+    if (!field)
+        return std::nullopt;
+    ++field;
+    for (int number = 3; number < 22 && field; ++number)
+        field = std::strchr(field + 1, ' ');
+    if (!field)
+        return std::nullopt;
+    char *end = nullptr;
+    const unsigned long long ticks = std::strtoull(field + 1, &end, 10);
+    if (end == field + 1)
+        return std::nullopt;
+    return quint64(ticks);
 #endif
 }
 

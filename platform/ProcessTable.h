@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 struct ProcessEntry {
     qint64 pid = 0;
@@ -27,6 +28,10 @@ public:
     static QList<ProcessEntry> runningProcesses();
 
     static bool isRunning(qint64 pid);
+    // When a live process started, in the system's own units (clock ticks
+    // since boot on Linux, file time on Windows): with the id it tells one
+    // process from a later one that got the same id. None when there is none.
+    static std::optional<quint64> startMark(qint64 pid);
     // Executable name of a live process; empty when there is none with that id.
     static QString executableName(qint64 pid);
     // Ends the process at once (no chance to clean up) and waits briefly until

@@ -54,7 +54,9 @@ OutputResult RunFinalComposition(ComposeEnvironment &environment, OutputStatus &
     // The tool writes beside the output's name; the output takes that name
     // only once it is complete, so a stop or a failure never costs a
     // complete file of the same name from an earlier run.
-    PendingOutput pending(status.outputPath());
+    PendingOutput pending(status.outputPath(), environment.workspaceFolder);
+    if (!pending.isReserved())
+        return status.fail();  // the output folder takes no new file
     QStringList writing = arguments;
     if (!writing.isEmpty() && writing.last() == status.outputPath())
         writing.last() = pending.writingPath();

@@ -138,9 +138,10 @@ SoundTrackStep::Result SoundTrackStep::fillUp(double audioSeconds, const QString
     const auto status = [this] { return AudioPreparing + QStringLiteral("；") + m_status.timesText(); };
     if (m_env.runner.waitForTool(status) == ToolRunResult::Stopped)
         return {Outcome::Stopped, {}, {}};
-    // A list that cannot be written leaves M.mp3 missing; the audio then
-    // plays as it is.
-    WriteConcatList(list, {head, rest});
+    // A list that cannot be written (or a path it refuses) fails the
+    // output: an older list there must not be joined instead.
+    if (!WriteConcatList(list, {head, rest}))
+        return {Outcome::Failed, {}, {}};
     const QStringList join{QStringLiteral("-f"), QStringLiteral("concat"), QStringLiteral("-safe"),
                            QStringLiteral("0"),  QStringLiteral("-i"),     list,
                            QStringLiteral("-y"), QStringLiteral("-q:a"),   QStringLiteral("0"),

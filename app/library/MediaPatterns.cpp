@@ -1,5 +1,7 @@
 #include "app/library/MediaPatterns.h"
 
+#include <algorithm>
+
 #include <QRegularExpression>
 
 MediaPatterns::MediaPatterns(const QString &patternText)
@@ -43,13 +45,14 @@ QString MediaPatterns::extensionOf(const QString &fileName)
     return fileName.mid(dot + 1).toLower();
 }
 
-bool MediaPatterns::fitsInRow(const QString &fileName)
+bool MediaPatterns::holdsControlCharacter(const QString &text)
 {
-    for (QChar c : fileName) {
-        if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
-            return false;
-    }
-    return true;
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x20; });
+}
+
+bool MediaPatterns::fitsInRow(const QString &text)
+{
+    return !holdsControlCharacter(text);
 }
 
 bool MediaPatterns::matches(const QString &fileName) const

@@ -24,9 +24,13 @@ public:
     // name has none (or ends in the dot, or is only a dot and a suffix such
     // as ".mp4", which is a hidden name rather than an extension).
     static QString extensionOf(const QString &fileName);
-    // False for names that hold a tab or a line break: the list cells are
-    // tab-separated and the tool's list files are line-based.
-    static bool fitsInRow(const QString &fileName);
+    // True when the text holds a character below U+0020 (a tab, a line
+    // break, any other control character).
+    static bool holdsControlCharacter(const QString &text);
+    // False for a file or folder name that holds a control character: the
+    // list cells are tab-separated and the tool's list files are line-based,
+    // so a line break in a path would add a line naming another file.
+    static bool fitsInRow(const QString &text);
 
     // True when the name's extension is one of ours. The catch-all "*.*" of
     // a dialog filter is no load pattern.

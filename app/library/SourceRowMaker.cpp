@@ -10,7 +10,7 @@ SourceRowMaker::SourceRowMaker(SourceKind kind, std::optional<double> refuseFrom
 
 SourceRowMaker::Row SourceRowMaker::make(MediaProber &prober, const QString &folder, const QString &fileName) const
 {
-    if (!MediaPatterns::fitsInRow(fileName))
+    if (!MediaPatterns::fitsInRow(fileName) || !MediaPatterns::fitsInRow(folder))
         return {};
     const MediaFacts facts = prober.probeFile(SourceTable::joinPath(folder, fileName), m_kind);
     QString durationText;

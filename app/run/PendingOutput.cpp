@@ -1,5 +1,6 @@
 #include "app/run/PendingOutput.h"
 
+#include "app/run/WorkspaceRecord.h"
 #include "platform/FileReplacement.h"
 
 #include <QDir>
@@ -7,6 +8,9 @@
 #include <QFileInfo>
 
 namespace {
+
+// Past this many foreign files of our names the output is given up.
+constexpr int kMaxNumbers = 1000;
 
 QString unfinishedName(const QFileInfo &final, int number)
 {
@@ -20,24 +24,58 @@ QString unfinishedName(const QFileInfo &final, int number)
 
 }  // namespace
 
-PendingOutput::PendingOutput(const QString &finalPath) : m_finalPath(finalPath)
+PendingOutput::PendingOutput(const QString &finalPath, const QString &workspaceFolder)
+    : m_finalPath(finalPath),
+      m_workspaceFolder(workspaceFolder)
 {
     const QFileInfo final(finalPath);
-    int number = 0;
-    m_writingPath = unfinishedName(final, number);
-    // The name was free when chosen, so what is there later is the tool's.
-    while (QFileInfo::exists(m_writingPath))
-        m_writingPath = unfinishedName(final, ++number);
+    for (int number = 0; number < kMaxNumbers; ++number) {
+        const QString path = unfinishedName(final, number);
+        QFile file(path);
+        // Created only when no file (nor link) of that name exists: what is
+        // there is then ours alone.
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            file.close();
+            m_writingPath = path;
+            m_pending = true;
+            WorkspaceRecord(m_workspaceFolder).outputStarted(path);
+            return;
+        }
+        const QFileInfo taken(path);
+        if (!taken.exists() && !taken.isSymLink())
+            return;  // not a name in use: the folder refuses new files
+    }
+}
+
+PendingOutput::~PendingOutput()
+{
+    if (m_pending)
+        discard();
 }
 
 bool PendingOutput::complete()
 {
-    if (!QFileInfo(m_writingPath).isFile())
+    if (!m_pending)
         return false;
-    return ReplaceFile(m_writingPath, m_finalPath);
+    const QFileInfo written(m_writingPath);
+    if (!written.isFile() || written.size() <= 0)
+        return false;
+    if (!ReplaceFile(m_writingPath, m_finalPath))
+        return false;
+    forget();
+    return true;
 }
 
 void PendingOutput::discard()
 {
+    if (!m_pending)
+        return;
     QFile::remove(m_writingPath);
+    forget();
+}
+
+void PendingOutput::forget()
+{
+    WorkspaceRecord(m_workspaceFolder).outputEnded(m_writingPath);
+    m_pending = false;
 }

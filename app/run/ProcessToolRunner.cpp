@@ -1,6 +1,7 @@
 #include "app/run/ProcessToolRunner.h"
 
 #include "app/run/RunContext.h"
+#include "app/run/WorkspaceRecord.h"
 #include "platform/ProcessTable.h"
 
 #include <QDir>
@@ -8,6 +9,13 @@
 #include <QProcess>
 #include <QThread>
 
+#include <memory>
+
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+#endif
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -29,7 +37,8 @@ QString ProcessToolRunner::toolPath() const
 
 ToolRun ProcessToolRunner::startTool(const QStringList &arguments)
 {
-    QProcess process;
+    auto started = std::make_unique<QProcess>();
+    QProcess &process = *started;
     // By absolute path: a relative name would be looked up in the search path,
     // not in the working folder.
     process.setProgram(QDir::toNativeSeparators(QDir(m_workspaceFolder).absoluteFilePath(m_toolName)));
@@ -57,13 +66,31 @@ ToolRun ProcessToolRunner::startTool(const QStringList &arguments)
             log.write("> " + arguments.join(QLatin1Char(' ')).toUtf8() + '\n');
         process.setStandardErrorFile(logPath, QIODevice::Append);
     }
-    // Detached: the tool is not our child, so an ended tool never lingers
-    // waiting to be collected, and a closing window does not take it along.
-    qint64 pid = 0;
-    if (!process.startDetached(&pid) || pid <= 0)
+    const qint64 pid = startOwned(process);
+    if (pid <= 0)
         return 0;
+    WorkspaceRecord(m_workspaceFolder).toolStarted(pid, m_toolName);
     m_liveRuns.insert(++m_lastRun, pid);
+    m_processes.insert(pid, started.release());
     return m_lastRun;
+}
+
+qint64 ProcessToolRunner::startOwned(QProcess &process)
+{
+#ifdef Q_OS_LINUX
+    // The tool ends with the program, however the program ends (even killed):
+    // no tool of an ended run goes on writing.
+    const pid_t parent = ::getpid();
+    process.setChildProcessModifier([parent] {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent)
+            ::_exit(127);  // the program ended before the signal was asked for
+    });
+#endif
+    process.start();
+    if (!process.waitForStarted())
+        return 0;
+    return process.processId();
 }
 
 ToolRunResult ProcessToolRunner::waitForTool(const StatusText &statusText)
@@ -88,6 +115,31 @@ bool ProcessToolRunner::hasEnded(ToolRun run)
 void ProcessToolRunner::forgetEnded()
 {
     m_liveRuns.removeIf([this](const QHash<ToolRun, qint64>::iterator it) { return !isOurLiveTool(it.value()); });
+    collectEnded();
+}
+
+void ProcessToolRunner::collectEnded()
+{
+    // An ended tool is collected at once (its id is free again only then).
+    for (auto it = m_processes.begin(); it != m_processes.end();) {
+        if (ProcessTable::isRunning(it.key())) {
+            ++it;
+            continue;
+        }
+        it.value()->waitForFinished(1000);
+        delete it.value();
+        it = m_processes.erase(it);
+    }
+}
+
+ProcessToolRunner::~ProcessToolRunner()
+{
+    // A tool still running goes with its runner.
+    for (QProcess *process : std::as_const(m_processes)) {
+        process->kill();
+        process->waitForFinished(2000);
+        delete process;
+    }
 }
 
 bool ProcessToolRunner::isOurLiveTool(qint64 pid) const
@@ -116,5 +168,6 @@ int ProcessToolRunner::terminateStartedTools()
             ++ended;
     }
     m_liveRuns.clear();
+    collectEnded();
     return ended;
 }

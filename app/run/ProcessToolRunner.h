@@ -6,11 +6,13 @@
 #include <QList>
 #include <QString>
 
+class QProcess;
 class RunContext;
 
-// Runs the media tool as a separate, detached process inside the workspace
-// and waits for the processes it started itself, by their ids: another
-// program's process of the same name never prolongs a wait.
+// Runs the media tool as a separate process inside the workspace and waits
+// for the processes it started itself, by their ids: another program's
+// process of the same name never prolongs a wait. Each start is recorded in
+// the workspace (WorkspaceRecord); on Linux a tool also ends with the program.
 class ProcessToolRunner : public ToolRunner {
 public:
     static QString defaultToolName() { return QStringLiteral("CutMedia.exe"); }
@@ -22,6 +24,9 @@ public:
     // workspace as its working folder.
     ProcessToolRunner(const QString &workspaceFolder, RunContext &context,
                       const QString &toolName = defaultToolName());
+    ~ProcessToolRunner() override;
+    ProcessToolRunner(const ProcessToolRunner &) = delete;
+    ProcessToolRunner &operator=(const ProcessToolRunner &) = delete;
 
     // Starts the tool and returns at once. A tool that cannot be started
     // leaves no trace (its run counts as ended); the next step's missing
@@ -45,10 +50,14 @@ private:
     // Forgets the runs that have ended, so that their process ids, once
     // reused by the system, are never mistaken for a tool.
     void forgetEnded();
+    // Starts the tool as our own child; its id, or 0.
+    static qint64 startOwned(QProcess &process);
+    void collectEnded();
 
     QString m_workspaceFolder;
     RunContext &m_context;
     QString m_toolName;
     QHash<ToolRun, qint64> m_liveRuns;  // run -> process id
     ToolRun m_lastRun = 0;
+    QHash<qint64, QProcess *> m_processes;  // process id -> our child, until collected
 };

@@ -1,5 +1,6 @@
 #include "app/run/Workspace.h"
 
+#include "app/run/WorkspaceRecord.h"
 #include "platform/FileDeletion.h"
 
 #include <QDir>
@@ -65,8 +66,12 @@ bool Workspace::rebuild()
     }
     if (!m_claim)
         return false;
-    if (isOurs())
+    if (isOurs()) {
+        // Left by an instance that ended without cleaning up (or by our own
+        // earlier run that could not delete it).
+        WorkspaceRecord::endLeftWork(m_folder);
         DeletePath(m_folder);  // a locked file keeps the old tree; it is reused then
+    }
     removeLeftovers();
     if (!QDir().mkpath(m_folder + QStringLiteral("/Tmp")))
         return false;
@@ -87,8 +92,10 @@ void Workspace::removeLeftovers() const
             continue;
         // Held while it is deleted, so that no instance starting meanwhile
         // takes it over half-deleted.
-        if (const std::unique_ptr<QLockFile> lock = claim(folder))
+        if (const std::unique_ptr<QLockFile> lock = claim(folder)) {
+            WorkspaceRecord::endLeftWork(folder);
             DeletePath(folder);
+        }
     }
 }
 

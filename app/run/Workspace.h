@@ -14,7 +14,9 @@ class QLockFile;
 // Each running instance owns its workspace through a lock file beside it
 // ("Tmp.lock" for "Tmp"), held while the run lasts: a second run at the same
 // time takes the next free name ("Tmp1", ...), and a marked workspace whose
-// lock no running instance holds (left by a crash) is deleted by the next run.
+// lock no running instance holds (left by a crash) is deleted by the next run,
+// after the tools and unfinished outputs its record names are ended and
+// removed (WorkspaceRecord).
 class Workspace {
 public:
     explicit Workspace(const QString &workRoot);

@@ -1,5 +1,6 @@
 #include "app/window/BatchJob.h"
 
+#include "app/library/MediaPatterns.h"
 #include "app/window/BatchDialogs.h"
 #include "app/window/ClickableLabel.h"
 #include "app/window/FFmain.h"
@@ -10,6 +11,7 @@
 #include "app/window/SourceGrid.h"
 #include "app/window/SourceListOps.h"
 #include "app/window/UpDown.h"
+#include "platform/SmallFileRead.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,6 +30,13 @@
 #include <algorithm>
 
 namespace {
+
+// A job is a few dozen short lines; anything much larger is no job file.
+constexpr qint64 kMaxJobBytes = 1024 * 1024;
+// Each control a few times over.
+constexpr int kMaxJobLines = 4096;
+// Longer than any path the systems take.
+constexpr int kMaxPathCharacters = 4096;
 
 Qt::Key keyFor(QChar c)
 {
@@ -84,12 +93,22 @@ BatchJob::BatchJob(FFmain &window, BatchDialogs &dialogs) : m_window(window), m_
 
 bool BatchJob::load(const QString &path, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const SmallFileRead read = ReadSmallFile(path, kMaxJobBytes);
+    switch (read.outcome) {
+    case SmallFileRead::Outcome::Read:
+        break;
+    case SmallFileRead::Outcome::NotAFile:
+        *error = QStringLiteral("任务文件不是普通文件（设备、管道或目录），不予读取：") + path;
+        return false;
+    case SmallFileRead::Outcome::TooLarge:
+        *error = QStringLiteral("任务文件大于1MB，不是任务文件：") + path;
+        return false;
+    case SmallFileRead::Outcome::Missing:
+    case SmallFileRead::Outcome::Unreadable:
         *error = QStringLiteral("无法读取任务文件：") + path;
         return false;
     }
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    const QStringList lines = QString::fromUtf8(read.content).split(QLatin1Char('\n'));
     for (int i = 0; i < lines.size(); ++i) {
         QString line = lines.at(i);
         if (line.endsWith(QLatin1Char('\r')))
@@ -101,6 +120,10 @@ bool BatchJob::load(const QString &path, QString *error)
             *error = QStringLiteral("任务文件第%1行不是“名称=值”的格式：").arg(i + 1) + line;
             return false;
         }
+        if (m_lines.size() >= kMaxJobLines) {
+            *error = QStringLiteral("任务文件超过%1行，不是任务文件。").arg(kMaxJobLines);
+            return false;
+        }
         m_lines.append({line.left(equals).trimmed(), line.mid(equals + 1)});
         m_lineNumbers.append(i + 1);
     }
@@ -110,6 +133,10 @@ bool BatchJob::load(const QString &path, QString *error)
 bool BatchJob::apply(QString *error)
 {
     for (int i = 0; i < m_lines.size(); ++i) {
+        if (m_interrupted && m_interrupted()) {
+            *error = QStringLiteral("任务已中断。");
+            return false;
+        }
         QString lineError;
         if (!applyLine(m_lines.at(i).first, m_lines.at(i).second, &lineError)) {
             *error = QStringLiteral("任务文件第%1行：").arg(m_lineNumbers.at(i)) + lineError;
@@ -128,6 +155,11 @@ bool BatchJob::typeInto(QWidget *field, const QString &text, QString *error)
     }
     if (!edit) {
         *error = field->objectName() + QStringLiteral("不能输入文字");
+        return false;
+    }
+    // Refused at once: typing it key by key would take hours.
+    if (text.size() > edit->maxLength()) {
+        *error = field->objectName() + QStringLiteral("的值过长（最多%1个字符）").arg(edit->maxLength());
         return false;
     }
     // Typed as a user would: the focus into the field, select everything,
@@ -200,6 +232,17 @@ const QList<BatchJob::KeyRule> &BatchJob::keyRules()
 
 bool BatchJob::applyLine(const QString &key, const QString &value, QString *error)
 {
+    static const QStringList pathKeys{QStringLiteral("videos"), QStringLiteral("audios"),
+                                      QStringLiteral("pictures"), QStringLiteral("output"),
+                                      QStringLiteral("LNewAu")};
+    if (pathKeys.contains(key) && value.size() > kMaxPathCharacters) {
+        *error = key + QStringLiteral("的路径过长（最多%1个字符）").arg(kMaxPathCharacters);
+        return false;
+    }
+    if (pathKeys.contains(key) && MediaPatterns::holdsControlCharacter(value)) {
+        *error = key + QStringLiteral("的路径中含有控制字符，不能使用：") + value;
+        return false;
+    }
     for (const KeyRule &rule : keyRules()) {
         if (rule.key == key)
             return rule.apply(*this, value, error);

@@ -26,11 +26,14 @@ public:
 
     BatchJob(FFmain &window, BatchDialogs &dialogs);
 
-    // Reads the job file; false with a message when it cannot be read or a
-    // line is not KEY=VALUE.
+    // Reads the job file; false with a message when it cannot be read, is
+    // not a regular file of at most 1 MiB or a line is not KEY=VALUE.
     bool load(const QString &path, QString *error);
+    // Asked before every line that apply takes: true ends the job there.
+    void setInterruption(std::function<bool()> interrupted) { m_interrupted = std::move(interrupted); }
     // Applies the lines in order; false with a message at the first unknown
-    // key or impossible value.
+    // key or impossible value (a value longer than its field takes, a path
+    // with a control character), or when interrupted.
     bool apply(QString *error);
     // Presses the make button and waits for the run to end.
     ExitCode run();
@@ -68,4 +71,5 @@ private:
     BatchDialogs &m_dialogs;
     QList<QPair<QString, QString>> m_lines;
     QList<int> m_lineNumbers;
+    std::function<bool()> m_interrupted;
 };

@@ -68,6 +68,14 @@ void RunDriver::stopWithoutQuestion()
     m_state.stopRequested = true;
 }
 
+void RunDriver::stopQuietly()
+{
+    if (m_running)
+        stopWithoutQuestion();  // the run loop ends its own tools and workspace
+    else
+        m_adding.abandon();
+}
+
 bool RunDriver::confirmClose()
 {
     const DialogAnswer answer = m_services.dialogs->showMessage(
@@ -75,10 +83,7 @@ bool RunDriver::confirmClose()
          DialogAnswer::Ok});
     if (answer != DialogAnswer::Ok)
         return false;
-    if (m_running)
-        stopWithoutQuestion();  // the run loop ends its own tools and workspace
-    else
-        m_adding.abandon();  // a long add or load ends after its current file, quietly
+    stopQuietly();
     return true;
 }
 

@@ -37,6 +37,9 @@ public:
     // A stop that needs no confirmation (an interrupt of the batch mode, a
     // confirmed close): the run ends without asking its completion question.
     void stopWithoutQuestion();
+    // As a confirmed close: a run stops without the completion question, a
+    // running add or load ends after its current file, quietly.
+    void stopQuietly();
     // Checks the request against the lists (asking where the count must be
     // reconciled) and applies the corrections to the controls; true when a
     // run may start.

@@ -121,6 +121,12 @@ void SourceListOps::ChooseFixedAudio()
     if (chosen.isEmpty() || chosen.first().isEmpty())
         return;
     const QString path = chosen.first();
+    // A line break in the path would become a line of the tool's list file.
+    if (MediaPatterns::holdsControlCharacter(path)) {
+        m_dialogs.inform(QStringLiteral("音频文件的路径中含有换行符等控制字符，不能使用！请改名后再选。"),
+                         MessageIcon::Error);
+        return;
+    }
     const std::optional<double> seconds = m_prober.probeDuration(path);
     // A file whose duration cannot be read shows only the unit, so the run
     // sees a length of 0 rather than a stale one.

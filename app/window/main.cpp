@@ -12,13 +12,13 @@
 #include "app/run/SystemRandom.h"
 #include "app/update/UpdateServer.h"
 #include "platform/AppFolders.h"
+#include "platform/StopSignals.h"
 #include "platform/Utf8Locale.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QLineEdit>
 #include <QTextStream>
-#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -46,13 +46,6 @@ int runProbe(const QStringList &files)
     }
     out.flush();
     return status;
-}
-
-volatile std::sig_atomic_t interruptReceived = 0;
-
-void onInterrupt(int)
-{
-    interruptReceived = 1;
 }
 
 // The batch mode's own options after the job file.
@@ -122,25 +115,23 @@ int runBatch(const QString &jobPath, const BatchArguments &arguments, const AppF
                                                    QDateTime::currentDateTime());
                      });
 
-    // An interrupt acts as a confirmed stop: the run ends its tools, deletes
-    // its workspace and the program exits.
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
-    QTimer interruptWatch;
-    QObject::connect(&interruptWatch, &QTimer::timeout, &window, [&window] {
-        if (interruptReceived)
-            window.runDriver().stopWithoutQuestion();
-    });
-    interruptWatch.start(50);
+    // An interrupt acts as a confirmed stop: a load of the job ends, or the
+    // run ends its tools and deletes its workspace, and the program exits.
+    StopSignals stops({SIGINT, SIGTERM});
+    QObject::connect(&stops, &StopSignals::stopRequested, &window,
+                     [&window] { window.runDriver().stopQuietly(); });
 
     BatchJob job(window, dialogs);
+    job.setInterruption([] { return StopSignals::received(); });
     QString error;
     if (!job.load(jobPath, &error) || !job.apply(&error)) {
         dialogs.printLine(error);
         return BatchJob::Refused;
     }
-    if (interruptReceived)
+    if (StopSignals::received()) {
+        dialogs.printLine(QStringLiteral("任务已中断。"));
         return BatchJob::Refused;
+    }
     // The command line wins over the job's own keys.
     RunDriver::BatchOptions &options = window.runDriver().batchOptions();
     if (arguments.seed)
@@ -202,6 +193,13 @@ int main(int argc, char **argv)
     FFmain window(services);
     dialogs.setOwner(&window);
     QObject::connect(&window, &FFmain::programEndRequested, &app, [] { QCoreApplication::exit(0); });
+    // A logout or a kill is a confirmed stop: the run ends its tools and
+    // deletes its workspace and unfinished output, then the program ends.
+    StopSignals stops({SIGTERM, SIGHUP, SIGINT});
+    QObject::connect(&stops, &StopSignals::stopRequested, &window, [&window] {
+        window.runDriver().stopQuietly();
+        QCoreApplication::exit(0);
+    });
     window.show();
     return app.exec();
 }

@@ -10,6 +10,7 @@
 #include "tests/support/MediaFactory.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -220,6 +221,18 @@ TEST(ComposeSteps, TheConcatListIsUtf8WithCrLfAndWrittenAnew)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("file '/w/0.mp3'\r\nfile '/w/\xE9\x9F\xB3\xE9\xA2\x91.mp3'\r\n"));
     EXPECT_FALSE(WriteConcatList(folder.path() + QStringLiteral("/none/List.txt"), {}));
+}
+
+TEST(ComposeSteps, AConcatListRefusesAPieceWithAControlCharacter)
+{
+    // A line break would start a line naming any file at all.
+    QTemporaryDir folder;
+    const QString list = folder.path() + QStringLiteral("/List.txt");
+    for (const QString &piece : {QStringLiteral("/w/aud\rfile /etc/passwd"), QStringLiteral("/w/a\nb.mp3"),
+                                 QStringLiteral("/w/a\tb.mp3"), QStringLiteral("/w/a\x01.mp3")}) {
+        EXPECT_FALSE(WriteConcatList(list, {QStringLiteral("/w/0.mp3"), piece}));
+        EXPECT_FALSE(QFileInfo::exists(list));
+    }
 }
 
 TEST(ComposeSteps, AQuoteInAConcatListPathIsEscaped)

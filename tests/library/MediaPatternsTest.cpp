@@ -75,4 +75,9 @@ TEST(MediaPatterns, NamesWithTabsOrLineBreaksDoNotFitInARow)
     EXPECT_FALSE(MediaPatterns::fitsInRow(QStringLiteral("a\tb.mp4")));
     EXPECT_FALSE(MediaPatterns::fitsInRow(QStringLiteral("a\nb.mp4")));
     EXPECT_FALSE(MediaPatterns::fitsInRow(QStringLiteral("a\rb.mp4")));
+    // Every other control character too, in a folder as in a name.
+    for (const char16_t c : {u'\x01', u'\x1b', u'\x1f'})
+        EXPECT_FALSE(
+            MediaPatterns::fitsInRow(QStringLiteral("/media/aud") + QChar(c) + QStringLiteral("file")));
+    EXPECT_TRUE(MediaPatterns::fitsInRow(QStringLiteral("/media/a b~!'\"")));
 }

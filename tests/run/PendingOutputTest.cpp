@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -52,6 +53,7 @@ TEST_F(PendingOutputTest, OnlyACompleteFileReplacesTheEarlierOne)
     stopped.discard();
     PendingOutput nothingWritten(path("0001.mp4"));
     EXPECT_FALSE(nothingWritten.complete());
+    nothingWritten.discard();
     EXPECT_EQ(read(path("0001.mp4")), "earlier run");
 
     PendingOutput complete(path("0001.mp4"));
@@ -59,6 +61,29 @@ TEST_F(PendingOutputTest, OnlyACompleteFileReplacesTheEarlierOne)
     ASSERT_TRUE(complete.complete());
     EXPECT_EQ(read(path("0001.mp4")), "this run");
     EXPECT_EQ(names(), QStringList{"0001.mp4"});
+}
+
+TEST_F(PendingOutputTest, EachOutputTakesItsOwnFileAndNeverFollowsALink)
+{
+    // Two runs at once: the name is taken by creating the file.
+    PendingOutput first(path("0001.mp4"));
+    PendingOutput second(path("0001.mp4"));
+    EXPECT_EQ(first.writingPath(), path("0001.zarv-unfinished.mp4"));
+    EXPECT_EQ(second.writingPath(), path("0001.zarv-unfinished1.mp4"));
+    EXPECT_TRUE(QFileInfo(first.writingPath()).isFile());
+    EXPECT_TRUE(QFileInfo(second.writingPath()).isFile());
+
+    // A link of our name, even one pointing nowhere, is somebody else's.
+    const QString target = root.filePath("elsewhere.mp4");
+    ASSERT_TRUE(QFile::link(target, path("0002.zarv-unfinished.mp4")));
+    PendingOutput linked(path("0002.mp4"));
+    EXPECT_EQ(linked.writingPath(), path("0002.zarv-unfinished1.mp4"));
+    EXPECT_FALSE(QFileInfo::exists(target));
+
+    // A folder that takes no new file leaves nothing reserved.
+    PendingOutput nowhere(root.filePath("missing/0001.mp4"));
+    EXPECT_FALSE(nowhere.isReserved());
+    EXPECT_FALSE(nowhere.complete());
 }
 
 }  // namespace

@@ -16,6 +16,10 @@
 
 #include <functional>
 
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 double secondsSince(const QElapsedTimer &timer)
@@ -236,3 +240,35 @@ TEST_F(ToolRunnerTest, TerminateStartedToolsEndsOnlyItsOwnProcesses)
     other.kill();
     EXPECT_TRUE(other.waitForFinished(5000));
 }
+
+#ifdef Q_OS_LINUX
+// A program killed in the middle of a run takes its tools along: nothing it
+// started goes on writing.
+TEST_F(ToolRunnerTest, AToolEndsWithTheProgramThatStartedIt)
+{
+    installTool(QStringLiteral("ToolRunOrphan"));
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    const pid_t program = ::fork();
+    ASSERT_GE(program, 0);
+    if (program == 0) {
+        ProcessToolRunner runner(workspace.path(), context, toolName);
+        runner.startTool({QStringLiteral("30")});
+        const QList<qint64> started = runner.runningStartedTools();
+        const qint64 pid = started.isEmpty() ? 0 : started.first();
+        [[maybe_unused]] const ssize_t written = ::write(pipeFds[1], &pid, sizeof pid);
+        ::pause();  // until killed
+        ::_exit(0);
+    }
+    qint64 tool = 0;
+    ASSERT_EQ(::read(pipeFds[0], &tool, sizeof tool), ssize_t(sizeof tool));
+    ::close(pipeFds[0]);
+    ::close(pipeFds[1]);
+    ASSERT_GT(tool, 0);
+    ASSERT_TRUE(ProcessTable::isRunning(tool));
+    ::kill(program, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(program, &status, 0), program);
+    EXPECT_TRUE(waitUntil([&] { return !ProcessTable::isRunning(tool); }, 2000));
+}
+#endif

@@ -1,11 +1,15 @@
 // Workspaces of runs that go on at the same time, and those left behind.
 
 #include "app/run/Workspace.h"
+#include "ProcessWaits.h"
+#include "app/run/PendingOutput.h"
+#include "app/run/WorkspaceRecord.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -93,6 +97,60 @@ TEST(WorkspaceTest, TheNextRunRemovesWhatAnInstanceNoLongerRunningLeft)
     EXPECT_TRUE(QFileInfo::exists(root.filePath("Tmp5/") + Workspace::markerName()));
     EXPECT_TRUE(QFileInfo::exists(root.filePath("Tmp5.lock")));
     EXPECT_TRUE(next.remove());
+}
+
+// A killed instance leaves its record: the next run ends the tool it
+// recorded (the very process, not one that merely has the name) and removes
+// the unfinished outputs it created, but no file it did not create.
+TEST(WorkspaceTest, TheNextRunEndsTheToolsAndRemovesTheUnfinishedFilesOfAKilledInstance)
+{
+    QTemporaryDir root;
+    const QString workRoot = root.filePath("work");
+    const QString output = root.filePath("输出\n目录");
+    ASSERT_TRUE(QDir().mkpath(output));
+    const QString tool = root.filePath("CutMedia.exe");
+    ASSERT_TRUE(QFile::copy("/bin/sleep", tool));
+    qint64 toolPid = 0;
+    ASSERT_TRUE(QProcess::startDetached(tool, {"60"}, QString(), &toolPid));
+    qint64 namesakePid = 0;  // runs another program than the recorded name
+    ASSERT_TRUE(QProcess::startDetached("/bin/sleep", {"60"}, QString(), &namesakePid));
+    ASSERT_TRUE(
+        waitUntil([&] { return ProcessTable::isRunning(toolPid) && ProcessTable::isRunning(namesakePid); }));
+
+    const QString foreign = output + "/0003.zarv-unfinished.mp4";
+    writeFile(foreign, "somebody else's");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        Workspace workspace(workRoot);
+        bool ok = workspace.rebuild();
+        WorkspaceRecord record(workspace.folder());
+        record.toolStarted(toolPid, "CutMedia.exe");
+        record.toolStarted(namesakePid, "CutMedia.exe");
+        auto *first = new PendingOutput(output + "/0001.mp4", workspace.folder());
+        auto *second = new PendingOutput(output + "/0002.mp4", workspace.folder());
+        ok = ok && first->isReserved() && second->isReserved();
+        // The second's file is replaced by somebody else's under its name.
+        QFile::remove(second->writingPath());
+        QFile replacement(second->writingPath());
+        ok = ok && replacement.open(QIODevice::WriteOnly) && replacement.write("replaced") == 8;
+        _exit(ok ? 0 : 1);  // killed: nothing cleans up
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(QFileInfo::exists(output + "/0001.zarv-unfinished.mp4"));
+
+    Workspace next(workRoot);
+    ASSERT_TRUE(next.rebuild());
+    EXPECT_TRUE(waitUntil([&] { return !ProcessTable::isRunning(toolPid); }));
+    EXPECT_TRUE(ProcessTable::isRunning(namesakePid));
+    EXPECT_FALSE(QFileInfo::exists(output + "/0001.zarv-unfinished.mp4"));
+    EXPECT_TRUE(QFileInfo::exists(output + "/0002.zarv-unfinished.mp4"));
+    EXPECT_TRUE(QFileInfo::exists(foreign));
+    EXPECT_TRUE(next.remove());
+    ProcessTable::terminate(namesakePid);
+    ProcessTable::terminate(toolPid);
 }
 
 }  // namespace
