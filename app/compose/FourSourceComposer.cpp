@@ -49,6 +49,7 @@ OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outp
     const bool reEncode = settings.preciseCut;
     const QString extractedAudio = m_env.workspacePath(QStringLiteral("Audio.mp3"));
     const CutStarts starts = DrawCutStarts(sources, length, m_env.random);
+    ReportFourSources(*plan, starts, report);
     QStringList soundExtraction;
     QList<AskedClip> clips;
     for (int k = 0; k < 4; ++k) {
@@ -89,6 +90,7 @@ OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outp
     SoundTrackStep::Variant variant;
     variant.videoSoundExtraction = soundExtraction;
     const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(length, variant);
+    ReportFourSourceSound(m_env, *plan, starts, FirstVideoSound::ToolsChoice, report);
     if (const std::optional<OutputResult> ended = SoundStepEnd(m_env, status, sound))
         return *ended;
 
@@ -106,4 +108,10 @@ OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outp
                                              settings.outputType)
               << sound.soundMapping() << FinalArgumentTail(settings.outputType, status.outputPath(), length);
     return RunFinalComposition(m_env, status, arguments);
+}
+
+bool FourSourceComposer::plan(int outputNumber, OutputReport &report)
+{
+    PlanFourSourceOutput(m_env, m_usedSets, outputNumber, FirstVideoSound::ToolsChoice, report);
+    return true;
 }

@@ -12,6 +12,7 @@ public:
     explicit FourSourceComposer(ComposeEnvironment &environment);
 
     OutputResult compose(int outputNumber, const QDateTime &outputStart, OutputReport &report) override;
+    bool plan(int outputNumber, OutputReport &report) override;
 
 private:
     ComposeEnvironment &m_env;

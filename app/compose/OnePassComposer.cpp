@@ -27,12 +27,14 @@ OutputResult OnePassComposer::compose(int outputNumber, const QDateTime &outputS
     if (!plan)
         return FailOutput(m_env, status);
     const CutStarts starts = DrawCutStarts(plan->sources, plan->lengthSeconds, m_env.random);
+    ReportFourSources(*plan, starts, report);
 
     // A chosen audio is cut by the final step as it reads it; the
     // longest-video rule maps that video's sound below.
     SoundTrackStep::Variant variant;
     variant.audioCut = SoundTrackStep::AudioCut::InFinalStep;
     const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(plan->lengthSeconds, variant);
+    ReportFourSourceSound(m_env, *plan, starts, FirstVideoSound::ToolsChoice, report);
     if (const std::optional<OutputResult> ended = SoundStepEnd(m_env, status, sound))
         return *ended;
     const int firstVideo = sound.firstPictureInput();
@@ -88,4 +90,10 @@ std::optional<ConstantFrameRate> OnePassComposer::commonFrameRate(const FourSour
         common = known.value();
     }
     return common;
+}
+
+bool OnePassComposer::plan(int outputNumber, OutputReport &report)
+{
+    PlanFourSourceOutput(m_env, m_usedSets, outputNumber, FirstVideoSound::ToolsChoice, report);
+    return true;
 }

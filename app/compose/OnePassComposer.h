@@ -19,6 +19,7 @@ public:
     explicit OnePassComposer(ComposeEnvironment &environment);
 
     OutputResult compose(int outputNumber, const QDateTime &outputStart, OutputReport &report) override;
+    bool plan(int outputNumber, OutputReport &report) override;
 
 private:
     // The rate all four share, when each keeps one and the prober tells.

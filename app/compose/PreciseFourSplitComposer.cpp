@@ -261,6 +261,7 @@ OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime
     // Eight extractions at once, the frames and the sound of every source;
     // the frames are painted while they are being written.
     const CutStarts starts = DrawCutStarts(plan->sources, plan->lengthSeconds, m_env.random);
+    ReportFourSources(*plan, starts, report);
     Quadrants quadrants;
     startExtractions(quadrants, *plan, starts, folder, status);
     OutputResult result = measureFrames(quadrants, plan->canvas);
@@ -289,8 +290,17 @@ OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime
     variant.firstVideoSoundExtraction = variant.videoSoundExtraction;
     variant.preparation = SoundTrackStep::Variant::Preparation::ExtractedAgain;
     const SoundTrackStep::Result sound = SoundTrackStep(m_env, status).prepare(plan->lengthSeconds, variant);
+    ReportFourSourceSound(m_env, *plan, starts, FirstVideoSound::LikeLongest, report);
     if (const std::optional<OutputResult> ended = SoundStepEnd(m_env, status, sound))
         return *ended;
 
     return RunJpegSeriesComposition(m_env, status, sound, outputFrames, FramesPerSecond, plan->lengthSeconds);
+}
+
+bool PreciseFourSplitComposer::plan(int outputNumber, OutputReport &report)
+{
+    // The painted frames carry no sound: the first-video rule plays the
+    // longest video's, as compose does.
+    PlanFourSourceOutput(m_env, m_usedSets, outputNumber, FirstVideoSound::LikeLongest, report);
+    return true;
 }

@@ -37,6 +37,7 @@ public:
     explicit PreciseFourSplitComposer(ComposeEnvironment &environment);
 
     OutputResult compose(int outputNumber, const QDateTime &outputStart, OutputReport &report) override;
+    bool plan(int outputNumber, OutputReport &report) override;
 
     // A source not longer than the output runs from frame 1 to its duration
     // x 25 + 1; a longer one from the frame of its start offset for the

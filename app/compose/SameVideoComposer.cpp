@@ -23,6 +23,7 @@ OutputResult SameVideoComposer::compose(int outputNumber, const QDateTime &outpu
     m_env.context.showVideoEntry(entry);
 
     const QString source = m_env.videos.fullPath(entry);
+    reportVideo(entry, report);
     if (source.isEmpty() || !QFileInfo(source).isFile())
         return OutputResult::Skipped;
 
@@ -35,6 +36,7 @@ OutputResult SameVideoComposer::compose(int outputNumber, const QDateTime &outpu
         variant.cutCodec = {QStringLiteral("-acodec"), QStringLiteral("copy")};
         variant.fillUpVideo = source;
         sound = SoundTrackStep(m_env, status).prepare(*videoSeconds, variant);
+        report.soundPath = settings.fixedAudioText;  // a random pick's too
         if (const std::optional<OutputResult> ended = SoundStepEnd(m_env, status, sound))
             return *ended;
     }
@@ -48,4 +50,27 @@ OutputResult SameVideoComposer::compose(int outputNumber, const QDateTime &outpu
     arguments << QStringLiteral("-filter_complex") << DoubledFourUpFilter(sound.firstPictureInput())
               << sound.soundMapping() << FinalArgumentTail(settings.outputType, status.outputPath());
     return RunFinalComposition(m_env, status, arguments);
+}
+
+bool SameVideoComposer::plan(int outputNumber, OutputReport &report)
+{
+    m_env.random.reseed();
+    const int entry = outputNumber;
+    reportVideo(entry, report);
+    const AudioRule rule = m_env.settings.audioRule;
+    const std::optional<double> videoSeconds = CellNumber(m_env.videos.cell(entry, SourceTable::Duration));
+    if (rule == AudioRule::FirstVideo || rule == AudioRule::LongestVideo || !videoSeconds)
+        return true;
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, QDateTime::currentDateTime(), report);
+    report.soundPath = SoundTrackStep(m_env, status).plan(*videoSeconds, {});
+    return true;
+}
+
+void SameVideoComposer::reportVideo(int entry, OutputReport &report) const
+{
+    // The whole video, with its own sound unless a rule gives an audio.
+    const QString source = m_env.videos.fullPath(entry);
+    report.sources = {{source, 0}};
+    report.lengthSeconds = CellNumber(m_env.videos.cell(entry, SourceTable::Duration)).value_or(0);
+    report.soundPath = source;
 }

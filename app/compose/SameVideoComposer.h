@@ -12,7 +12,10 @@ public:
     explicit SameVideoComposer(ComposeEnvironment &environment);
 
     OutputResult compose(int outputNumber, const QDateTime &outputStart, OutputReport &report) override;
+    bool plan(int outputNumber, OutputReport &report) override;
 
 private:
+    void reportVideo(int entry, OutputReport &report) const;
+
     ComposeEnvironment &m_env;
 };

@@ -74,6 +74,35 @@ SoundTrackStep::Result SoundTrackStep::prepare(double lengthSeconds, const Varia
     return {Outcome::NoTrack, {}, {}};
 }
 
+QString SoundTrackStep::soundUsed(const Variant &variant) const
+{
+    const AudioRule rule = m_env.settings.audioRule;
+    if ((rule == AudioRule::LongestVideo || rule == AudioRule::FirstVideo)
+        && variant.videoRules == VideoRules::VideoSound) {
+        const QStringList &extraction = rule == AudioRule::LongestVideo ? variant.videoSoundExtraction
+                                                                        : variant.firstVideoSoundExtraction;
+        const qsizetype input = extraction.indexOf(QStringLiteral("-i"));
+        return input >= 0 ? extraction.value(input + 1) : QString();
+    }
+    return m_env.settings.fixedAudioText;
+}
+
+QString SoundTrackStep::plan(double lengthSeconds, const Variant &variant)
+{
+    const RunSettings &settings = m_env.settings;
+    const AudioRule rule = settings.audioRule;
+    if ((rule == AudioRule::LongestVideo || rule == AudioRule::FirstVideo)
+        && variant.videoRules == VideoRules::VideoSound)
+        return soundUsed(variant);
+    if (rule == AudioRule::RandomAudio && !pickRandomAudio())
+        return {};
+    // Only a cut of a longer audio draws its start (see chosenAudio).
+    const double audioSeconds = settings.fixedAudioSeconds();
+    if (audioSeconds > lengthSeconds && settings.audioRandomStart)
+        RandomStartText(audioSeconds - lengthSeconds, m_env.random);
+    return soundUsed(variant);
+}
+
 bool SoundTrackStep::pickRandomAudio()
 {
     const int entries = m_env.audios.entryCount();

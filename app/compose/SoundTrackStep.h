@@ -73,6 +73,13 @@ public:
     SoundTrackStep(ComposeEnvironment &environment, OutputStatus &status);
 
     Result prepare(double lengthSeconds, const Variant &variant);
+    // The draws of prepare, in its order, without running a tool; returns
+    // what the output would play (see soundUsed).
+    QString plan(double lengthSeconds, const Variant &variant);
+    // What an output of the variant plays: the audio file (after a random
+    // pick, the one picked), or the video whose sound is extracted; empty
+    // where the videos' own sound plays as the tool chooses it.
+    QString soundUsed(const Variant &variant) const;
 
     // Makes a random entry of the audio list the fixed audio (its captions
     // change for the rest of the run); false when the list has no entry.

@@ -56,6 +56,7 @@ struct VideoSlideShowComposer::Slides {
     int grabCounter = 0;
     QStringList grabbed;             // four-frame slides: every grab in order
     QVector<QStringList> perVideo;   // one video after another: the grabs of each
+    QList<SourceUse> grabs;          // every grab's video and offset, in order
 };
 
 VideoSlideShowComposer::VideoSlideShowComposer(ComposeEnvironment &environment)
@@ -142,9 +143,13 @@ OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &
     slides.perVideo.resize(slides.videoCount);
     for (int j = 1; j <= slides.videoCount; ++j) {
         const ChosenSource &source = drawn->sources.at(j - 1);
-        if (!grabFrames(j, source.path, source.durationSeconds, slides))
+        const bool grabbed = grabFrames(j, source.path, source.durationSeconds, slides);
+        report.sources = slides.grabs;
+        if (!grabbed)
             return OutputResult::Stopped;
     }
+    report.lengthSeconds = settings.reuse ? slides.videoCount * slides.slideSeconds
+                                          : slides.videoCount * slides.slideSeconds / 4;
 
     const int budget = int(RoundHalfEven(slides.slideSeconds * FramesPerSecond));
     status.show(MakingSlides + QStringLiteral("0/") + QString::number(budget) + QStringLiteral("之")
@@ -158,21 +163,10 @@ OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &
     // The sound track lasts as long as the slides.
     const double lengthSeconds = settings.reuse ? slides.videoCount * slides.slideSeconds
                                                 : slides.videoCount * slides.slideSeconds / 4;
-    const auto soundOf = [this, lengthSeconds](const QString &video) {
-        return MediaExtensions::inputSeek(QStringLiteral("0"), video)
-               + QStringList{QStringLiteral("-t"), NumberText(lengthSeconds), QStringLiteral("-i"), video,
-                             QStringLiteral("-y"), QStringLiteral("-q:a"), QStringLiteral("0"),
-                             m_env.workspacePath(QStringLiteral("Audio.mp3"))};
-    };
-    const auto longest = std::max_element(drawn->sources.begin(), drawn->sources.end(),
-                                          [](const ChosenSource &a, const ChosenSource &b) {
-                                              return a.durationSeconds < b.durationSeconds;
-                                          });
-    SoundTrackStep::Variant variant;
-    variant.videoSoundExtraction = soundOf(longest->path);
-    variant.firstVideoSoundExtraction = soundOf(drawn->sources.first().path);
+    const SoundTrackStep::Variant variant = soundVariant(*drawn, lengthSeconds);
     SoundTrackStep soundTrack(m_env, status);
     const SoundTrackStep::Result sound = soundTrack.prepare(lengthSeconds, variant);
+    report.soundPath = soundTrack.soundUsed(variant);
     if (const std::optional<OutputResult> ended = SoundStepEnd(m_env, status, sound))
         return *ended;
 
@@ -183,6 +177,25 @@ OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &
                   << QStringLiteral("pad=%1:%2").arg(encoded.width()).arg(encoded.height());
     return RunJpegSeriesComposition(m_env, status, sound, m_frameFolder, FramesPerSecond, lengthSeconds,
                                     evenFrame);
+}
+
+SoundTrackStep::Variant VideoSlideShowComposer::soundVariant(const DrawnSources &drawn,
+                                                             double lengthSeconds) const
+{
+    const auto soundOf = [this, lengthSeconds](const QString &video) {
+        return MediaExtensions::inputSeek(QStringLiteral("0"), video)
+               + QStringList{QStringLiteral("-t"), NumberText(lengthSeconds),
+                             QStringLiteral("-i"), video,
+                             QStringLiteral("-y"), QStringLiteral("-q:a"),
+                             QStringLiteral("0"),  m_env.workspacePath(QStringLiteral("Audio.mp3"))};
+    };
+    const auto longest = std::max_element(
+        drawn.sources.begin(), drawn.sources.end(),
+        [](const ChosenSource &a, const ChosenSource &b) { return a.durationSeconds < b.durationSeconds; });
+    SoundTrackStep::Variant variant;
+    variant.videoSoundExtraction = soundOf(longest->path);
+    variant.firstVideoSoundExtraction = soundOf(drawn.sources.first().path);
+    return variant;
 }
 
 QStringList VideoSlideShowComposer::grabArguments(const QString &offset, const QString &video,
@@ -211,6 +224,7 @@ bool VideoSlideShowComposer::grabFrames(int video, const QString &path, double d
     const QStringList offsets = grabOffsets(durationSeconds, slides.framesPerVideo, m_env.random);
     for (int k = 1; k <= offsets.size(); ++k) {
         const QString offset = offsets.at(k - 1);
+        slides.grabs.append({path, offset.toDouble()});
         const QString frame = folder + QDir::separator()
                               + FrameSeries::frameFileName(perVideo ? k : ++slides.grabCounter);
         const QStringList arguments = grabArguments(offset, path, frame);
@@ -365,4 +379,35 @@ bool VideoSlideShowComposer::stopSeen()
 {
     m_env.context.pumpEvents();
     return m_env.context.stopRequested();
+}
+
+bool VideoSlideShowComposer::plan(int outputNumber, OutputReport &report)
+{
+    const RunSettings &settings = m_env.settings;
+    m_env.random.reseed();
+    const int videoCount = settings.videoDrawCount;
+    const int framesPerVideo = int(RoundHalfEven(
+        settings.pictureRange ? settings.pictureRange->minimum : LeadingNumber(settings.pictureRangeText)));
+    if (m_canvas.isEmpty() || videoCount < 1 || framesPerVideo < 1 || settings.slideSeconds <= 0)
+        return true;  // the output would fail before its draws
+    const std::optional<DrawnSources> drawn =
+        DrawDistinctSources(m_env.videos, videoCount, m_env.random, m_env.context, m_usedSets);
+    if (!drawn)
+        return true;
+    for (const ChosenSource &source : drawn->sources) {
+        for (const QString &offset : grabOffsets(source.durationSeconds, framesPerVideo, m_env.random))
+            report.sources.append({source.path, offset.toDouble()});
+    }
+    // The four-frame slides draw one frame per quarter, as they do when
+    // every grab gives a frame.
+    if (!settings.reuse) {
+        for (int draw = 0; draw < framesPerVideo * videoCount / 4 * 4; ++draw)
+            pickIndex(1, m_env.random);
+    }
+    report.lengthSeconds =
+        settings.reuse ? videoCount * settings.slideSeconds : videoCount * settings.slideSeconds / 4;
+    OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, QDateTime::currentDateTime(), report);
+    report.soundPath =
+        SoundTrackStep(m_env, status).plan(report.lengthSeconds, soundVariant(*drawn, report.lengthSeconds));
+    return true;
 }

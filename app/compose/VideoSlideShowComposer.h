@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/compose/SoundTrackStep.h"
 #include "app/compose/UsedSourceSets.h"
 #include "app/run/Composer.h"
 
@@ -11,6 +12,7 @@
 #include <QVector>
 
 struct ComposeEnvironment;
+struct DrawnSources;
 class OutputStatus;
 class RandomSource;
 
@@ -26,6 +28,7 @@ public:
 
     bool prepare(Workspace &workspace) override;
     OutputResult compose(int outputNumber, const QDateTime &outputStart, OutputReport &report) override;
+    bool plan(int outputNumber, OutputReport &report) override;
 
     // Output frames per second of every slide show.
     static constexpr int FramesPerSecond = 25;
@@ -60,6 +63,9 @@ private:
     bool paintFrame(const QString &framePath, bool fourQuarters);
     // The canvas the slides are painted on.
     QImage &canvas();
+    // The sound of the slide show by the video rules: that of the longest or
+    // the first drawn video, for the length of the slides.
+    SoundTrackStep::Variant soundVariant(const DrawnSources &drawn, double lengthSeconds) const;
     QString slideStatusTail() const;
     bool stopSeen();
 

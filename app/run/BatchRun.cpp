@@ -2,11 +2,12 @@
 
 #include "app/run/ComposeEnvironment.h"
 #include "app/run/FailureReason.h"
+#include "app/run/ForwardingRunContext.h"
 #include "app/run/OutputPath.h"
-#include "app/run/SeededRandom.h"
 #include "app/run/ProcessToolRunner.h"
 #include "app/run/RunContext.h"
 #include "app/run/RunLog.h"
+#include "app/run/SeededRandom.h"
 #include "app/run/Workspace.h"
 
 #include <QFile>
@@ -23,37 +24,44 @@ void copyTool(const QString &programFolder, const QString &toolPath)
                                             | QFileDevice::ExeUser | QFileDevice::ExeGroup);
 }
 
-// The run's context as the composers see it, remembering the last status
-// text: a failed output's reason is shown after the composer's failure text.
-class StatusMemory : public RunContext {
+// The runner of a plan, which runs nothing.
+class NoToolRunner : public ToolRunner {
 public:
-    explicit StatusMemory(RunContext &context) : m_context(context) {}
-    void setStatus(const QString &text) override
-    {
-        lastStatus = text;
-        m_context.setStatus(text);
-    }
-    bool stopRequested() const override { return m_context.stopRequested(); }
-    void pumpEvents() override { m_context.pumpEvents(); }
-    void setFixedAudio(const QString &path, const QString &lengthCaption) override
-    {
-        m_context.setFixedAudio(path, lengthCaption);
-    }
-    void showVideoEntry(int entry) override { m_context.showVideoEntry(entry); }
-    void setProgress(double percent) override { m_context.setProgress(percent); }
-    void outputEnded(const OutputReport &report) override { m_context.outputEnded(report); }
-
-    QString lastStatus;
-
-private:
-    RunContext &m_context;
+    ToolRun startTool(const QStringList &) override { return 0; }
+    ToolRunResult waitForTool(const StatusText &) override { return ToolRunResult::Finished; }
+    bool hasEnded(ToolRun) override { return true; }
+    int terminateStartedTools() override { return 0; }
 };
+
+// The outputs a run makes: those asked for, within the batch.
+OutputRange rangeOf(const BatchRunRequest &request)
+{
+    const int count = std::max(request.settings.outputCount, 0);
+    OutputRange range = request.outputs.value_or(OutputRange{1, count});
+    range.last = std::min(range.last, count);
+    return range;
+}
+
+OutputReport recordOf(const RunSettings &settings, int outputNumber)
+{
+    OutputReport record;
+    record.outputNumber = outputNumber;
+    record.file = OutputPath(settings, outputNumber);
+    return record;
+}
 
 QString failureStatus(const QString &lastStatus, const QString &reason)
 {
     static const QString failed = QStringLiteral("状态：视频生成失败！");
     const QString head = lastStatus.startsWith(failed) ? lastStatus : failed;
     return head + QStringLiteral("；原因：") + reason;
+}
+
+// Every output's draws start from a seed of their own.
+void startOutput(const BatchRunRequest &request, SeededRandom &seeded, int outputNumber)
+{
+    if (request.seed)
+        seeded.restart(SeededRandom::outputSeed(*request.seed, outputNumber));
 }
 
 }  // namespace
@@ -71,8 +79,7 @@ BatchRun::BatchRun(RunContext &context, ComposerFactory composers, ToolRunnerFac
 BatchRunSummary BatchRun::run(BatchRunRequest request)
 {
     BatchRunSummary summary;
-    StatusMemory context(m_context);
-    context.setStatus(QStringLiteral("状态：临时文件清理中..."));
+    m_context.setStatus(QStringLiteral("状态：临时文件清理中..."));
 
     // A workspace that cannot be made shows up as failing tool steps.
     Workspace workspace(request.workRoot);
@@ -87,6 +94,7 @@ BatchRunSummary BatchRun::run(BatchRunRequest request)
     const std::unique_ptr<ToolRunner> runner = m_runners(workspace.folder(), request.toolName);
     SeededRandom seeded(request.seed.value_or(0));
     RandomSource &random = request.seed ? seeded : *request.random;
+    ForwardingRunContext context(m_context);
     ComposeEnvironment environment{request.settings,
                                    request.videos,
                                    request.audios,
@@ -105,18 +113,29 @@ BatchRunSummary BatchRun::run(BatchRunRequest request)
             places.listedSources.append(list->fullPath(entry));
     }
 
-    const int outputCount = request.settings.outputCount;
+    const OutputRange range = rangeOf(request);
+    const RunSettings &settings = request.settings;
     if (!composer->prepare(workspace)) {
         summary.refused = true;
-        summary.failed = std::max(outputCount, 0);
+        summary.failed = range.count();
     } else {
-        for (int n = 1; n <= outputCount; ++n) {
-            context.setProgress(float(n * 100.0 / outputCount));
-            OutputReport report;
-            report.outputNumber = n;
-            report.file = OutputPath(request.settings, n);
-            const OutputResult result = composer->compose(n, QDateTime::currentDateTime(), report);
-            report.result = result;
+        // The outputs before the range take their sets of sources as they
+        // would have in the whole batch.
+        if (request.seed) {
+            context.setQuiet(true);
+            for (int n = 1; n < range.first; ++n) {
+                startOutput(request, seeded, n);
+                OutputReport replayed = recordOf(settings, n);
+                composer->plan(n, replayed);
+            }
+            context.setQuiet(false);
+        }
+        for (int n = range.first; n <= range.last; ++n) {
+            OutputReport record = recordOf(settings, n);
+            m_context.setProgress(float((n - range.first + 1) * 100.0 / range.count()));
+            startOutput(request, seeded, n);
+            const OutputResult result = composer->compose(n, QDateTime::currentDateTime(), record);
+            record.result = result;
             const QList<ToolStep> steps = runner->takeSteps();
             switch (result) {
             case OutputResult::Done: ++summary.done; break;
@@ -125,18 +144,18 @@ BatchRunSummary BatchRun::run(BatchRunRequest request)
             case OutputResult::Stopped: break;
             }
             if (result == OutputResult::Failed || result == OutputResult::Skipped) {
-                report.reason = ExplainFailure(report, steps, places);
-                context.setStatus(failureStatus(context.lastStatus, report.reason));
+                record.reason = ExplainFailure(record, steps, places);
+                context.setStatus(failureStatus(context.lastStatus(), record.reason));
             }
-            log.writeOutput(report, steps);
-            summary.outputs.append(report);
-            context.outputEnded(report);
-            context.pumpEvents();
-            if (context.stopRequested())
+            log.writeOutput(record, steps);
+            summary.outputs.append(record);
+            context.outputEnded(record);
+            m_context.pumpEvents();
+            if (m_context.stopRequested())
                 break;
         }
     }
-    summary.stopped = context.stopRequested();
+    summary.stopped = m_context.stopRequested();
     log.writeLine(QStringLiteral("运行结束：已生成%1个，失败%2个%3")
                       .arg(summary.done)
                       .arg(summary.failed + summary.skipped)
@@ -146,5 +165,41 @@ BatchRunSummary BatchRun::run(BatchRunRequest request)
     // the same name are left alone.
     runner->terminateStartedTools();
     workspace.remove();
+    return summary;
+}
+
+BatchRunSummary BatchRun::plan(BatchRunRequest request)
+{
+    BatchRunSummary summary;
+    NoToolRunner runner;
+    SeededRandom seeded(request.seed.value_or(0));
+    RandomSource &random = request.seed ? seeded : *request.random;
+    ForwardingRunContext context(m_context);
+    context.setQuiet(true);
+    ComposeEnvironment environment{request.settings,
+                                   request.videos,
+                                   request.audios,
+                                   request.pictures,
+                                   runner,
+                                   context,
+                                   random,
+                                   QString(),
+                                   request.runStartTime,
+                                   request.outputProber,
+                                   request.programFolder};
+    const std::unique_ptr<Composer> composer = m_composers(environment);
+    const OutputRange range = rangeOf(request);
+    for (int n = 1; n <= range.last; ++n) {
+        startOutput(request, seeded, n);
+        OutputReport record = recordOf(request.settings, n);
+        record.started = false;
+        if (!composer->plan(n, record)) {
+            summary.planned = false;
+            record = recordOf(request.settings, n);
+            record.started = false;
+        }
+        if (range.contains(n))
+            summary.outputs.append(record);
+    }
     return summary;
 }

@@ -2,11 +2,14 @@
 
 #include "app/library/SourceTable.h"
 #include "app/run/Composer.h"
+#include "app/run/OutputRange.h"
+#include "app/run/OutputReport.h"
 #include "app/run/RunSettings.h"
 
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QVector>
 
 #include <functional>
 #include <optional>
@@ -30,7 +33,12 @@ struct BatchRunRequest {
     RandomSource *random = nullptr;
     // When given, every draw of the run comes from one generator seeded with
     // it instead of random, so the run can be repeated exactly.
+    // Each output's draws then come from a generator seeded with the seed
+    // and the output's number, so that outputs can be made in any part.
     std::optional<quint64> seed;
+    // With a seed: only these outputs are made (the draws of the outputs
+    // before them are replayed without tools); empty: all of them.
+    std::optional<OutputRange> outputs;
     MediaProber *outputProber = nullptr;  // checks finished outputs; may be null
     // Where the run's log goes (the last few runs are kept); empty: no log.
     QString logFolder;
@@ -42,7 +50,8 @@ struct BatchRunSummary {
     int skipped = 0;
     bool stopped = false;
     bool refused = false;  // the composer's preparation refused the run
-    QList<OutputReport> outputs;  // one per output the run began, in order
+    bool planned = true;   // plan: every output's draws could be told ahead
+    QList<OutputReport> outputs;  // one per output the run began, in order; a plan: every one
     QString logPath;              // the run's log; empty when none was written
 };
 
@@ -59,6 +68,11 @@ public:
     BatchRun(RunContext &context, ComposerFactory composers, ToolRunnerFactory runners = {});
 
     BatchRunSummary run(BatchRunRequest request);
+    // What each output of the range would use, without a workspace and
+    // without running a tool (needs a seed). Records of a mode that cannot
+    // tell its draws ahead hold only the number and the file, and the
+    // summary is not planned.
+    BatchRunSummary plan(BatchRunRequest request);
 
 private:
     RunContext &m_context;

@@ -25,6 +25,13 @@ public:
     // this output (its elapsed time counts from there). The composer writes
     // into report what it drew and, when it fails, why.
     virtual OutputResult compose(int outputNumber, const QDateTime &outputStart, OutputReport &report) = 0;
+    // Makes the draws of output outputNumber as compose would, in the same
+    // order, without running a tool, and fills the report's sources, sound
+    // and length with them. A mode that keeps draws between outputs (the sets
+    // of videos already used) takes them as compose would, so that a run can
+    // begin at any output. False when the mode cannot tell its draws ahead
+    // (they depend on what its tools make).
+    virtual bool plan(int outputNumber, OutputReport &report) { return false; }
 };
 
 // Chooses the composer of a run from the run's settings.

@@ -19,6 +19,7 @@ struct OutputReport {
     int outputNumber = 0;
     QString file;  // the output's final path
     OutputResult result = OutputResult::Failed;
+    bool started = true;       // false: the run ended (or a plan stopped) before this output
     QString reason;            // why the output failed or was skipped, in the program's words
     QList<SourceUse> sources;  // in the order of the quadrants (or of the slide show)
     QString soundPath;         // the audio file, or the video whose sound plays; empty: silent

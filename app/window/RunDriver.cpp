@@ -134,7 +134,17 @@ bool RunDriver::chooseOutputNumbering()
 {
     m_firstOutputNumber = 1;
     const RunSettings settings = runSettings();
-    const QStringList existing = ExistingOutputNames(settings);
+    QStringList existing = ExistingOutputNames(settings);
+    // A slice of a batch looks only at its own files: the other slices'
+    // share the folder.
+    const std::optional<OutputRange> &slice = m_batchOptions.outputs;
+    if (slice) {
+        existing.clear();
+        for (int n = slice->first; n <= std::min(slice->last, settings.outputCount); ++n) {
+            if (QFileInfo::exists(OutputPath(settings, n)))
+                existing.append(QFileInfo(OutputPath(settings, n)).fileName());
+        }
+    }
     if (existing.isEmpty())
         return true;
     const int nextNumber = HighestOutputNumber(settings.outputFolderText) + 1;
@@ -144,7 +154,15 @@ bool RunDriver::chooseOutputNumbering()
          DialogAnswer::No});
     switch (answer) {
     case DialogAnswer::Yes: return true;
-    case DialogAnswer::No: m_firstOutputNumber = nextNumber; return true;
+    case DialogAnswer::No:
+        if (slice) {
+            // Every slice must name its outputs as the whole batch does.
+            m_services.dialogs->inform(QStringLiteral("只制作部分输出时不能接着编号！请覆盖同名视频或另选输出目录。"),
+                                       MessageIcon::Error);
+            return false;
+        }
+        m_firstOutputNumber = nextNumber;
+        return true;
     default: break;
     }
     return false;
@@ -271,6 +289,17 @@ void RunDriver::RunClick()
         emit runFinished();
         return;
     }
+    const std::optional<OutputRange> &outputs = m_batchOptions.outputs;
+    if (outputs && outputs->last > m_options.readSettings().outputCount) {
+        dialogs.inform(QStringLiteral("要制作的输出%1超出了输出数量（共%2个）！")
+                           .arg(outputs->text())
+                           .arg(m_options.readSettings().outputCount),
+                       MessageIcon::Error);
+        restoreWindow();
+        m_running = false;
+        emit runFinished();
+        return;
+    }
     m_summary.started = true;
 
     // The settings and the lists are read once: the window is locked while
@@ -279,6 +308,7 @@ void RunDriver::RunClick()
     request.settings = runSettings();
     request.settings.fourSourcePipeline = m_batchOptions.fourSourcePipeline;
     request.seed = m_batchOptions.seed;
+    request.outputs = outputs;
     request.videos = c.MSFV->table();
     request.audios = c.MSFA->table();
     request.pictures = c.MSFP->table();
@@ -297,8 +327,15 @@ void RunDriver::RunClick()
 
     WindowRunContext context(m_controls, m_state, m_lists, m_showStatus,
                              [this](double percent) { emit progressChanged(percent); });
+    m_summary.settings = request.settings;
+    const bool planning = m_batchOptions.purpose == BatchOptions::Purpose::Plan;
     context.setOutputSink([this](const OutputReport &report) { emit outputEnded(report); });
-    const BatchRunSummary run = BatchRun(context, MakeComposer).run(std::move(request));
+    BatchRun batch(context, MakeComposer);
+    const BatchRunSummary run = planning ? batch.plan(std::move(request)) : batch.run(std::move(request));
+    if (planning)
+        m_askCompletion = false;  // nothing was made
+    m_summary.planned = run.planned;
+    m_summary.outputs = run.outputs;
     m_summary.done = run.done;
     m_summary.failed = run.failed + run.skipped;
     m_summary.stopped = run.stopped;

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "app/run/OutputRange.h"
 #include "app/run/OutputReport.h"
-
 #include "app/run/RunSettings.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <functional>
 #include <optional>
@@ -60,6 +61,11 @@ public:
     struct BatchOptions {
         std::optional<quint64> seed;
         FourSourcePipeline fourSourcePipeline = FourSourcePipeline::CutsThenComposition;
+        // Only these outputs of the batch (with a seed).
+        std::optional<OutputRange> outputs;
+        // Plan: tell what every output would use, and make nothing.
+        enum class Purpose { Make, Plan };
+        Purpose purpose = Purpose::Make;
     };
     BatchOptions &batchOptions() { return m_batchOptions; }
 
@@ -68,7 +74,9 @@ public:
         int failed = 0;   // outputs not made: failed or skipped
         bool stopped = false;
         bool started = false;  // passed the refusals and the validation
-        QList<OutputReport> outputs;  // every output the run began
+        bool planned = true;   // a plan could tell every output's draws
+        RunSettings settings;  // as the run read them
+        QList<OutputReport> outputs;  // one record per output of the run
         QString logPath;              // the run's log, when one was written
     };
     const Summary &lastSummary() const { return m_summary; }

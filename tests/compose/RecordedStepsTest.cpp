@@ -59,7 +59,7 @@ TEST(RecordedSteps, PreciseFourSplit)
     const QStringList order{d, b, c, a};
     for (int k = 1; k <= 4; ++k) {
         const QString source = order[k - 1];
-        expected << QStringList{"-i", source, "-f", "image2", "-y", "-q:v", "0", "-r", "25",
+        expected << QStringList{"-i", source, "-f", "image2", "-y", "-q:v", "0", "-vf", "fps=25:start_time=0",
                                 t + QStringLiteral("/Images%1/%06d.jpg").arg(k)}
                  << QStringList{"-i", source, "-y", "-q:a", "0", "-f", "wav", "-ar", "44100", "-b:a", "192k",
                                 "-ac", "2", t + QStringLiteral("/%1.wav").arg(k)};
@@ -67,8 +67,8 @@ TEST(RecordedSteps, PreciseFourSplit)
     // d, 5 s long, gives the sound from (5 - 0.2) x 0.5.
     expected << QStringList{"-ss", "2.4", "-t", "0.2", "-i", t + "/1.wav", "-y", "-q:a", "0", "-acodec", "copy",
                             bench.work("Audio.wav")}
-             << QStringList{"-i", bench.work("Audio.wav"), "-f", "image2", "-i", t + "/Images/%06d.jpg", "-q:v",
-                            "0", "-q:a", "0", "-y", "-r", "25", "-pix_fmt", "yuv420p", bench.writing(1)};
+             << QStringList{"-i", bench.work("Audio.wav"), "-f", "image2", "-i", t + "/Images/%06d.jpg", "-r", "25",
+                            "-y", "-q:v", "0", "-q:a", "0", "-t", "0.2", "-pix_fmt", "yuv420p", bench.writing(1)};
     EXPECT_ARGS(bench.runner.argumentLists, expected);
 }
 
@@ -97,7 +97,7 @@ TEST(RecordedSteps, SlideShowWithSharedAndPerVideoFrames)
         const QString grabs = bench.work(QStringLiteral("Tmp/SrcImg/"));
         const auto grab = [&](const QString &offset, const QString &video, const QString &frame) {
             return QStringList{"-ss", offset, "-i", video, "-y", "-frames:v", "1", "-q:v", "0", "-f", "image2",
-                               grabs + frame};
+                               "-update", "1", grabs + frame};
         };
         const QString audio = bench.work(QStringLiteral("Audio.mp3"));
         const QList<QStringList> expected{
@@ -106,8 +106,8 @@ TEST(RecordedSteps, SlideShowWithSharedAndPerVideoFrames)
             grab("1.188", b, reuse ? "2/000001.jpg" : "000003.jpg"),
             grab("2.772", b, reuse ? "2/000002.jpg" : "000004.jpg"),
             {"-ss", "0", "-t", reuse ? "4" : "1", "-i", a, "-y", "-q:a", "0", audio},
-            {"-i", audio, "-f", "image2", "-i", bench.work("Tmp/Images/%06d.jpg"), "-q:v", "0", "-q:a", "0", "-y",
-             "-r", "25", "-pix_fmt", "yuv420p", bench.writing(1)}};
+            {"-i", audio, "-f", "image2", "-i", bench.work("Tmp/Images/%06d.jpg"), "-r", "25", "-y", "-q:v", "0",
+             "-q:a", "0", "-t", reuse ? "4" : "1", "-pix_fmt", "yuv420p", bench.writing(1)}};
         EXPECT_ARGS(bench.runner.argumentLists, expected);
     }
 }

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -22,6 +23,9 @@ struct ScriptedRun {
     int stopDuringOutput = 0;  // the stop button is pressed while this output is made
     QString preparedFolder;
     QList<int> composed;
+    QList<int> planned;
+    QMap<int, double> firstDraws;  // by output, planned or composed
+    QList<bool> statusShownWhilePlanned;
     QList<double> progressAtCompose;
     QStringList toolsFound;  // the tool file in the workspace, per output
     RecordingRunContext *context = nullptr;
@@ -34,6 +38,7 @@ public:
     ScriptedComposer(ComposeEnvironment &environment, ScriptedRun &script);
     bool prepare(Workspace &workspace) override;
     OutputResult compose(int outputNumber, const QDateTime &outputStart, OutputReport &report) override;
+    bool plan(int outputNumber, OutputReport &report) override;
 
 private:
     ComposeEnvironment &m_env;
@@ -51,9 +56,21 @@ bool ScriptedComposer::prepare(Workspace &workspace)
     return !m_script.refusePreparation;
 }
 
+bool ScriptedComposer::plan(int outputNumber, OutputReport &report)
+{
+    m_script.planned.append(outputNumber);
+    m_script.firstDraws.insert(outputNumber, m_env.random.next());
+    const qsizetype statuses = m_script.context->statuses.size();
+    m_env.context.setStatus(QStringLiteral("状态：视频源随机抽取中...0/4"));
+    m_script.statusShownWhilePlanned.append(m_script.context->statuses.size() != statuses);
+    report.lengthSeconds = outputNumber;
+    return true;
+}
+
 OutputResult ScriptedComposer::compose(int outputNumber, const QDateTime &, OutputReport &)
 {
     m_script.composed.append(outputNumber);
+    m_script.firstDraws.insert(outputNumber, m_env.random.next());
     m_script.progressAtCompose.append(m_script.context->progress.value(m_script.context->progress.size() - 1, -1));
     if (QFileInfo(m_env.workspacePath(QStringLiteral("CutTest.exe"))).isFile())
         m_script.toolsFound.append(m_env.workspaceFolder);
@@ -66,7 +83,7 @@ OutputResult ScriptedComposer::compose(int outputNumber, const QDateTime &, Outp
 
 class BatchRunTest : public ::testing::Test {
 protected:
-    BatchRunSummary run(int outputs)
+    BatchRunSummary run(int outputs, std::optional<quint64> seed = {}, std::optional<OutputRange> range = {})
     {
         script.context = &context;
         BatchRunRequest request;
@@ -76,6 +93,8 @@ protected:
         request.programFolder = QStringLiteral(ZARV_PROGRAM_DIR);
         request.toolName = QStringLiteral("CutTest.exe");
         request.random = &random;
+        request.seed = seed;
+        request.outputs = range;
         BatchRun batch(
             context,
             [this](ComposeEnvironment &environment) {
@@ -131,6 +150,26 @@ TEST_F(BatchRunTest, AStopDuringTheSecondOutputStartsNoThird)
     EXPECT_EQ(summary.failed, 0);
     EXPECT_EQ(runners[0]->terminations, 1);
     EXPECT_FALSE(QFileInfo::exists(workspaceFolder()));
+}
+
+TEST_F(BatchRunTest, ASeededSliceReplaysTheOutputsBeforeItQuietlyAndDrawsAsTheWholeBatch)
+{
+    run(5, 99);
+    const QMap<int, double> whole = script.firstDraws;
+    EXPECT_TRUE(script.planned.isEmpty());
+
+    script = ScriptedRun();
+    const BatchRunSummary summary = run(5, 99, OutputRange{3, 4});
+    EXPECT_EQ(script.planned, (QList<int>{1, 2}));
+    EXPECT_EQ(script.statusShownWhilePlanned, (QList<bool>{false, false}));
+    EXPECT_EQ(script.composed, (QList<int>{3, 4}));
+    QMap<int, double> firstFour = whole;
+    firstFour.remove(5);
+    EXPECT_EQ(script.firstDraws, firstFour);  // each of outputs 1 to 4 drawn alike
+    ASSERT_EQ(summary.outputs.size(), 2);
+    EXPECT_EQ(summary.outputs[0].outputNumber, 3);
+    EXPECT_EQ(summary.outputs[1].result, OutputResult::Done);
+    EXPECT_NE(whole.value(1), whole.value(2));
 }
 
 TEST_F(BatchRunTest, NoOutputsOrARefusedPreparationStillRebuildAndRemoveTheWorkspace)
