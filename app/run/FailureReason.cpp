@@ -106,8 +106,11 @@ QString LastToolComplaint(const QString &messages)
 
 QString ExplainFailure(const OutputReport &report, const QList<ToolStep> &steps, const FailurePlaces &places)
 {
+    // A source the tool could not read is the cause of what a composer saw
+    // later (an empty quarter).
+    const QString fileComplaint = firstFileComplaint(steps, places.workspaceFolder);
     if (!report.reason.isEmpty())
-        return report.reason;
+        return fileComplaint.startsWith(QStringLiteral("源文件")) ? fileComplaint : report.reason;
 
     for (const ToolStep &step : steps) {
         if (step.start != ToolStep::Start::Failed)
@@ -139,7 +142,6 @@ QString ExplainFailure(const OutputReport &report, const QList<ToolStep> &steps,
     if (mentions(steps, QStringLiteral("No space left on device")))
         return QStringLiteral("磁盘空间不足：") + outputFolder;
 
-    const QString fileComplaint = firstFileComplaint(steps, places.workspaceFolder);
     if (!fileComplaint.isEmpty())
         return fileComplaint;
 
