@@ -7,10 +7,10 @@
 #include "FixedRandom.h"
 #include "MediaFactory.h"
 #include "RecordingRunContext.h"
-#include "app/run/ComposeEnvironment.h"
 #include "app/compose/ComposerFactory.h"
-#include "app/run/SystemRandom.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/run/ProcessToolRunner.h"
+#include "app/run/SystemRandom.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -5,10 +5,10 @@
 #include "MediaFactory.h"
 #include "RecordingRunContext.h"
 #include "RecordingToolRunner.h"
-#include "app/run/ComposeEnvironment.h"
 #include "app/compose/ComposerFactory.h"
-#include "app/run/SystemRandom.h"
 #include "app/run/BatchRun.h"
+#include "app/run/ComposeEnvironment.h"
+#include "app/run/SystemRandom.h"
 #include "app/run/Workspace.h"
 #include "platform/Utf8Locale.h"
 
@@ -75,10 +75,18 @@ int main(int argc, char **argv)
     const SourceTable videos(SourceKind::Video, {{"long.mp4", folder.path(), "640", "360", "60"}});
     const SourceTable none;
     RecordingRunContext context;
-    RecordingToolRunner recorder(folder.filePath("work/Tmp"), context, RecordingToolRunner::Execution::RecordOnly);
+    RecordingToolRunner recorder(folder.filePath("work/Tmp"), context,
+                                 RecordingToolRunner::Execution::RecordOnly);
     FixedRandom offsets({0.0, 0.12, 0.31, 0.45, 0.58, 0.66, 0.79, 0.93, 0.99});
-    ComposeEnvironment environment{settings, videos, none, none, recorder, context, offsets,
-                                   folder.filePath("work/Tmp"), QDateTime::currentDateTime()};
+    ComposeEnvironment environment{settings,
+                                   videos,
+                                   none,
+                                   none,
+                                   recorder,
+                                   context,
+                                   offsets,
+                                   folder.filePath("work/Tmp"),
+                                   QDateTime::currentDateTime()};
     Workspace workspace(folder.filePath("work"));
     const std::unique_ptr<Composer> composer = MakeComposer(environment);
     composer->prepare(workspace);
@@ -117,7 +125,8 @@ int main(int argc, char **argv)
     std::printf("grab of one frame, 60 s source, seek after the input: %.3f s\n", before);
     std::printf("grab of one frame, 60 s source, seek before the input: %.3f s (%.1fx faster)\n", after,
                 before / after);
-    std::printf("one output, n = 10, m = 4, P = 3 (1280x720, 7.5 s): %.2f s wall time; made: %s (%dx%d, %.2f s)\n",
-                outputSeconds, summary.done == 1 ? "yes" : "NO", made.width, made.height, made.durationSeconds);
+    std::printf(
+        "one output, n = 10, m = 4, P = 3 (1280x720, 7.5 s): %.2f s wall time; made: %s (%dx%d, %.2f s)\n",
+        outputSeconds, summary.done == 1 ? "yes" : "NO", made.width, made.height, made.durationSeconds);
     return summary.done == 1 ? 0 : 1;
 }

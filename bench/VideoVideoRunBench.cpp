@@ -9,13 +9,13 @@
 #include "RecordingToolRunner.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedProber.h"
-#include "app/run/ComposeEnvironment.h"
 #include "app/compose/ComposerFactory.h"
 #include "app/library/SourceTable.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/window/FFmain.h"
 #include "app/window/OptionRules.h"
-#include "app/window/SourceGrid.h"
 #include "app/window/RunDriver.h"
+#include "app/window/SourceGrid.h"
 #include "app/window/SourceListOps.h"
 #include "platform/Utf8Locale.h"
 
@@ -89,13 +89,19 @@ int main(int argc, char **argv)
     ScriptedDialogs dialogs;
     ScriptedProber prober;
     FixedRandom random(draws);
-    WindowServices services{&dialogs, &prober, &random, QStringLiteral(ZARV_PROGRAM_DIR),
-                            folder.filePath("work/"), folder.filePath("data/"), QUrl()};
+    WindowServices services{&dialogs,
+                            &prober,
+                            &random,
+                            QStringLiteral(ZARV_PROGRAM_DIR),
+                            folder.filePath("work/"),
+                            folder.filePath("data/"),
+                            QUrl()};
     FFmain window(services);
     for (int i = 0; i < 4; ++i) {
         const QString name = QStringLiteral("clip%1.mp4").arg(i);
-        window.lists().AppendRow(SourceKind::Video, {name, sources, "640", "360",
-                                                     MediaProber::durationText(*prober.probeDuration(sources + "/" + name))});
+        window.lists().AppendRow(SourceKind::Video,
+                                 {name, sources, "640", "360",
+                                  MediaProber::durationText(*prober.probeDuration(sources + "/" + name))});
     }
     window.controls().LOutDir->setText(output);
     window.controls().TMax->setText("1");
@@ -113,8 +119,15 @@ int main(int argc, char **argv)
     RecordingRunContext context;
     RecordingToolRunner recorder(scriptWorkspace.path(), context, RecordingToolRunner::Execution::RecordOnly);
     FixedRandom sameDraws(draws);
-    ComposeEnvironment environment{settings, videos, none, none, recorder, context, sameDraws,
-                                   scriptWorkspace.path(), QDateTime::currentDateTime()};
+    ComposeEnvironment environment{settings,
+                                   videos,
+                                   none,
+                                   none,
+                                   recorder,
+                                   context,
+                                   sameDraws,
+                                   scriptWorkspace.path(),
+                                   QDateTime::currentDateTime()};
     OutputReport report;
     MakeComposer(environment)->compose(1, QDateTime::currentDateTime(), report);
     const QString scriptPath = folder.filePath("replay.sh");
@@ -147,8 +160,9 @@ int main(int argc, char **argv)
 
     const double program = median(programSeconds);
     const double script = median(scriptSeconds);
-    std::printf("output made: %s; script ran: %s; tool commands: %lld in %lld steps\n", allMade ? "yes" : "NO",
-                scriptsRan ? "yes" : "NO", static_cast<long long>(recorder.argumentLists.size()),
+    std::printf("output made: %s; script ran: %s; tool commands: %lld in %lld steps\n",
+                allMade ? "yes" : "NO", scriptsRan ? "yes" : "NO",
+                static_cast<long long>(recorder.argumentLists.size()),
                 static_cast<long long>(recorder.waits.size()));
     std::printf("run through the program: %.2f s (median of %d)\n", program, rounds);
     std::printf("same commands by a script: %.2f s (median of %d)\n", script, rounds);

@@ -85,7 +85,7 @@ bool AppFolders::installedInProtectedFolder(const QString &programFolder)
 #ifdef _WIN32
     const QString programFiles = QDir::fromNativeSeparators(qEnvironmentVariable("programfiles"));
     return !programFiles.isEmpty() && !qEnvironmentVariableIsEmpty("programdata")
-        && QDir::fromNativeSeparators(programFolder).contains(programFiles, Qt::CaseInsensitive);
+           && QDir::fromNativeSeparators(programFolder).contains(programFiles, Qt::CaseInsensitive);
 #else
     return !QFileInfo(programFolder).isWritable();
 #endif

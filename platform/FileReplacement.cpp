@@ -51,7 +51,8 @@ bool ReplaceFile(const QString &from, const QString &to)
 #ifdef _WIN32
     if (!FlushFileToDisk(from))
         return false;
-    return MoveFileExW(reinterpret_cast<const wchar_t *>(from.utf16()), reinterpret_cast<const wchar_t *>(to.utf16()),
+    return MoveFileExW(reinterpret_cast<const wchar_t *>(from.utf16()),
+                       reinterpret_cast<const wchar_t *>(to.utf16()),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
            != 0;
 #else

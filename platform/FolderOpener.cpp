@@ -19,7 +19,8 @@ bool HasFolderHandler()
     if (query.isEmpty())
         return true;  // the opener may still know one
     QProcess process;
-    process.start(query, {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("inode/directory")});
+    process.start(query,
+                  {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("inode/directory")});
     if (!process.waitForFinished(5000)) {
         process.kill();
         process.waitForFinished(1000);

@@ -6,9 +6,9 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <windows.h>
-#include <tlhelp32.h>
 #include <cwchar>
+#include <tlhelp32.h>
+#include <windows.h>
 #else
 #include <QElapsedTimer>
 #include <QFile>

@@ -18,8 +18,10 @@ QString RarTool::locate()
 {
 #ifdef _WIN32
     // The App Paths key's default value names WinRAR.exe with its full path.
-    QSettings appPath(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\WinRAR.exe"),
-                      QSettings::NativeFormat);
+    QSettings appPath(
+        QStringLiteral(
+            "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\WinRAR.exe"),
+        QSettings::NativeFormat);
     return appPath.value(QStringLiteral("Default")).toString().trimmed();
 #else
     return QStandardPaths::findExecutable(QStringLiteral("bsdtar"));

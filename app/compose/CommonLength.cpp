@@ -1,7 +1,7 @@
 #include "app/compose/CommonLength.h"
 
-#include "app/run/RandomSource.h"
 #include "app/base/NumberText.h"
+#include "app/run/RandomSource.h"
 
 #include <algorithm>
 
@@ -16,8 +16,7 @@ std::optional<double> OutputLength(const RunSettings &settings, RandomSource &ra
 }
 
 std::optional<double> CommonLength(const RunSettings &settings, const FourSources &sources,
-                                   double longestSeconds, double shortestSeconds,
-                                   RandomSource &random)
+                                   double longestSeconds, double shortestSeconds, RandomSource &random)
 {
     switch (settings.lengthRule) {
     case LengthRule::Fixed: {
@@ -26,9 +25,12 @@ std::optional<double> CommonLength(const RunSettings &settings, const FourSource
             return std::nullopt;
         return std::min(*length, longestSeconds);
     }
-    case LengthRule::FirstVideo: return sources[0].durationSeconds;
-    case LengthRule::ShortestVideo: return shortestSeconds;
-    case LengthRule::LongestVideo: return longestSeconds;
+    case LengthRule::FirstVideo:
+        return sources[0].durationSeconds;
+    case LengthRule::ShortestVideo:
+        return shortestSeconds;
+    case LengthRule::LongestVideo:
+        return longestSeconds;
     }
     return std::nullopt;
 }

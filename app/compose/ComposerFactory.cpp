@@ -1,13 +1,13 @@
 #include "app/compose/ComposerFactory.h"
 
-#include "app/run/ComposeEnvironment.h"
 #include "app/compose/FourSourceComposer.h"
-#include "app/compose/OnePassComposer.h"
 #include "app/compose/MixedComposer.h"
+#include "app/compose/OnePassComposer.h"
 #include "app/compose/PicturePictureComposer.h"
 #include "app/compose/PreciseFourSplitComposer.h"
 #include "app/compose/SameVideoComposer.h"
 #include "app/compose/VideoSlideShowComposer.h"
+#include "app/run/ComposeEnvironment.h"
 
 std::unique_ptr<Composer> MakeComposer(ComposeEnvironment &environment)
 {

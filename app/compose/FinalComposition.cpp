@@ -1,10 +1,10 @@
 #include "app/compose/FinalComposition.h"
 
-#include "app/run/ComposeEnvironment.h"
+#include "app/base/NumberText.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
 #include "app/library/MediaProber.h"
-#include "app/base/NumberText.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/run/PendingOutput.h"
 #include "app/run/ToolRunner.h"
 
@@ -25,8 +25,8 @@ bool outputWritten(const ComposeEnvironment &environment, const QString &path)
 QStringList FinalArgumentTail(const QString &outputType, const QString &outputPath,
                               std::optional<double> lengthSeconds)
 {
-    QStringList tail{QStringLiteral("-y"), QStringLiteral("-q:v"), QStringLiteral("0"), QStringLiteral("-q:a"),
-                     QStringLiteral("0")};
+    QStringList tail{QStringLiteral("-y"), QStringLiteral("-q:v"), QStringLiteral("0"),
+                     QStringLiteral("-q:a"), QStringLiteral("0")};
     if (lengthSeconds)
         tail << QStringLiteral("-t") << NumberText(*lengthSeconds);
     return tail + MediaExtensions::pixelFormatFor(outputType) + QStringList{outputPath};

@@ -1,16 +1,16 @@
 #include "app/compose/FourSourceComposer.h"
 
+#include "app/base/NumberText.h"
 #include "app/compose/ClipCheck.h"
-#include "app/run/ComposeEnvironment.h"
 #include "app/compose/CutStarts.h"
 #include "app/compose/FinalComposition.h"
 #include "app/compose/FourSourcePlan.h"
 #include "app/compose/FourUpLayout.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
-#include "app/run/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
-#include "app/base/NumberText.h"
+#include "app/run/ComposeEnvironment.h"
+#include "app/run/RandomSource.h"
 #include "app/run/RunContext.h"
 #include "app/run/ToolRunner.h"
 
@@ -26,7 +26,8 @@ const QString Normalising = QStringLiteral("状态：视频时长归一化中...
 }  // namespace
 
 FourSourceComposer::FourSourceComposer(ComposeEnvironment &environment)
-    : m_env(environment), m_usedSets(environment.videos.entryCount(), 4)
+    : m_env(environment),
+      m_usedSets(environment.videos.entryCount(), 4)
 {
 }
 
@@ -55,8 +56,9 @@ OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outp
     for (int k = 0; k < 4; ++k) {
         const ChosenSource &source = sources[k];
         status.show(Normalising + QString::number(k + 1) + QStringLiteral("/4"));
-        const QStringList input = MediaExtensions::inputSeek(starts.startTexts[k], source.path)
-                                  + QStringList{QStringLiteral("-t"), lengthText, QStringLiteral("-i"), source.path};
+        const QStringList input =
+            MediaExtensions::inputSeek(starts.startTexts[k], source.path)
+            + QStringList{QStringLiteral("-t"), lengthText, QStringLiteral("-i"), source.path};
         const QString extension = MediaExtensions::videoCutExtension(source.path);
         const QString clip = m_env.workspacePath(QString::number(k) + extension);
         QFile::remove(clip);  // a clip of an earlier output must not stand in for this one
@@ -66,14 +68,17 @@ OutputResult FourSourceComposer::compose(int outputNumber, const QDateTime &outp
             // cut could start (a stream copy at a key frame, an MPEG-TS file
             // where its picture begins), and its sound must start there too.
             // Re-encoded: a sound that is not MP3 cannot be copied into Audio.mp3.
-            soundExtraction = {QStringLiteral("-i"), clip, QStringLiteral("-y"), QStringLiteral("-q:a"),
-                               QStringLiteral("0"), extractedAudio};
+            soundExtraction = {QStringLiteral("-i"), clip,
+                               QStringLiteral("-y"), QStringLiteral("-q:a"),
+                               QStringLiteral("0"),  extractedAudio};
         }
-        QStringList arguments = input + QStringList{QStringLiteral("-y"), QStringLiteral("-q:v"), QStringLiteral("0"),
-                                                    QStringLiteral("-q:a"), QStringLiteral("0")};
+        QStringList arguments =
+            input
+            + QStringList{QStringLiteral("-y"), QStringLiteral("-q:v"), QStringLiteral("0"),
+                          QStringLiteral("-q:a"), QStringLiteral("0")};
         if (reEncode)
-            arguments << MediaExtensions::evenFrameFor(extension) << MediaExtensions::pixelFormatFor(extension)
-                      << clip;
+            arguments << MediaExtensions::evenFrameFor(extension)
+                      << MediaExtensions::pixelFormatFor(extension) << clip;
         else
             arguments << QStringLiteral("-c") << QStringLiteral("copy") << clip;
         m_env.runner.startTool(arguments);

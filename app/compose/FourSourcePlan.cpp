@@ -61,7 +61,8 @@ QString FourSourceVideoSound(const ComposeEnvironment &environment, const FourSo
 void PlanFourSourceOutput(ComposeEnvironment &environment, UsedSourceSets &used, int outputNumber,
                           FirstVideoSound firstVideoSound, OutputReport &report)
 {
-    OutputStatus status = OutputStatus::forOutput(environment, outputNumber, QDateTime::currentDateTime(), report);
+    OutputStatus status =
+        OutputStatus::forOutput(environment, outputNumber, QDateTime::currentDateTime(), report);
     const std::optional<FourSourcePlan> plan = PlanFourSources(environment, used, status);
     if (!plan)
         return;  // the output would fail before its cuts

@@ -30,12 +30,12 @@ FourUpLayout::Positions FourUpLayout::positions(const FourSources &s, QSize canv
 {
     if (placement == Placement::EdgeToEdge)
         return {s[0].width, s[0].height, s[2].width, s[1].height};
-    return {canvas.width() - s[1].width, canvas.height() - s[2].height,
-            canvas.width() - s[3].width, canvas.height() - s[3].height};
+    return {canvas.width() - s[1].width, canvas.height() - s[2].height, canvas.width() - s[3].width,
+            canvas.height() - s[3].height};
 }
 
 QString FourUpLayout::overlayFilter(int firstInput, QSize canvas, const Positions &at,
-                                   const QString &outputType)
+                                    const QString &outputType)
 {
     // Where the encoder needs even sizes the canvas grows by a black line
     // where a sum is odd; the placements stay as computed.
@@ -44,10 +44,16 @@ QString FourUpLayout::overlayFilter(int firstInput, QSize canvas, const Position
     const int padHeight = padded.height();
     return QStringLiteral("[%1:v]pad=%2:%3[a];[a][%4:v]overlay=%5[b];[b][%6:v]overlay=0:%7[c];"
                           "[c][%8:v]overlay=%9:%10")
-        .arg(firstInput).arg(padWidth).arg(padHeight)
-        .arg(firstInput + 1).arg(at.x1)
-        .arg(firstInput + 2).arg(at.y2)
-        .arg(firstInput + 3).arg(at.x3).arg(at.y3);
+        .arg(firstInput)
+        .arg(padWidth)
+        .arg(padHeight)
+        .arg(firstInput + 1)
+        .arg(at.x1)
+        .arg(firstInput + 2)
+        .arg(at.y2)
+        .arg(firstInput + 3)
+        .arg(at.x3)
+        .arg(at.y3);
 }
 
 std::optional<QString> FourUpLayout::stackFilter(int firstInput, const FourSources &sources, QSize canvas,
@@ -85,12 +91,16 @@ std::optional<QString> FourUpLayout::stackFilter(int firstInput, const FourSourc
     // 4:2:0, holds the last frame of a source that ends early and ends with
     // the longest.
     const QString timing = QStringLiteral("fps=%1/%2:start_time=0,format=yuv420p")
-                               .arg(frameRate.numerator).arg(frameRate.denominator);
+                               .arg(frameRate.numerator)
+                               .arg(frameRate.denominator);
     QString filter;
     for (int k = 0; k < 4; ++k)
         filter += QStringLiteral("[%1:v]%2[s%3];").arg(firstInput + k).arg(timing).arg(k);
     filter += QStringLiteral("[s0][s1][s2][s3]xstack=inputs=4:layout=0_0|%1_0|0_%2|%3_%4:fill=black")
-                  .arg(at.x1).arg(at.y2).arg(at.x3).arg(at.y3);
+                  .arg(at.x1)
+                  .arg(at.y2)
+                  .arg(at.x3)
+                  .arg(at.y3);
     // xstack's frame spans only its inputs.
     if (covered.size() != canvas)
         filter += QStringLiteral(",pad=%1:%2").arg(canvas.width()).arg(canvas.height());

@@ -130,8 +130,8 @@ bool ImageLibrary::saveJpeg(const QImage &picture, const QString &path, int qual
     // JPEG keeps no alpha channel; a picture without one is written as it is.
     if (picture.isNull())
         return false;
-    return writeImage(picture.hasAlphaChannel() ? picture.convertToFormat(QImage::Format_RGB32) : picture, path,
-                      "JPG", quality);
+    return writeImage(picture.hasAlphaChannel() ? picture.convertToFormat(QImage::Format_RGB32) : picture,
+                      path, "JPG", quality);
 }
 
 bool ImageLibrary::saveBmp(const QImage &picture, const QString &path)

@@ -27,32 +27,29 @@ QString MediaExtensions::videoCutExtension(const QString &sourcePath)
     // Others (.rmvb, .rm, .divx, .dat, .ogm, .mpv, .ifo, .3gp without an AMR
     // encoder, ...) are cut into Matroska, which takes any codec.
     static const QSet<QString> writable{
-        QStringLiteral(".mp4"), QStringLiteral(".m4v"), QStringLiteral(".mov"),
-        QStringLiteral(".mkv"), QStringLiteral(".avi"), QStringLiteral(".flv"),
-        QStringLiteral(".f4v"), QStringLiteral(".wmv"), QStringLiteral(".asf"),
-        QStringLiteral(".mpg"), QStringLiteral(".mpeg"), QStringLiteral(".vob"),
-        QStringLiteral(".ts"), QStringLiteral(".m2ts"), QStringLiteral(".mts"),
-        QStringLiteral(".webm"), QStringLiteral(".ogv")};
+        QStringLiteral(".mp4"), QStringLiteral(".m4v"),  QStringLiteral(".mov"),  QStringLiteral(".mkv"),
+        QStringLiteral(".avi"), QStringLiteral(".flv"),  QStringLiteral(".f4v"),  QStringLiteral(".wmv"),
+        QStringLiteral(".asf"), QStringLiteral(".mpg"),  QStringLiteral(".mpeg"), QStringLiteral(".vob"),
+        QStringLiteral(".ts"),  QStringLiteral(".m2ts"), QStringLiteral(".mts"),  QStringLiteral(".webm"),
+        QStringLiteral(".ogv")};
     return writableExtension(sourcePath, writable, QStringLiteral(".mkv"));
 }
 
 QString MediaExtensions::audioCutExtension(const QString &sourcePath)
 {
     static const QSet<QString> writable{
-        QStringLiteral(".mp3"), QStringLiteral(".wav"), QStringLiteral(".m4a"),
-        QStringLiteral(".aac"), QStringLiteral(".wma"), QStringLiteral(".ogg"),
-        QStringLiteral(".oga"), QStringLiteral(".flac"), QStringLiteral(".ac3"),
-        QStringLiteral(".mka"), QStringLiteral(".opus"), QStringLiteral(".aiff"),
-        QStringLiteral(".aif"), QStringLiteral(".mp2"), QStringLiteral(".au"),
-        QStringLiteral(".caf"), QStringLiteral(".wv")};
+        QStringLiteral(".mp3"), QStringLiteral(".wav"), QStringLiteral(".m4a"),  QStringLiteral(".aac"),
+        QStringLiteral(".wma"), QStringLiteral(".ogg"), QStringLiteral(".oga"),  QStringLiteral(".flac"),
+        QStringLiteral(".ac3"), QStringLiteral(".mka"), QStringLiteral(".opus"), QStringLiteral(".aiff"),
+        QStringLiteral(".aif"), QStringLiteral(".mp2"), QStringLiteral(".au"),   QStringLiteral(".caf"),
+        QStringLiteral(".wv")};
     return writableExtension(sourcePath, writable, QStringLiteral(".mka"));
 }
 
 bool MediaExtensions::encodesH264(const QString &extension)
 {
-    static const QSet<QString> h264{QStringLiteral(".mp4"), QStringLiteral(".m4v"),
-                                    QStringLiteral(".mov"), QStringLiteral(".mkv"),
-                                    QStringLiteral(".f4v")};
+    static const QSet<QString> h264{QStringLiteral(".mp4"), QStringLiteral(".m4v"), QStringLiteral(".mov"),
+                                    QStringLiteral(".mkv"), QStringLiteral(".f4v")};
     QString key = extension.toLower();
     if (!key.startsWith(QLatin1Char('.')))
         key.prepend(QLatin1Char('.'));

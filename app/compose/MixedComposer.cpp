@@ -1,21 +1,21 @@
 #include "app/compose/MixedComposer.h"
 
+#include "app/base/NumberText.h"
 #include "app/compose/CellNumber.h"
 #include "app/compose/ClipCheck.h"
 #include "app/compose/CommonLength.h"
-#include "app/run/ComposeEnvironment.h"
 #include "app/compose/EntryPool.h"
 #include "app/compose/FinalComposition.h"
-#include "app/compose/PictureFrames.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
 #include "app/compose/PictureClip.h"
+#include "app/compose/PictureFrames.h"
 #include "app/compose/QuadrantFit.h"
-#include "app/run/RandomSource.h"
 #include "app/compose/RandomStart.h"
 #include "app/compose/SoundTrackStep.h"
 #include "app/library/MediaProber.h"
-#include "app/base/NumberText.h"
+#include "app/run/ComposeEnvironment.h"
+#include "app/run/RandomSource.h"
 #include "app/run/RunContext.h"
 #include "app/run/ToolRunner.h"
 
@@ -49,15 +49,18 @@ QString MixedComposer::overlayFilter(int firstInput, QSize output, const std::ar
     const QSize padded = MediaExtensions::encodableSize(output, outputType);
     const auto input = [firstInput](int clip) { return QStringLiteral("[%1:v]").arg(firstInput + clip); };
     if (placement == Placement::Packed) {
-        return input(0) + QStringLiteral("pad=%1:%2[a];[a]").arg(padded.width()).arg(padded.height()) + input(1)
-               + QStringLiteral("overlay=%1[b];[b]").arg(sizes[0].width()) + input(2)
+        return input(0) + QStringLiteral("pad=%1:%2[a];[a]").arg(padded.width()).arg(padded.height())
+               + input(1) + QStringLiteral("overlay=%1[b];[b]").arg(sizes[0].width()) + input(2)
                + QStringLiteral("overlay=0:%1[c];[c]").arg(sizes[0].height()) + input(3)
                + QStringLiteral("overlay=%1:%2").arg(sizes[2].width()).arg(sizes[1].height());
     }
     const auto at = [&](int clip) { return QuadrantPosition(clip, sizes[clip], output); };
     return input(0)
            + QStringLiteral("pad=%1:%2:%3:%4[a];[a]")
-                 .arg(padded.width()).arg(padded.height()).arg(at(0).x()).arg(at(0).y())
+                 .arg(padded.width())
+                 .arg(padded.height())
+                 .arg(at(0).x())
+                 .arg(at(0).y())
            + input(1) + QStringLiteral("overlay=%1:%2[b];[b]").arg(at(1).x()).arg(at(1).y()) + input(2)
            + QStringLiteral("overlay=%1:%2[c];[c]").arg(at(2).x()).arg(at(2).y()) + input(3)
            + QStringLiteral("overlay=%1:%2").arg(at(3).x()).arg(at(3).y());

@@ -21,7 +21,7 @@ public:
     struct QuadrantClip {
         ClipKind kind = ClipKind::Video;
         QString path;
-        QSize size;  // the size the step asked for
+        QSize size;                // the size the step asked for
         double lengthSeconds = 0;  // the length it asked for
     };
     using QuadrantClips = std::array<QuadrantClip, 4>;

@@ -1,15 +1,15 @@
 #include "app/compose/OnePassComposer.h"
 
-#include "app/run/ComposeEnvironment.h"
+#include "app/base/NumberText.h"
 #include "app/compose/CutStarts.h"
 #include "app/compose/FinalComposition.h"
 #include "app/compose/FourSourcePlan.h"
 #include "app/compose/FourUpLayout.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
-#include "app/run/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
-#include "app/base/NumberText.h"
+#include "app/run/ComposeEnvironment.h"
+#include "app/run/RandomSource.h"
 
 OnePassComposer::OnePassComposer(ComposeEnvironment &environment)
     : m_env(environment),

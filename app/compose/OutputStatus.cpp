@@ -1,7 +1,7 @@
 #include "app/compose/OutputStatus.h"
 
-#include "app/run/ComposeEnvironment.h"
 #include "app/base/NumberText.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/run/OutputPath.h"
 #include "app/run/OutputReport.h"
 #include "app/run/RunContext.h"
@@ -10,12 +10,16 @@
 
 #include <algorithm>
 
-OutputStatus::OutputStatus(RunContext &context, QString outputPath, int outputNumber,
-                           QString outputCountText, QDateTime outputStart, QDateTime runStart)
-    : m_context(context), m_outputPath(std::move(outputPath)), m_writingPath(m_outputPath),
+OutputStatus::OutputStatus(RunContext &context, QString outputPath, int outputNumber, QString outputCountText,
+                           QDateTime outputStart, QDateTime runStart)
+    : m_context(context),
+      m_outputPath(std::move(outputPath)),
+      m_writingPath(m_outputPath),
       m_outputNumber(outputNumber),
-      m_outputCountText(std::move(outputCountText)), m_outputStart(std::move(outputStart)),
-      m_runStart(std::move(runStart)), m_sizeText(QStringLiteral("0mb"))
+      m_outputCountText(std::move(outputCountText)),
+      m_outputStart(std::move(outputStart)),
+      m_runStart(std::move(runStart)),
+      m_sizeText(QStringLiteral("0mb"))
 {
 }
 
@@ -62,8 +66,8 @@ QString OutputStatus::timesText() const
 
 QString OutputStatus::tailText() const
 {
-    return QStringLiteral("；") + QString::number(m_outputNumber) + QLatin1Char('/')
-           + m_outputCountText + QStringLiteral("；") + timesText();
+    return QStringLiteral("；") + QString::number(m_outputNumber) + QLatin1Char('/') + m_outputCountText
+           + QStringLiteral("；") + timesText();
 }
 
 QString OutputStatus::generating()

@@ -1,12 +1,12 @@
 #include "app/compose/PictureClip.h"
 
-#include "app/run/ComposeEnvironment.h"
-#include "app/compose/EntryPool.h"
-#include "app/compose/PictureFrames.h"
-#include "app/compose/ImageLibrary.h"
-#include "app/compose/QuadrantFit.h"
-#include "app/run/RandomSource.h"
 #include "app/base/NumberText.h"
+#include "app/compose/EntryPool.h"
+#include "app/compose/ImageLibrary.h"
+#include "app/compose/PictureFrames.h"
+#include "app/compose/QuadrantFit.h"
+#include "app/run/ComposeEnvironment.h"
+#include "app/run/RandomSource.h"
 #include "app/run/RunContext.h"
 #include "app/run/ToolRunner.h"
 
@@ -52,8 +52,8 @@ QStringList PictureClip::encodeArguments(const QString &framePattern, double len
     return arguments;
 }
 
-PictureClip::PictureClip(ComposeEnvironment &environment, EntryPool &pool, PictureFrames &frames, QSize output,
-                         Placement placement)
+PictureClip::PictureClip(ComposeEnvironment &environment, EntryPool &pool, PictureFrames &frames,
+                         QSize output, Placement placement)
     : m_env(environment),
       m_pool(pool),
       m_frames(frames),

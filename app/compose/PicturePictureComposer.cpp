@@ -2,17 +2,17 @@
 
 #include "app/compose/ClipCheck.h"
 #include "app/compose/CommonLength.h"
-#include "app/run/ComposeEnvironment.h"
 #include "app/compose/EntryPool.h"
 #include "app/compose/FinalComposition.h"
 #include "app/compose/FourUpFilter.h"
-#include "app/compose/PictureFrames.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
 #include "app/compose/PictureClip.h"
+#include "app/compose/PictureFrames.h"
 #include "app/compose/QuadrantFit.h"
-#include "app/run/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
+#include "app/run/ComposeEnvironment.h"
+#include "app/run/RandomSource.h"
 #include "app/run/RunContext.h"
 
 #include <QFile>
@@ -23,7 +23,8 @@ PicturePictureComposer::PicturePictureComposer(ComposeEnvironment &environment, 
 {
 }
 
-OutputResult PicturePictureComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
+OutputResult PicturePictureComposer::compose(int outputNumber, const QDateTime &outputStart,
+                                             OutputReport &report)
 {
     const RunSettings &settings = m_env.settings;
     OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart, report);

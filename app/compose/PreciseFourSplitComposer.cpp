@@ -1,7 +1,7 @@
 #include "app/compose/PreciseFourSplitComposer.h"
 
+#include "app/base/NumberText.h"
 #include "app/compose/CanvasFrameWriter.h"
-#include "app/run/ComposeEnvironment.h"
 #include "app/compose/CutStarts.h"
 #include "app/compose/FinalComposition.h"
 #include "app/compose/FourSourcePlan.h"
@@ -10,9 +10,9 @@
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
 #include "app/compose/QuadrantFit.h"
-#include "app/run/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
-#include "app/base/NumberText.h"
+#include "app/run/ComposeEnvironment.h"
+#include "app/run/RandomSource.h"
 #include "app/run/RunContext.h"
 #include "app/run/ToolRunner.h"
 #include "platform/FileDeletion.h"
@@ -55,7 +55,8 @@ struct PreciseFourSplitComposer::Quadrant {
 };
 
 PreciseFourSplitComposer::PreciseFourSplitComposer(ComposeEnvironment &environment)
-    : m_env(environment), m_usedSets(environment.videos.entryCount(), 4)
+    : m_env(environment),
+      m_usedSets(environment.videos.entryCount(), 4)
 {
 }
 
@@ -243,7 +244,8 @@ OutputResult PreciseFourSplitComposer::paintFrames(Quadrants &quadrants, const Q
     return writer.failedFrames() > 0 ? OutputResult::Failed : OutputResult::Done;
 }
 
-OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
+OutputResult PreciseFourSplitComposer::compose(int outputNumber, const QDateTime &outputStart,
+                                               OutputReport &report)
 {
     OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart, report);
 

@@ -1,7 +1,7 @@
 #include "app/compose/RandomStart.h"
 
-#include "app/run/RandomSource.h"
 #include "app/base/NumberText.h"
+#include "app/run/RandomSource.h"
 
 QString RandomStartText(double spareSeconds, RandomSource &random)
 {

@@ -1,18 +1,20 @@
 #include "app/compose/SameVideoComposer.h"
 
 #include "app/compose/CellNumber.h"
-#include "app/run/ComposeEnvironment.h"
 #include "app/compose/FinalComposition.h"
 #include "app/compose/FourUpFilter.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
-#include "app/run/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
+#include "app/run/ComposeEnvironment.h"
+#include "app/run/RandomSource.h"
 #include "app/run/RunContext.h"
 
 #include <QFileInfo>
 
-SameVideoComposer::SameVideoComposer(ComposeEnvironment &environment) : m_env(environment) {}
+SameVideoComposer::SameVideoComposer(ComposeEnvironment &environment) : m_env(environment)
+{
+}
 
 OutputResult SameVideoComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
 {
@@ -29,7 +31,8 @@ OutputResult SameVideoComposer::compose(int outputNumber, const QDateTime &outpu
 
     SoundTrackStep::Result sound;  // no track: the video's own sound plays
     if (settings.audioRule != AudioRule::FirstVideo && settings.audioRule != AudioRule::LongestVideo) {
-        const std::optional<double> videoSeconds = CellNumber(m_env.videos.cell(entry, SourceTable::Duration));
+        const std::optional<double> videoSeconds =
+            CellNumber(m_env.videos.cell(entry, SourceTable::Duration));
         if (!videoSeconds)
             return FailOutput(m_env, status);
         SoundTrackStep::Variant variant;

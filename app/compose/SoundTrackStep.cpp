@@ -1,12 +1,12 @@
 #include "app/compose/SoundTrackStep.h"
 
-#include "app/run/ComposeEnvironment.h"
+#include "app/base/NumberText.h"
 #include "app/compose/ConcatList.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/compose/OutputStatus.h"
 #include "app/compose/RandomStart.h"
+#include "app/run/ComposeEnvironment.h"
 #include "app/run/RandomSource.h"
-#include "app/base/NumberText.h"
 #include "app/run/RunContext.h"
 
 #include <QFile>
@@ -48,7 +48,8 @@ QStringList SoundTrackStep::Result::soundMapping() const
 }
 
 SoundTrackStep::SoundTrackStep(ComposeEnvironment &environment, OutputStatus &status)
-    : m_env(environment), m_status(status)
+    : m_env(environment),
+      m_status(status)
 {
 }
 
@@ -158,11 +159,12 @@ SoundTrackStep::Result SoundTrackStep::fillUp(double audioSeconds, const QString
     const QString joined = m_env.workspacePath(QStringLiteral("M.mp3"));
     for (const QString &path : {rest, head, joined})
         removeStale(path);
-    const QStringList encode{QStringLiteral("-y"),  QStringLiteral("-q:a"), QStringLiteral("0"),
-                             QStringLiteral("-ar"), QStringLiteral("44100"), QStringLiteral("-b:a"),
-                             QStringLiteral("192k"), QStringLiteral("-ac"), QStringLiteral("2")};
-    m_env.runner.startTool(QStringList{QStringLiteral("-ss"), NumberText(audioSeconds), QStringLiteral("-i"), video}
-                           + encode + QStringList{rest});
+    const QStringList encode{QStringLiteral("-y"),   QStringLiteral("-q:a"),  QStringLiteral("0"),
+                             QStringLiteral("-ar"),  QStringLiteral("44100"), QStringLiteral("-b:a"),
+                             QStringLiteral("192k"), QStringLiteral("-ac"),   QStringLiteral("2")};
+    m_env.runner.startTool(
+        QStringList{QStringLiteral("-ss"), NumberText(audioSeconds), QStringLiteral("-i"), video} + encode
+        + QStringList{rest});
     m_env.runner.startTool(QStringList{QStringLiteral("-i"), audio} + encode + QStringList{head});
     const auto status = [this] { return AudioPreparing + QStringLiteral("；") + m_status.timesText(); };
     if (m_env.runner.waitForTool(status) == ToolRunResult::Stopped)
@@ -171,10 +173,10 @@ SoundTrackStep::Result SoundTrackStep::fillUp(double audioSeconds, const QString
     // output: an older list there must not be joined instead.
     if (!WriteConcatList(list, {head, rest}))
         return {Outcome::Failed, {}, {}};
-    const QStringList join{QStringLiteral("-f"), QStringLiteral("concat"), QStringLiteral("-safe"),
-                           QStringLiteral("0"),  QStringLiteral("-i"),     list,
-                           QStringLiteral("-y"), QStringLiteral("-q:a"),   QStringLiteral("0"),
-                           QStringLiteral("-acodec"), QStringLiteral("copy"), joined};
+    const QStringList join{QStringLiteral("-f"),      QStringLiteral("concat"), QStringLiteral("-safe"),
+                           QStringLiteral("0"),       QStringLiteral("-i"),     list,
+                           QStringLiteral("-y"),      QStringLiteral("-q:a"),   QStringLiteral("0"),
+                           QStringLiteral("-acodec"), QStringLiteral("copy"),   joined};
     if (m_env.runner.runTool(join, AudioPreparing) == ToolRunResult::Stopped)
         return {Outcome::Stopped, {}, {}};
     // A video without sound of its own (or none left after the audio's
@@ -230,12 +232,12 @@ SoundTrackStep::Result SoundTrackStep::videoSound(const QStringList &extraction,
     return extractVideoSound(extraction, AudioPreparing);
 }
 
-SoundTrackStep::Result SoundTrackStep::extractVideoSound(const QStringList &extraction, const QString &statusText)
+SoundTrackStep::Result SoundTrackStep::extractVideoSound(const QStringList &extraction,
+                                                         const QString &statusText)
 {
     const QString extracted = extraction.last();
     removeStale(extracted);
-    if (m_env.runner.runTool(extraction, statusText)
-        == ToolRunResult::Stopped)
+    if (m_env.runner.runTool(extraction, statusText) == ToolRunResult::Stopped)
         return {Outcome::Stopped, {}, {}};
     // A silent source gives no sound to extract: the output is then made
     // silent as that video rather than failing.

@@ -1,10 +1,10 @@
 #include "app/compose/SourceDraw.h"
 
+#include "app/base/NumberText.h"
 #include "app/compose/CellNumber.h"
-#include "app/run/RandomSource.h"
 #include "app/compose/UsedSourceSets.h"
 #include "app/library/SourceTable.h"
-#include "app/base/NumberText.h"
+#include "app/run/RandomSource.h"
 #include "app/run/RunContext.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "app/compose/VideoSlideShowComposer.h"
 
-#include "app/run/ComposeEnvironment.h"
+#include "app/base/NumberText.h"
 #include "app/compose/FinalComposition.h"
 #include "app/compose/FrameSeries.h"
 #include "app/compose/ImageLibrary.h"
@@ -8,10 +8,10 @@
 #include "app/compose/OutputStatus.h"
 #include "app/compose/PictureFrames.h"
 #include "app/compose/QuadrantFit.h"
-#include "app/run/RandomSource.h"
 #include "app/compose/SoundTrackStep.h"
 #include "app/compose/SourceDraw.h"
-#include "app/base/NumberText.h"
+#include "app/run/ComposeEnvironment.h"
+#include "app/run/RandomSource.h"
 #include "app/run/RunContext.h"
 #include "app/run/ToolRunner.h"
 #include "app/run/Workspace.h"
@@ -48,15 +48,15 @@ bool hasPixels(const QString &framePath)
 // What one output has grabbed and written so far.
 struct VideoSlideShowComposer::Slides {
     explicit Slides(const QString &frameFolder) : frames(frameFolder) {}
-    PictureFrames frames;      // the output frames written so far
+    PictureFrames frames;  // the output frames written so far
     int outputNumber = 0;
-    int videoCount = 0;        // n
-    int framesPerVideo = 0;    // m
-    double slideSeconds = 0;   // P
+    int videoCount = 0;       // n
+    int framesPerVideo = 0;   // m
+    double slideSeconds = 0;  // P
     int grabCounter = 0;
-    QStringList grabbed;             // four-frame slides: every grab in order
-    QVector<QStringList> perVideo;   // one video after another: the grabs of each
-    QList<SourceUse> grabs;          // every grab's video and offset, in order
+    QStringList grabbed;            // four-frame slides: every grab in order
+    QVector<QStringList> perVideo;  // one video after another: the grabs of each
+    QList<SourceUse> grabs;         // every grab's video and offset, in order
 };
 
 VideoSlideShowComposer::VideoSlideShowComposer(ComposeEnvironment &environment)
@@ -82,8 +82,7 @@ bool VideoSlideShowComposer::prepare(Workspace &workspace)
 
 // ---- rules ---------------------------------------------------------------------
 
-QStringList VideoSlideShowComposer::grabOffsets(double durationSeconds, int count,
-                                                RandomSource &random)
+QStringList VideoSlideShowComposer::grabOffsets(double durationSeconds, int count, RandomSource &random)
 {
     const double span = std::max(0.0, durationSeconds - 1.0 / FramesPerSecond);
     QSet<QString> used;
@@ -116,7 +115,8 @@ QPoint VideoSlideShowComposer::centred(QSize canvas, QSize frame)
 
 // ---- one output ----------------------------------------------------------------
 
-OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &outputStart, OutputReport &report)
+OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &outputStart,
+                                             OutputReport &report)
 {
     const RunSettings &settings = m_env.settings;
     OutputStatus status = OutputStatus::forOutput(m_env, outputNumber, outputStart, report);
@@ -129,8 +129,7 @@ OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &
     slides.framesPerVideo = int(RoundHalfEven(
         settings.pictureRange ? settings.pictureRange->minimum : LeadingNumber(settings.pictureRangeText)));
     slides.slideSeconds = settings.slideSeconds;
-    if (m_canvas.isEmpty() || slides.videoCount < 1 || slides.framesPerVideo < 1
-        || slides.slideSeconds <= 0)
+    if (m_canvas.isEmpty() || slides.videoCount < 1 || slides.framesPerVideo < 1 || slides.slideSeconds <= 0)
         return status.fail();
     emptyFolder(m_grabFolder);
     if (!slides.frames.reset())
@@ -155,8 +154,7 @@ OutputResult VideoSlideShowComposer::compose(int outputNumber, const QDateTime &
     status.show(MakingSlides + QStringLiteral("0/") + QString::number(budget) + QStringLiteral("之")
                 + QString::number(slides.videoCount + 1) + QLatin1Char('/')
                 + QString::number(slides.videoCount) + slideStatusTail());
-    const OutputResult painted =
-        settings.reuse ? paintVideoAfterVideo(slides) : paintFourFrameSlides(slides);
+    const OutputResult painted = settings.reuse ? paintVideoAfterVideo(slides) : paintFourFrameSlides(slides);
     if (painted != OutputResult::Done)
         return painted;
 
@@ -199,7 +197,7 @@ SoundTrackStep::Variant VideoSlideShowComposer::soundVariant(const DrawnSources 
 }
 
 QStringList VideoSlideShowComposer::grabArguments(const QString &offset, const QString &video,
-                                                 const QString &frame)
+                                                  const QString &frame)
 {
     // The seek stands before the input: the tool then jumps to the offset
     // instead of decoding the video from its start. One frame, not 0.001 s:
@@ -209,24 +207,27 @@ QStringList VideoSlideShowComposer::grabArguments(const QString &offset, const Q
     // image-sequence writer would otherwise read as a pattern ("%d" in a
     // folder name).
     return MediaExtensions::inputSeek(offset, video)
-           + QStringList{QStringLiteral("-i"), video, QStringLiteral("-y"), QStringLiteral("-frames:v"),
-                         QStringLiteral("1"), QStringLiteral("-q:v"), QStringLiteral("0"), QStringLiteral("-f"),
-                         QStringLiteral("image2"), QStringLiteral("-update"), QStringLiteral("1"), frame};
+           + QStringList{QStringLiteral("-i"),     video,
+                         QStringLiteral("-y"),     QStringLiteral("-frames:v"),
+                         QStringLiteral("1"),      QStringLiteral("-q:v"),
+                         QStringLiteral("0"),      QStringLiteral("-f"),
+                         QStringLiteral("image2"), QStringLiteral("-update"),
+                         QStringLiteral("1"),      frame};
 }
 
 bool VideoSlideShowComposer::grabFrames(int video, const QString &path, double durationSeconds,
                                         Slides &slides)
 {
     const bool perVideo = m_env.settings.reuse;
-    const QString folder = perVideo ? m_grabFolder + QDir::separator() + QString::number(video)
-                                    : m_grabFolder;
+    const QString folder =
+        perVideo ? m_grabFolder + QDir::separator() + QString::number(video) : m_grabFolder;
     QDir().mkpath(folder);
     const QStringList offsets = grabOffsets(durationSeconds, slides.framesPerVideo, m_env.random);
     for (int k = 1; k <= offsets.size(); ++k) {
         const QString offset = offsets.at(k - 1);
         slides.grabs.append({path, offset.toDouble()});
-        const QString frame = folder + QDir::separator()
-                              + FrameSeries::frameFileName(perVideo ? k : ++slides.grabCounter);
+        const QString frame =
+            folder + QDir::separator() + FrameSeries::frameFileName(perVideo ? k : ++slides.grabCounter);
         const QStringList arguments = grabArguments(offset, path, frame);
         const QString status = QStringLiteral("状态：视频源随机帧抽取中...") + QString::number(k)
                                + QLatin1Char('/') + QString::number(slides.framesPerVideo)
@@ -275,8 +276,8 @@ OutputResult VideoSlideShowComposer::paintFourFrameSlides(Slides &slides)
             break;
         if (!writeSlide(slide, std::max(1, int(framesPerSlide)), slides))
             return m_status->fail();
-        m_status->show(MakingSlides + QString::number(slides.frames.frameCount()) + QLatin1Char('/') + frameTotal
-                       + slideStatusTail());
+        m_status->show(MakingSlides + QString::number(slides.frames.frameCount()) + QLatin1Char('/')
+                       + frameTotal + slideStatusTail());
     }
     // No frame at all could be grabbed: there is nothing to show.
     if (slides.frames.frameCount() == 0)
@@ -309,8 +310,8 @@ OutputResult VideoSlideShowComposer::paintVideoAfterVideo(Slides &slides)
                 continue;
             // An unreadable frame: the one before it stays a while longer.
             const bool painted = paintFrame(frames.at(i), fourQuarters);
-            const bool written = painted ? writeSlide(canvas(), frameCount, slides)
-                                         : repeatLastFrame(frameCount, slides);
+            const bool written =
+                painted ? writeSlide(canvas(), frameCount, slides) : repeatLastFrame(frameCount, slides);
             if (painted && !written)
                 return m_status->fail();
             m_status->show(MakingSlides + QString::number(shown + frameCount) + QLatin1Char('/')

@@ -71,10 +71,10 @@ private:
 
     ComposeEnvironment &m_env;
     QSize m_canvas;
-    QImage m_blank;         // the black canvas every slide is painted on
+    QImage m_blank;  // the black canvas every slide is painted on
     QImage m_ownCanvas;
-    QString m_grabFolder;   // grabbed frames
-    QString m_frameFolder;  // output frames
-    UsedSourceSets m_usedSets;  // the sets of videos earlier slide shows of the run drew
+    QString m_grabFolder;              // grabbed frames
+    QString m_frameFolder;             // output frames
+    UsedSourceSets m_usedSets;         // the sets of videos earlier slide shows of the run drew
     OutputStatus *m_status = nullptr;  // of the output being made
 };

@@ -12,7 +12,8 @@ MediaPatterns::MediaPatterns(const QString &patternText)
         if (!pattern.startsWith(QLatin1String("*.")))
             continue;  // a dialog caption
         const QString extension = pattern.mid(2).toLower();
-        if (extension.isEmpty() || extension.contains(QLatin1Char('*')) || extension.contains(QLatin1Char('?')))
+        if (extension.isEmpty() || extension.contains(QLatin1Char('*'))
+            || extension.contains(QLatin1Char('?')))
             continue;
         m_extensions.insert(extension);
     }
@@ -21,10 +22,10 @@ MediaPatterns::MediaPatterns(const QString &patternText)
 QString MediaPatterns::videoPatternText()
 {
     return QStringLiteral("*.mpeg;*.wmv;*.divx;*.dat;*.mpx;*.asf;*.avi;*.mov;")
-        + QStringLiteral("*.mpg;*.rm;*.rmvb;*.mp4;*.mkv;*.ogg;*.vob;*.mka;*.mks;*.ogm;*.mpgv;*.mpv;*.m1v;")
-        + QStringLiteral("*.m2v;*.qt;*.ra;*.ifo;*.dts;*.ape;*.mac;*.au;*.iff;*.svx8;*.sv16;")
-        + QStringLiteral("*.paf;*.sd2;*.irca;*.w64;*.mat;*.pvf;*.xi;*.sds;*.avr;*.flv;")
-        + QStringLiteral("*.webm;*.m4v;*.ts;*.mts;*.m2ts;*.3gp|其他文件(慎用，可能出错或无结果)|*.*");
+           + QStringLiteral("*.mpg;*.rm;*.rmvb;*.mp4;*.mkv;*.ogg;*.vob;*.mka;*.mks;*.ogm;*.mpgv;*.mpv;*.m1v;")
+           + QStringLiteral("*.m2v;*.qt;*.ra;*.ifo;*.dts;*.ape;*.mac;*.au;*.iff;*.svx8;*.sv16;")
+           + QStringLiteral("*.paf;*.sd2;*.irca;*.w64;*.mat;*.pvf;*.xi;*.sds;*.avr;*.flv;")
+           + QStringLiteral("*.webm;*.m4v;*.ts;*.mts;*.m2ts;*.3gp|其他文件(慎用，可能出错或无结果)|*.*");
 }
 
 QString MediaPatterns::audioPatternText()

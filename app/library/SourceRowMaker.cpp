@@ -4,11 +4,13 @@
 #include "app/library/MediaProber.h"
 
 SourceRowMaker::SourceRowMaker(SourceKind kind, std::optional<double> refuseFromSeconds)
-    : m_kind(kind), m_refuseFromSeconds(refuseFromSeconds)
+    : m_kind(kind),
+      m_refuseFromSeconds(refuseFromSeconds)
 {
 }
 
-SourceRowMaker::Row SourceRowMaker::make(MediaProber &prober, const QString &folder, const QString &fileName) const
+SourceRowMaker::Row SourceRowMaker::make(MediaProber &prober, const QString &folder,
+                                         const QString &fileName) const
 {
     if (!MediaPatterns::fitsInRow(fileName) || !MediaPatterns::fitsInRow(folder))
         return {};

@@ -67,7 +67,9 @@ void startOutput(const BatchRunRequest &request, SeededRandom &seeded, int outpu
 }  // namespace
 
 BatchRun::BatchRun(RunContext &context, ComposerFactory composers, ToolRunnerFactory runners)
-    : m_context(context), m_composers(std::move(composers)), m_runners(std::move(runners))
+    : m_context(context),
+      m_composers(std::move(composers)),
+      m_runners(std::move(runners))
 {
     if (!m_runners) {
         m_runners = [this](const QString &workspaceFolder, const QString &toolName) {
@@ -138,10 +140,17 @@ BatchRunSummary BatchRun::run(BatchRunRequest request)
             record.result = result;
             const QList<ToolStep> steps = runner->takeSteps();
             switch (result) {
-            case OutputResult::Done: ++summary.done; break;
-            case OutputResult::Failed: ++summary.failed; break;
-            case OutputResult::Skipped: ++summary.skipped; break;
-            case OutputResult::Stopped: break;
+            case OutputResult::Done:
+                ++summary.done;
+                break;
+            case OutputResult::Failed:
+                ++summary.failed;
+                break;
+            case OutputResult::Skipped:
+                ++summary.skipped;
+                break;
+            case OutputResult::Stopped:
+                break;
             }
             if (result == OutputResult::Failed || result == OutputResult::Skipped) {
                 record.reason = ExplainFailure(record, steps, places);

@@ -12,8 +12,8 @@
 #include <QVector>
 
 #include <functional>
-#include <optional>
 #include <memory>
+#include <optional>
 
 class MediaProber;
 class RandomSource;
@@ -26,8 +26,8 @@ struct BatchRunRequest {
     SourceTable videos{SourceKind::Video};
     SourceTable audios{SourceKind::Audio};
     SourceTable pictures{SourceKind::Picture};
-    QString workRoot;       // the workspace is made in there
-    QString programFolder;  // holds CutMedia.dll and Black.dll
+    QString workRoot;                                   // the workspace is made in there
+    QString programFolder;                              // holds CutMedia.dll and Black.dll
     QString toolName = QStringLiteral("CutMedia.exe");  // the tool's name in the workspace
     QDateTime runStartTime;
     RandomSource *random = nullptr;
@@ -49,8 +49,8 @@ struct BatchRunSummary {
     int failed = 0;
     int skipped = 0;
     bool stopped = false;
-    bool refused = false;  // the composer's preparation refused the run
-    bool planned = true;   // plan: every output's draws could be told ahead
+    bool refused = false;         // the composer's preparation refused the run
+    bool planned = true;          // plan: every output's draws could be told ahead
     QList<OutputReport> outputs;  // one per output the run began, in order; a plan: every one
     QString logPath;              // the run's log; empty when none was written
 };

@@ -138,7 +138,8 @@ QString ExplainFailure(const OutputReport &report, const QList<ToolStep> &steps,
     if (isFull(places.outputFolder))
         return QStringLiteral("输出目录所在磁盘空间不足：") + outputFolder;
     if (!places.workspaceFolder.isEmpty() && isFull(places.workspaceFolder))
-        return QStringLiteral("工作目录所在磁盘空间不足：") + QDir::toNativeSeparators(places.workspaceFolder);
+        return QStringLiteral("工作目录所在磁盘空间不足：")
+               + QDir::toNativeSeparators(places.workspaceFolder);
     if (mentions(steps, QStringLiteral("No space left on device")))
         return QStringLiteral("磁盘空间不足：") + outputFolder;
 
@@ -148,9 +149,10 @@ QString ExplainFailure(const OutputReport &report, const QList<ToolStep> &steps,
     // The step that failed is the last that complained.
     for (auto step = steps.crbegin(); step != steps.crend(); ++step) {
         const QString complaint = LastToolComplaint(step->messages);
-        if (!complaint.isEmpty() && step->messages.contains(QRegularExpression(
-                                        QStringLiteral("error|invalid|failed|cannot|could not|unable"),
-                                        QRegularExpression::CaseInsensitiveOption)))
+        if (!complaint.isEmpty()
+            && step->messages.contains(
+                QRegularExpression(QStringLiteral("error|invalid|failed|cannot|could not|unable"),
+                                   QRegularExpression::CaseInsensitiveOption)))
             return QStringLiteral("媒体工具报错：") + complaint;
     }
     if (steps.isEmpty()) {

@@ -26,7 +26,9 @@
 
 ProcessToolRunner::ProcessToolRunner(const QString &workspaceFolder, RunContext &context,
                                      const QString &toolName)
-    : m_workspaceFolder(workspaceFolder), m_context(context), m_toolName(toolName)
+    : m_workspaceFolder(workspaceFolder),
+      m_context(context),
+      m_toolName(toolName)
 {
 }
 
@@ -112,7 +114,8 @@ bool ProcessToolRunner::hasEnded(ToolRun run)
 
 void ProcessToolRunner::forgetEnded()
 {
-    m_liveRuns.removeIf([this](const QHash<ToolRun, qint64>::iterator it) { return !isOurLiveTool(it.value()); });
+    m_liveRuns.removeIf(
+        [this](const QHash<ToolRun, qint64>::iterator it) { return !isOurLiveTool(it.value()); });
     collectEnded();
 }
 

@@ -11,10 +11,14 @@ namespace {
 QString stateText(OutputResult result)
 {
     switch (result) {
-    case OutputResult::Done: return QStringLiteral("已生成");
-    case OutputResult::Failed: return QStringLiteral("失败");
-    case OutputResult::Stopped: return QStringLiteral("已停止");
-    case OutputResult::Skipped: return QStringLiteral("跳过");
+    case OutputResult::Done:
+        return QStringLiteral("已生成");
+    case OutputResult::Failed:
+        return QStringLiteral("失败");
+    case OutputResult::Stopped:
+        return QStringLiteral("已停止");
+    case OutputResult::Skipped:
+        return QStringLiteral("跳过");
     }
     return {};
 }

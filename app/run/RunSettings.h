@@ -10,8 +10,7 @@ enum class ComposeMode { VideoVideo = 0, PicturePicture = 1, Mixed = 2 };
 enum class LengthRule { Fixed = 0, FirstVideo = 1, ShortestVideo = 2, LongestVideo = 3 };
 // Which sound an output gets (CmbAudio, in its entry order); FixedAudio is
 // treated like ChosenAudio by the composition.
-enum class AudioRule { FirstVideo = 0, LongestVideo = 1, ChosenAudio = 2, RandomAudio = 3,
-                       FixedAudio = 4 };
+enum class AudioRule { FirstVideo = 0, LongestVideo = 1, ChosenAudio = 2, RandomAudio = 3, FixedAudio = 4 };
 
 // How a four-source output is made: its sources cut into the workspace,
 // then laid out in a final step; or all in one run of the tool.
@@ -31,12 +30,12 @@ struct NumberRange {
 struct RunSettings {
     ComposeMode composeMode = ComposeMode::VideoVideo;
 
-    QString maxText = QStringLiteral("200");     // TMax: number of outputs
-    QString lengthText = QStringLiteral("30");   // TLen: output length in seconds
+    QString maxText = QStringLiteral("200");                  // TMax: number of outputs
+    QString lengthText = QStringLiteral("30");                // TLen: output length in seconds
     QString randomLengthRangeText = QStringLiteral("3-600");  // TRndLen
-    QString videoDrawText = QStringLiteral("20");  // TVedio: videos drawn for a slide show
-    QString slideSecondsText = QStringLiteral("3");  // TPlay: seconds per slide
-    QString pictureRangeText = QStringLiteral("1-1000");  // TPics
+    QString videoDrawText = QStringLiteral("20");             // TVedio: videos drawn for a slide show
+    QString slideSecondsText = QStringLiteral("3");           // TPlay: seconds per slide
+    QString pictureRangeText = QStringLiteral("1-1000");      // TPics
 
     // The numbers of the texts above.
     int outputCount = 200;
@@ -46,12 +45,12 @@ struct RunSettings {
     double slideSeconds = 3;
     std::optional<NumberRange> pictureRange = NumberRange{1, 1000};
 
-    LengthRule lengthRule = LengthRule::Fixed;   // CmbLen
+    LengthRule lengthRule = LengthRule::Fixed;    // CmbLen
     AudioRule audioRule = AudioRule::FirstVideo;  // CmbAudio
-    int sizeIndex = 0;      // CmbSize index
-    QString sizeText;       // CmbSize text
-    QString outputType = QStringLiteral("mp4");  // CmbOutType text
-    int effectIndex = 0;    // CmbEffect index
+    int sizeIndex = 0;                            // CmbSize index
+    QString sizeText;                             // CmbSize text
+    QString outputType = QStringLiteral("mp4");   // CmbOutType text
+    int effectIndex = 0;                          // CmbEffect index
 
     bool randomLength = false;      // ChRndLen
     bool audioRandomStart = false;  // ChAuRnd
@@ -64,9 +63,9 @@ struct RunSettings {
     bool slideFourSplit = false;    // ChSingle
     bool keepPictureSize = true;    // ChKeepSize
 
-    QString fixedAudioText;         // LNewAu caption: path of the fixed audio file (or the hint)
+    QString fixedAudioText;  // LNewAu caption: path of the fixed audio file (or the hint)
     QString fixedAudioLengthText = QStringLiteral("0秒");  // LAuLen caption
-    QString outputFolderText;       // LOutDir caption
+    QString outputFolderText;                              // LOutDir caption
 
     // Not a control: the batch mode's --one-pass (the window keeps the cuts).
     FourSourcePipeline fourSourcePipeline = FourSourcePipeline::CutsThenComposition;
@@ -75,7 +74,7 @@ struct RunSettings {
     // that holds an earlier run's outputs may number on after them.
     int firstOutputNumber = 1;
 
-    int outputWidth = 0;   // quadrant size from CmbSize; 0 = automatic
+    int outputWidth = 0;  // quadrant size from CmbSize; 0 = automatic
     int outputHeight = 0;
 
     // Reads the numbers from the texts, the way the fields' values are read

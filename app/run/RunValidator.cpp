@@ -1,7 +1,7 @@
 #include "app/run/RunValidator.h"
 
-#include "app/library/CombinationCount.h"
 #include "app/base/NumberText.h"
+#include "app/library/CombinationCount.h"
 #include "platform/DialogService.h"
 
 #include <QFileInfo>
@@ -65,7 +65,9 @@ int limitFrom(double count)
 class Check {
 public:
     Check(const RunSettings &settings, const SourceCounts &counts, DialogService &dialogs)
-        : s(settings), n(counts), dialogs(dialogs),
+        : s(settings),
+          n(counts),
+          dialogs(dialogs),
           fixedAudioExists(QFileInfo(settings.fixedAudioText).isFile())
     {
     }
@@ -131,8 +133,8 @@ private:
         const QString text = texts.listPhrase + maxText() + texts.combinationTail + LineBreak
                              + texts.combinationYesLine + LineBreak
                              + QStringLiteral("否——自动修改生成总个数");
-        const DialogAnswer answer = dialogs.showMessage(
-            {text, MessageIcon::Information, MessageButtons::YesNo, DialogAnswer::Yes});
+        const DialogAnswer answer =
+            dialogs.showMessage({text, MessageIcon::Information, MessageButtons::YesNo, DialogAnswer::Yes});
         // Anything but an explicit No keeps the run from starting.
         if (answer == DialogAnswer::No)
             lowerCountTo(limit);
@@ -185,8 +187,8 @@ private:
     // prepared for nothing. The range is lowered silently; the run goes on.
     void limitPicturesToFrames()
     {
-        const double lengthSeconds = s.randomLength && s.randomLengthRange ? s.randomLengthRange->maximum
-                                                                           : s.lengthSeconds;
+        const double lengthSeconds =
+            s.randomLength && s.randomLengthRange ? s.randomLengthRange->maximum : s.lengthSeconds;
         const double most = std::floor(lengthSeconds * kPictureFramesPerSecond);
         const QString rangeText = result.newPictureRangeText.value_or(s.pictureRangeText);
         const QStringList parts = rangeText.split(QLatin1Char('-'));
@@ -225,7 +227,8 @@ private:
             refuse(QStringLiteral("请先载入视频文件列表！"));
         if (s.audioRule == AudioRule::FixedAudio && !fixedAudioExists) {
             refuse(QStringLiteral("请先指定音频文件！"));
-        } else if (n.audios == 0 && !fixedAudioExists && (s.audioRule == AudioRule::ChosenAudio || s.audioRule == AudioRule::RandomAudio)) {
+        } else if (n.audios == 0 && !fixedAudioExists
+                   && (s.audioRule == AudioRule::ChosenAudio || s.audioRule == AudioRule::RandomAudio)) {
             refuse(QStringLiteral("请先载入音频文件列表！"));
         }
         if (n.pictures == 0)
@@ -237,7 +240,8 @@ private:
     {
         if (n.videos == 0) {
             refuse(QStringLiteral("请先载入视频文件列表！"));
-        } else if ((s.audioRule == AudioRule::ChosenAudio || s.audioRule == AudioRule::FixedAudio) && !fixedAudioExists) {
+        } else if ((s.audioRule == AudioRule::ChosenAudio || s.audioRule == AudioRule::FixedAudio)
+                   && !fixedAudioExists) {
             refuse(QStringLiteral("请指定音频来源！"));
         } else if (s.audioRule == AudioRule::RandomAudio && n.audios == 0) {
             refuse(QStringLiteral("请先载入音频文件列表！"));
@@ -266,10 +270,11 @@ private:
         // Without reuse every slide shows four sources at once, so the drawn
         // sources fill only a quarter of the time.
         const double slidesSeconds = drawn * slideSeconds;
-        const bool lengthMismatch = s.reuse ? lengthSeconds < slidesSeconds
-                                            : 4 * lengthSeconds < slidesSeconds;
+        const bool lengthMismatch =
+            s.reuse ? lengthSeconds < slidesSeconds : 4 * lengthSeconds < slidesSeconds;
         if (lengthMismatch)
-            refuse(QStringLiteral("生成的视频时长与每帧播放时长、抽取帧数、随机抽取视频源数相互之间不匹配，请修正！"));
+            refuse(QStringLiteral(
+                "生成的视频时长与每帧播放时长、抽取帧数、随机抽取视频源数相互之间不匹配，请修正！"));
         if (!s.reuse && std::fmod(std::floor(drawn), 4.0) != 0.0)
             refuse(QStringLiteral("随机选取视频数必须是4的倍数！"));
     }
@@ -284,8 +289,7 @@ private:
 
 }  // namespace
 
-RunValidation ValidateRun(const RunSettings &settings, const SourceCounts &counts,
-                          DialogService &dialogs)
+RunValidation ValidateRun(const RunSettings &settings, const SourceCounts &counts, DialogService &dialogs)
 {
     return Check(settings, counts, dialogs).run();
 }

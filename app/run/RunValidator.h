@@ -22,10 +22,10 @@ enum class FocusRequest { None, VideoDraw };
 // controls whatever the decision (they stand even when the run is refused).
 struct RunValidation {
     bool mayStart = true;
-    std::optional<QString> newMaxText;           // TMax
-    std::optional<QString> newPictureRangeText;  // TPics
+    std::optional<QString> newMaxText;              // TMax
+    std::optional<QString> newPictureRangeText;     // TPics
     ReuseCorrection reuse = ReuseCorrection::Keep;  // ChSame (unticking runs its click rules)
-    FocusRequest focus = FocusRequest::None;     // TVedio after a slide-show count message
+    FocusRequest focus = FocusRequest::None;        // TVedio after a slide-show count message
 };
 
 // Checks a run request against the source lists before anything of the run
@@ -40,5 +40,4 @@ struct RunValidation {
 // the count below 1: where the sources allow no output the run is refused.
 // In the picture modes an upper picture count above one picture per frame of
 // the output is lowered to that.
-RunValidation ValidateRun(const RunSettings &settings, const SourceCounts &counts,
-                          DialogService &dialogs);
+RunValidation ValidateRun(const RunSettings &settings, const SourceCounts &counts, DialogService &dialogs);

@@ -34,13 +34,16 @@ std::unique_ptr<QLockFile> claim(const QString &folder)
 
 }  // namespace
 
-Workspace::Workspace(const QString &workRoot) : m_workRoot(workRoot), m_folder(folderNamed(0)) {}
+Workspace::Workspace(const QString &workRoot) : m_workRoot(workRoot), m_folder(folderNamed(0))
+{
+}
 
 Workspace::~Workspace() = default;
 
 QString Workspace::folderNamed(int number) const
 {
-    const QString name = number == 0 ? QStringLiteral("Tmp") : QStringLiteral("Tmp") + QString::number(number);
+    const QString name =
+        number == 0 ? QStringLiteral("Tmp") : QStringLiteral("Tmp") + QString::number(number);
     return QDir::cleanPath(m_workRoot + QLatin1Char('/') + name);
 }
 

@@ -29,8 +29,9 @@ constexpr qint64 InstallerWaitMilliseconds = 60000;
 
 QString withSeparator(const QString &folder)
 {
-    return folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\')) ? folder
-                                                                                    : folder + QLatin1Char('/');
+    return folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\'))
+               ? folder
+               : folder + QLatin1Char('/');
 }
 
 QString installerText()
@@ -103,7 +104,8 @@ QString ProgramUpdate::archivePath() const
     const QString folder = AppFolders::installedInProtectedFolder(m_setup.programFolder)
                                ? m_setup.dataFolder
                                : m_setup.programFolder;
-    return QDir::toNativeSeparators(withSeparator(folder) + UpdateServer::programTitle() + QStringLiteral(".rar"));
+    return QDir::toNativeSeparators(withSeparator(folder) + UpdateServer::programTitle()
+                                    + QStringLiteral(".rar"));
 }
 
 QString ProgramUpdate::restarterPath() const
@@ -117,7 +119,8 @@ QString ProgramUpdate::restarterPath() const
 
 QString ProgramUpdate::handOverParameters() const
 {
-    return QStringList{archivePath(), QStringLiteral("1"), UpdateServer::programTitle(), m_setup.windowCaption}
+    return QStringList{archivePath(), QStringLiteral("1"), UpdateServer::programTitle(),
+                       m_setup.windowCaption}
         .join(QLatin1Char('\t'));
 }
 
@@ -148,8 +151,8 @@ QString ProgramUpdate::ensureRarTool()
     const QString installer = withSeparator(m_setup.dataFolder) + QStringLiteral("WinRAR.exe");
     // A WinRAR.exe left from an earlier attempt is never started: only the
     // installer that this call downloaded.
-    const bool downloaded = DownloadUrlToFile(UpdateServer::fileUrl(m_setup.baseUrl, UpdateServer::installerFileName()),
-                                              installer);
+    const bool downloaded = DownloadUrlToFile(
+        UpdateServer::fileUrl(m_setup.baseUrl, UpdateServer::installerFileName()), installer);
     for (;;) {
         if (downloaded)
             QProcess::startDetached(installer, {}, QFileInfo(installer).absolutePath());
@@ -157,9 +160,9 @@ QString ProgramUpdate::ensureRarTool()
         tool = waitForInstalledTool();
         if (!tool.isEmpty())
             return tool;
-        const DialogAnswer answer = m_dialogs.showMessage({QStringLiteral("资源文件缺失，请先安装WinRAR解压缩应用程序！"),
-                                                           MessageIcon::Information, MessageButtons::RetryCancel,
-                                                           DialogAnswer::Retry});
+        const DialogAnswer answer = m_dialogs.showMessage(
+            {QStringLiteral("资源文件缺失，请先安装WinRAR解压缩应用程序！"), MessageIcon::Information,
+             MessageButtons::RetryCancel, DialogAnswer::Retry});
         if (answer != DialogAnswer::Retry)
             return {};
     }

@@ -9,7 +9,10 @@ constexpr qint64 ReadBufferBytes = 64 * 1024;
 }  // namespace
 
 UrlDownload::UrlDownload(const QUrl &url, const QString &path, Limits limits, QObject *parent)
-    : QObject(parent), m_url(url), m_path(path), m_limits(limits)
+    : QObject(parent),
+      m_url(url),
+      m_path(path),
+      m_limits(limits)
 {
     m_deadline.setSingleShot(true);
     connect(&m_deadline, &QTimer::timeout, this, &UrlDownload::giveUp);

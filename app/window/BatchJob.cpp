@@ -58,9 +58,12 @@ Qt::Key keyFor(QChar c)
 int checkValue(const QCheckBox *box)
 {
     switch (box->checkState()) {
-    case Qt::Unchecked: return 0;
-    case Qt::Checked: return 1;
-    case Qt::PartiallyChecked: return 2;
+    case Qt::Unchecked:
+        return 0;
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
     }
     return 0;
 }
@@ -89,7 +92,9 @@ std::optional<quint64> BatchJob::parseSeed(const QString &text)
     return seed;
 }
 
-BatchJob::BatchJob(FFmain &window, BatchDialogs &dialogs) : m_window(window), m_dialogs(dialogs) {}
+BatchJob::BatchJob(FFmain &window, BatchDialogs &dialogs) : m_window(window), m_dialogs(dialogs)
+{
+}
 
 bool BatchJob::load(const QString &path, QString *error)
 {
@@ -457,9 +462,9 @@ QString BatchJob::stateReport() const
     const QPair<const char *, SourceGrid *> grids[] = {{"MSFV", c.MSFV}, {"MSFA", c.MSFA}, {"MSFP", c.MSFP}};
     for (const auto &[name, grid] : grids) {
         for (int entry = 1; entry <= grid->entryCount(); ++entry)
-            report += QString::fromLatin1(name) + QLatin1Char('\t') + QString::number(entry) +
-                      QLatin1Char('\t') + grid->entryCells(entry).join(QLatin1Char('\t')) +
-                      QLatin1Char('\n');
+            report += QString::fromLatin1(name) + QLatin1Char('\t') + QString::number(entry)
+                      + QLatin1Char('\t') + grid->entryCells(entry).join(QLatin1Char('\t'))
+                      + QLatin1Char('\n');
     }
     return report;
 }

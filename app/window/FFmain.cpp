@@ -15,8 +15,8 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDir>
 #include <QComboBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -65,8 +65,7 @@ QLabel *plainLabel(const QString &caption, QWidget *parent)
 
 }  // namespace
 
-FFmain::FFmain(const WindowServices &services, QWidget *parent)
-    : QMainWindow(parent), m_services(services)
+FFmain::FFmain(const WindowServices &services, QWidget *parent) : QMainWindow(parent), m_services(services)
 {
     setObjectName(QStringLiteral("FFmain"));
     setWindowTitle(windowTitleText());
@@ -103,8 +102,9 @@ void FFmain::FormLoad()
     if (!m_services.updateBaseUrl.isValid())
         return;
     const QString notePath = m_state.dataFolder + QStringLiteral("Info.txt");
-    m_versionCheck = new VersionCheck(UpdateServer::fileUrl(m_services.updateBaseUrl, UpdateServer::noteFileName()),
-                                      notePath, m_controls.TV->text(), VersionCheck::DefaultTimeLimit, this);
+    m_versionCheck =
+        new VersionCheck(UpdateServer::fileUrl(m_services.updateBaseUrl, UpdateServer::noteFileName()),
+                         notePath, m_controls.TV->text(), VersionCheck::DefaultTimeLimit, this);
     connect(m_versionCheck, &VersionCheck::finished, this, &FFmain::onVersionVerdict);
     m_versionCheck->start();
 }
@@ -209,12 +209,11 @@ void FFmain::buildUi()
 
     // ---- target selection and the run buttons ---------------------------------
     auto *topRow = new QHBoxLayout;
-    c.CmbObject = comboBox("CmbObject",
-                           {QStringLiteral("指定视频目录、添加/加载视频操作"),
-                            QStringLiteral("指定音频目录、添加/加载音频操作"),
-                            QStringLiteral("指定图片目录、添加/加载图片操作"),
-                            QStringLiteral("指定输出目录")},
-                           central);
+    c.CmbObject = comboBox(
+        "CmbObject",
+        {QStringLiteral("指定视频目录、添加/加载视频操作"), QStringLiteral("指定音频目录、添加/加载音频操作"),
+         QStringLiteral("指定图片目录、添加/加载图片操作"), QStringLiteral("指定输出目录")},
+        central);
     c.CmbObject->setToolTip(QStringLiteral("指定不同的操作对象，将作用于指定的对象"));
     c.CmdDo = named(new QPushButton(QStringLiteral("制作(&R)"), central), "CmdDo");
     c.CmdStop = named(new QPushButton(QStringLiteral("终止(&S)"), central), "CmdStop");
@@ -249,8 +248,11 @@ void FFmain::buildUi()
     c.OptMix = named(new QRadioButton(QStringLiteral("视频图片混合"), c.Frame1), "OptMix");
     c.OptVV->setChecked(true);
     c.OptVV->setToolTip(QStringLiteral("所有组合成四分屏的素材源皆视频"));
-    c.OptPP->setToolTip(QStringLiteral("所有组合成四分屏的素材源皆图片，图片会自动以幻灯片形式先转换成视频，然后再组合成四分屏"));
-    c.OptMix->setToolTip(QStringLiteral("所有组合成四分屏的素材源随机来自视频或图片列表；来自图片的，会将图片(系列)先转换成视频再组合成四分屏；至少有1个素材来自视频源,1个来自图片源。"));
+    c.OptPP->setToolTip(QStringLiteral(
+        "所有组合成四分屏的素材源皆图片，图片会自动以幻灯片形式先转换成视频，然后再组合成四分屏"));
+    c.OptMix->setToolTip(
+        QStringLiteral("所有组合成四分屏的素材源随机来自视频或图片列表；来自图片的，会将图片(系列)"
+                       "先转换成视频再组合成四分屏；至少有1个素材来自视频源,1个来自图片源。"));
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(c.CmdPath);
@@ -323,28 +325,51 @@ void FFmain::buildUi()
                          QStringLiteral("以最短视频时长为准(过长会截取，过短不补齐)"),
                          QStringLiteral("以最长视频时长为准(过短不补齐)")},
                         c.Frame2);
-    const QString randomLengthTip =
-        QStringLiteral("3-600秒；每次随机确定待生成的视频时长，然后从源视频中截取指定时长的片段用于组合，过短忽略截取。");
+    const QString randomLengthTip = QStringLiteral(
+        "3-600秒；每次随机确定待生成的视频时长，然后从源视频中截取指定时长的片段用于组合，过短忽略截取。");
     c.ChRndLen = checkBox("ChRndLen", QStringLiteral("随机时长"), c.Frame2);
     c.ChRndLen->setToolTip(randomLengthTip);
     c.TRndLen = textBox("TRndLen", 70, c.Frame2);
     c.TRndLen->setToolTip(randomLengthTip);
 
     QStringList sizes{QStringLiteral("自动确定")};
-    sizes << "1280x720" << "640x480" << "1920x1080" << "540x960" << "480x480" << "144x204"
-          << "176x112" << "176x144" << "216x360" << "252x360" << "288x432" << "320x240"
-          << "352x240" << "352x288" << "352x480" << "352x576" << "360x504" << "72x104"
-          << "720x480" << "720x576" << "792x1008" << "800x600" << "1024x768" << "1280x760"
-          << "1280x768" << "1360x768" << "1366x768" << QStringLiteral("自定义");
+    sizes << "1280x720"
+          << "640x480"
+          << "1920x1080"
+          << "540x960"
+          << "480x480"
+          << "144x204"
+          << "176x112"
+          << "176x144"
+          << "216x360"
+          << "252x360"
+          << "288x432"
+          << "320x240"
+          << "352x240"
+          << "352x288"
+          << "352x480"
+          << "352x576"
+          << "360x504"
+          << "72x104"
+          << "720x480"
+          << "720x576"
+          << "792x1008"
+          << "800x600"
+          << "1024x768"
+          << "1280x760"
+          << "1280x768"
+          << "1360x768"
+          << "1366x768" << QStringLiteral("自定义");
     c.CmbSize = comboBox("CmbSize", sizes, c.Frame2);
     c.CmbSize->setEditable(true);
     c.CmbSize->setInsertPolicy(QComboBox::NoInsert);
-    c.CmbSize->setToolTip(QStringLiteral("输出影片尺寸最小128x128，最大1920x1920；某些参数组合时，输出视频尺寸强行自动确定，人工指定自动失效。"));
+    c.CmbSize->setToolTip(QStringLiteral("输出影片尺寸最小128x128，最大1920x1920；某些参数组合时，输出视频尺"
+                                         "寸强行自动确定，人工指定自动失效。"));
     c.CmbOutType = comboBox("CmbOutType", {"mp4", "avi", "flv", "wmv"}, c.Frame2);
     c.CmbAudio = comboBox("CmbAudio",
                           {QStringLiteral("基于第一个视频的音频"), QStringLiteral("基于最长时长的视频的音频"),
-                           QStringLiteral("基于音频列表的指定音频"), QStringLiteral("基于音频列表中的随机音频"),
-                           QStringLiteral("基于指定的音频")},
+                           QStringLiteral("基于音频列表的指定音频"),
+                           QStringLiteral("基于音频列表中的随机音频"), QStringLiteral("基于指定的音频")},
                           c.Frame2);
     c.LNewAu = named(new ClickableLabel(SourceListOps::fixedAudioHint(), c.Frame2), "LNewAu");
     c.LNewAu->setFrameShape(QFrame::StyledPanel);
@@ -361,19 +386,22 @@ void FFmain::buildUi()
     c.ChNoSpace = checkBox("ChNoSpace", QStringLiteral("无缝组合"), c.Frame2);
     c.ChNoSpace->setToolTip(QStringLiteral("每个视频之间尽可能不留空隙"));
     c.ChCut = checkBox("ChCut", QStringLiteral("精确裁剪"), c.Frame2);
-    c.ChCut->setToolTip(QStringLiteral("当视频时长大于指定的时长而需要截取时，进行精确到毫秒级截取，但会耗时，否则快速截取但有秒级误差"));
+    c.ChCut->setToolTip(QStringLiteral(
+        "当视频时长大于指定的时长而需要截取时，进行精确到毫秒级截取，但会耗时，否则快速截取但有秒级误差"));
     c.ChAcc = checkBox("ChAcc", QStringLiteral("精准四分屏"), c.Frame2);
-    c.ChAcc->setToolTip(QStringLiteral("即对视频进行精确裁剪组合成四分屏，开启会耗时，视频时长限制300秒之内"));
+    c.ChAcc->setToolTip(
+        QStringLiteral("即对视频进行精确裁剪组合成四分屏，开启会耗时，视频时长限制300秒之内"));
     c.ChPPT = checkBox("ChPPT", QStringLiteral("幻灯片"), c.Frame2);
-    c.ChPPT->setToolTip(QStringLiteral("从视频源列表中随机n个视频，再从每个抽取的视频中随机截取1帧图组合成幻灯片，每帧播放指定的秒数"));
+    c.ChPPT->setToolTip(QStringLiteral(
+        "从视频源列表中随机n个视频，再从每个抽取的视频中随机截取1帧图组合成幻灯片，每帧播放指定的秒数"));
     c.ChSingle = checkBox("ChSingle", QStringLiteral("四分屏"), c.Frame2);
     c.ChSingle->setToolTip(QStringLiteral("默认是单屏幻灯片"));
     c.ChKeepSize = checkBox("ChKeepSize", QStringLiteral("图片等比缩放"), c.Frame2);
     c.ChKeepSize->setTristate(true);
     c.ChKeepSize->setToolTip(QStringLiteral("不等比缩放，图片会变形"));
-    c.CmbEffect = comboBox("CmbEffect",
-                           {QStringLiteral("图片无特效"), QStringLiteral("淡入淡出"), QStringLiteral("镜头拉近")},
-                           c.Frame2);
+    c.CmbEffect = comboBox(
+        "CmbEffect", {QStringLiteral("图片无特效"), QStringLiteral("淡入淡出"), QStringLiteral("镜头拉近")},
+        c.Frame2);
     c.CmbEffect->setVisible(false);
 
     c.TVedio = textBox("TVedio", 40, c.Frame2);
@@ -384,7 +412,8 @@ void FFmain::buildUi()
     c.UpDown2 = named(new UpDown(c.TPlay, 1, 10, c.Frame2), "UpDown2");
     c.Label11 = named(new QLabel(QStringLiteral("图片参数："), c.Frame2), "Label11");
     c.TPics = textBox("TPics", 80, c.Frame2);
-    c.TPics->setToolTip(QStringLiteral("从图片列表中随机抽取指定区间的图片张数，然后将抽取的图片系列转换成视频"));
+    c.TPics->setToolTip(
+        QStringLiteral("从图片列表中随机抽取指定区间的图片张数，然后将抽取的图片系列转换成视频"));
     c.TV = textBox("TV", 30, c.Frame2);
     c.TV->setText(QStringLiteral("02"));
     c.TV->setVisible(false);

@@ -27,17 +27,17 @@ public:
     static QString pictureRangeText(const QString &text, SlideShow slideShow, double slideSeconds);
 
     struct RandomLengthRange {
-        QString text;    // "a-b", 3 to 600 seconds, a <= b
-        double lower;    // what the fixed length field takes
+        QString text;  // "a-b", 3 to 600 seconds, a <= b
+        double lower;  // what the fixed length field takes
     };
     static RandomLengthRange randomLengthRange(const QString &text);
 
     enum class SizeVerdict { Automatic, Normalized, NoSeparator };
     struct QuadrantSize {
         SizeVerdict verdict = SizeVerdict::Automatic;
-        int width = 0;   // 0 x 0 means automatic
+        int width = 0;  // 0 x 0 means automatic
         int height = 0;
-        QString text;    // the text to show; empty when automatic
+        QString text;  // the text to show; empty when automatic
     };
     // Width "x" height, each even and within 128 to 1920. A text without
     // the separator is refused and falls back to 1080 x 720, which it then

@@ -45,7 +45,11 @@ QString withUnusableCount(const QString &text, int unusableFiles)
 
 FileAdding::FileAdding(MainControls &controls, WindowState &state, DialogService &dialogs,
                        MediaProber &prober, SourceListOps &lists, QObject *parent)
-    : QObject(parent), m_controls(controls), m_state(state), m_dialogs(dialogs), m_prober(prober),
+    : QObject(parent),
+      m_controls(controls),
+      m_state(state),
+      m_dialogs(dialogs),
+      m_prober(prober),
       m_lists(lists)
 {
     m_state.videoPatterns = MediaPatterns::videoPatternText();
@@ -131,16 +135,23 @@ void FileAdding::ChooseFolder()
     const CmdObjectTarget chosenTarget = target();
     QString title;
     switch (chosenTarget) {
-    case CmdObjectTarget::Video: title = QStringLiteral("指定视频目录"); break;
-    case CmdObjectTarget::Audio: title = QStringLiteral("指定音频目录"); break;
-    case CmdObjectTarget::Picture: title = QStringLiteral("指定图片目录"); break;
-    case CmdObjectTarget::OutputFolder: title = QStringLiteral("指定输出目录"); break;
+    case CmdObjectTarget::Video:
+        title = QStringLiteral("指定视频目录");
+        break;
+    case CmdObjectTarget::Audio:
+        title = QStringLiteral("指定音频目录");
+        break;
+    case CmdObjectTarget::Picture:
+        title = QStringLiteral("指定图片目录");
+        break;
+    case CmdObjectTarget::OutputFolder:
+        title = QStringLiteral("指定输出目录");
+        break;
     }
-    const NewFolderButton newFolder = chosenTarget == CmdObjectTarget::OutputFolder
-                                          ? NewFolderButton::Shown
-                                          : NewFolderButton::Hidden;
-    const QString folder =
-        BrowseForFolder(title, FolderPathText::folderPickerStart(m_state.programFolder, QDir::homePath()), newFolder);
+    const NewFolderButton newFolder =
+        chosenTarget == CmdObjectTarget::OutputFolder ? NewFolderButton::Shown : NewFolderButton::Hidden;
+    const QString folder = BrowseForFolder(
+        title, FolderPathText::folderPickerStart(m_state.programFolder, QDir::homePath()), newFolder);
     if (!folder.isEmpty())
         folderLabel(chosenTarget)->setText(folder);
 }
@@ -148,8 +159,8 @@ void FileAdding::ChooseFolder()
 QString FileAdding::BrowseForFolder(const QString &title, const QString &initialFolder,
                                     NewFolderButton newFolderButton)
 {
-    const QString chosen = m_dialogs.chooseFolder(
-        {title, FolderPathText::asFolderCaption(initialFolder), newFolderButton});
+    const QString chosen =
+        m_dialogs.chooseFolder({title, FolderPathText::asFolderCaption(initialFolder), newFolderButton});
     const QString folder = FolderPathText::asFolderCaption(chosen);
     if (!folder.isEmpty() && !QFileInfo(folder).isDir())
         return m_state.dataFolder;
@@ -169,9 +180,15 @@ void FileAdding::LoadFolder()
     if (!FolderScanner::holdsAnyFile(folder, subfolders)) {
         QString text;
         switch (*kind) {
-        case SourceKind::Video: text = QStringLiteral("请先指定视频来源目录！"); break;
-        case SourceKind::Audio: text = QStringLiteral("请先指定音频来源目录！"); break;
-        case SourceKind::Picture: text = QStringLiteral("请先指定图片来源目录！"); break;
+        case SourceKind::Video:
+            text = QStringLiteral("请先指定视频来源目录！");
+            break;
+        case SourceKind::Audio:
+            text = QStringLiteral("请先指定音频来源目录！");
+            break;
+        case SourceKind::Picture:
+            text = QStringLiteral("请先指定图片来源目录！");
+            break;
         }
         m_dialogs.inform(text, MessageIcon::Error);
         m_controls.CmdPath->setFocus();
@@ -212,8 +229,8 @@ void FileAdding::abandon()
     m_state.stopRequested = true;
 }
 
-FolderScanner::Walk FileAdding::ScanFolder(const QString &folder, Filling &filling, const MediaPatterns &patterns,
-                                           Subfolders subfolders)
+FolderScanner::Walk FileAdding::ScanFolder(const QString &folder, Filling &filling,
+                                           const MediaPatterns &patterns, Subfolders subfolders)
 {
     if (m_state.stopRequested)
         return FolderScanner::Walk::Stop;
@@ -309,20 +326,28 @@ std::optional<SourceKind> FileAdding::listToFill(CmdObjectTarget chosenTarget)
 FileAdding::CmdObjectTarget FileAdding::target() const
 {
     switch (m_controls.CmbObject->currentIndex()) {
-    case 1: return CmdObjectTarget::Audio;
-    case 2: return CmdObjectTarget::Picture;
-    case 3: return CmdObjectTarget::OutputFolder;
-    default: return CmdObjectTarget::Video;
+    case 1:
+        return CmdObjectTarget::Audio;
+    case 2:
+        return CmdObjectTarget::Picture;
+    case 3:
+        return CmdObjectTarget::OutputFolder;
+    default:
+        return CmdObjectTarget::Video;
     }
 }
 
 std::optional<SourceKind> FileAdding::listOf(CmdObjectTarget target)
 {
     switch (target) {
-    case CmdObjectTarget::Video: return SourceKind::Video;
-    case CmdObjectTarget::Audio: return SourceKind::Audio;
-    case CmdObjectTarget::Picture: return SourceKind::Picture;
-    case CmdObjectTarget::OutputFolder: break;
+    case CmdObjectTarget::Video:
+        return SourceKind::Video;
+    case CmdObjectTarget::Audio:
+        return SourceKind::Audio;
+    case CmdObjectTarget::Picture:
+        return SourceKind::Picture;
+    case CmdObjectTarget::OutputFolder:
+        break;
     }
     return std::nullopt;
 }
@@ -330,10 +355,14 @@ std::optional<SourceKind> FileAdding::listOf(CmdObjectTarget target)
 QLabel *FileAdding::folderLabel(CmdObjectTarget target) const
 {
     switch (target) {
-    case CmdObjectTarget::Video: return m_controls.LVideo;
-    case CmdObjectTarget::Audio: return m_controls.LAudio;
-    case CmdObjectTarget::Picture: return m_controls.LSubs;
-    case CmdObjectTarget::OutputFolder: break;
+    case CmdObjectTarget::Video:
+        return m_controls.LVideo;
+    case CmdObjectTarget::Audio:
+        return m_controls.LAudio;
+    case CmdObjectTarget::Picture:
+        return m_controls.LSubs;
+    case CmdObjectTarget::OutputFolder:
+        break;
     }
     return m_controls.LOutDir;
 }
@@ -341,9 +370,12 @@ QLabel *FileAdding::folderLabel(CmdObjectTarget target) const
 QString FileAdding::patternTextOf(SourceKind kind) const
 {
     switch (kind) {
-    case SourceKind::Video: return m_state.videoPatterns;
-    case SourceKind::Audio: return MediaPatterns::audioPatternText();
-    case SourceKind::Picture: return MediaPatterns::picturePatternText();
+    case SourceKind::Video:
+        return m_state.videoPatterns;
+    case SourceKind::Audio:
+        return MediaPatterns::audioPatternText();
+    case SourceKind::Picture:
+        return MediaPatterns::picturePatternText();
     }
     return {};
 }

@@ -1,8 +1,8 @@
 #include "app/window/OptionRules.h"
 
+#include "app/base/NumberText.h"
 #include "app/library/SourceRowMaker.h"
 #include "app/library/SourceTable.h"
-#include "app/base/NumberText.h"
 #include "app/window/ClickableLabel.h"
 #include "app/window/FieldRules.h"
 #include "app/window/KeyFilter.h"
@@ -39,9 +39,18 @@ constexpr int kTargetAudio = 1;
 constexpr int kTargetPictures = 2;
 constexpr int kTargetOutput = 3;
 
-QString videoReuseCaption() { return QStringLiteral("视频复用"); }
-QString pictureReuseCaption() { return QStringLiteral("图片复用"); }
-QString frameReuseCaption() { return QStringLiteral("帧图复用"); }
+QString videoReuseCaption()
+{
+    return QStringLiteral("视频复用");
+}
+QString pictureReuseCaption()
+{
+    return QStringLiteral("图片复用");
+}
+QString frameReuseCaption()
+{
+    return QStringLiteral("帧图复用");
+}
 
 double numberIn(const QLineEdit *edit)
 {
@@ -52,7 +61,11 @@ double numberIn(const QLineEdit *edit)
 
 OptionRules::OptionRules(MainControls &controls, WindowState &state, DialogService &dialogs,
                          SourceListOps &lists, QObject *parent)
-    : QObject(parent), m_controls(controls), m_state(state), m_dialogs(dialogs), m_lists(lists)
+    : QObject(parent),
+      m_controls(controls),
+      m_state(state),
+      m_dialogs(dialogs),
+      m_lists(lists)
 {
     setInitialValues();
     watchFields();
@@ -235,7 +248,8 @@ OptionRules::RuleHandler OptionRules::handlerOf(Rule rule)
 void OptionRules::noteIndexChange(QComboBox *box)
 {
     if (m_changedBoxes.isEmpty())
-        QMetaObject::invokeMethod(this, [this] { m_changedBoxes.clear(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { m_changedBoxes.clear(); }, Qt::QueuedConnection);
     m_changedBoxes.insert(box);
 }
 
@@ -616,8 +630,9 @@ void OptionRules::onAudioRule()
     SourceGrid *audio = c.MSFA;
     if (audio->entryCount() > 0) {
         const QStringList cells = audio->entryCells(audio->currentEntry());
-        m_lists.setFixedAudio(SourceTable::joinPath(cells.value(SourceTable::Folder), cells.value(SourceTable::Name)),
-                              cells.value(SourceTable::AudioDuration) + QStringLiteral("秒"));
+        m_lists.setFixedAudio(
+            SourceTable::joinPath(cells.value(SourceTable::Folder), cells.value(SourceTable::Name)),
+            cells.value(SourceTable::AudioDuration) + QStringLiteral("秒"));
     }
 
     const bool chosenAudio = rule > kAudioOfLongestVideo;
@@ -676,8 +691,8 @@ void OptionRules::onTarget()
 void OptionRules::refreshAddButtons()
 {
     const int target = m_controls.CmbObject->currentIndex();
-    const bool enabled = target != kTargetOutput
-        && !(isMode(ComposeMode::PicturePicture) && target == kTargetVideos);
+    const bool enabled =
+        target != kTargetOutput && !(isMode(ComposeMode::PicturePicture) && target == kTargetVideos);
     m_controls.CmdAddFiles->setEnabled(enabled);
     m_controls.CmdReadFiles->setEnabled(enabled);
 }
@@ -725,7 +740,8 @@ QString OptionRules::focusedControlValue() const
         return QString();
     if (auto *spinner = qobject_cast<UpDown *>(focused))
         return QString::number(spinner->value());
-    if (auto *combo = qobject_cast<QComboBox *>(focused->parentWidget()); combo && combo->lineEdit() == focused)
+    if (auto *combo = qobject_cast<QComboBox *>(focused->parentWidget());
+        combo && combo->lineEdit() == focused)
         return combo->currentText();
     if (auto *edit = qobject_cast<QLineEdit *>(focused))
         return edit->text();
@@ -733,9 +749,12 @@ QString OptionRules::focusedControlValue() const
         return combo->currentText();
     if (auto *check = qobject_cast<QCheckBox *>(focused)) {
         switch (check->checkState()) {
-        case Qt::Unchecked: return QStringLiteral("0");
-        case Qt::Checked: return QStringLiteral("1");
-        case Qt::PartiallyChecked: return QStringLiteral("2");
+        case Qt::Unchecked:
+            return QStringLiteral("0");
+        case Qt::Checked:
+            return QStringLiteral("1");
+        case Qt::PartiallyChecked:
+            return QStringLiteral("2");
         }
     }
     if (auto *button = qobject_cast<QAbstractButton *>(focused))

@@ -31,8 +31,8 @@ struct WindowState;
 class OptionRules : public QObject {
     Q_OBJECT
 public:
-    OptionRules(MainControls &controls, WindowState &state, DialogService &dialogs,
-                SourceListOps &lists, QObject *parent = nullptr);
+    OptionRules(MainControls &controls, WindowState &state, DialogService &dialogs, SourceListOps &lists,
+                QObject *parent = nullptr);
 
     // Brings the controls into their start state: batch on with 200 outputs,
     // then the first entry of each combo box with its rule run.

@@ -1,8 +1,8 @@
 #include "app/window/QtDialogService.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
-#include <QAbstractButton>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -11,11 +11,16 @@ namespace {
 QMessageBox::StandardButton toButton(DialogAnswer answer)
 {
     switch (answer) {
-    case DialogAnswer::Ok: return QMessageBox::Ok;
-    case DialogAnswer::Cancel: return QMessageBox::Cancel;
-    case DialogAnswer::Yes: return QMessageBox::Yes;
-    case DialogAnswer::No: return QMessageBox::No;
-    case DialogAnswer::Retry: return QMessageBox::Retry;
+    case DialogAnswer::Ok:
+        return QMessageBox::Ok;
+    case DialogAnswer::Cancel:
+        return QMessageBox::Cancel;
+    case DialogAnswer::Yes:
+        return QMessageBox::Yes;
+    case DialogAnswer::No:
+        return QMessageBox::No;
+    case DialogAnswer::Retry:
+        return QMessageBox::Retry;
     }
     return QMessageBox::Ok;
 }
@@ -28,20 +33,36 @@ DialogAnswer QtDialogService::showMessage(const MessageRequest &request)
     box.setWindowTitle(title());
     box.setText(request.text);
     switch (request.icon) {
-    case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case MessageIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-    case MessageIcon::Error: box.setIcon(QMessageBox::Critical); break;
-    case MessageIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case MessageIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MessageIcon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MessageIcon::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MessageIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
     }
     QMessageBox::StandardButtons buttons;
     switch (request.buttons) {
-    case MessageButtons::Ok: buttons = QMessageBox::Ok; break;
-    case MessageButtons::OkCancel: buttons = QMessageBox::Ok | QMessageBox::Cancel; break;
-    case MessageButtons::YesNo: buttons = QMessageBox::Yes | QMessageBox::No; break;
+    case MessageButtons::Ok:
+        buttons = QMessageBox::Ok;
+        break;
+    case MessageButtons::OkCancel:
+        buttons = QMessageBox::Ok | QMessageBox::Cancel;
+        break;
+    case MessageButtons::YesNo:
+        buttons = QMessageBox::Yes | QMessageBox::No;
+        break;
     case MessageButtons::YesNoCancel:
         buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
         break;
-    case MessageButtons::RetryCancel: buttons = QMessageBox::Retry | QMessageBox::Cancel; break;
+    case MessageButtons::RetryCancel:
+        buttons = QMessageBox::Retry | QMessageBox::Cancel;
+        break;
     }
     box.setStandardButtons(buttons);
     box.setDefaultButton(toButton(request.defaultAnswer));
@@ -65,12 +86,18 @@ DialogAnswer QtDialogService::showMessage(const MessageRequest &request)
     }
     box.exec();
     switch (box.standardButton(box.clickedButton())) {
-    case QMessageBox::Yes: return DialogAnswer::Yes;
-    case QMessageBox::No: return DialogAnswer::No;
-    case QMessageBox::Ok: return DialogAnswer::Ok;
-    case QMessageBox::Cancel: return DialogAnswer::Cancel;
-    case QMessageBox::Retry: return DialogAnswer::Retry;
-    default: break;
+    case QMessageBox::Yes:
+        return DialogAnswer::Yes;
+    case QMessageBox::No:
+        return DialogAnswer::No;
+    case QMessageBox::Ok:
+        return DialogAnswer::Ok;
+    case QMessageBox::Cancel:
+        return DialogAnswer::Cancel;
+    case QMessageBox::Retry:
+        return DialogAnswer::Retry;
+    default:
+        break;
     }
     return escapeAnswer(request.buttons);
 }
@@ -78,11 +105,14 @@ DialogAnswer QtDialogService::showMessage(const MessageRequest &request)
 DialogAnswer QtDialogService::escapeAnswer(MessageButtons buttons)
 {
     switch (buttons) {
-    case MessageButtons::Ok: return DialogAnswer::Ok;
-    case MessageButtons::YesNo: return DialogAnswer::No;
+    case MessageButtons::Ok:
+        return DialogAnswer::Ok;
+    case MessageButtons::YesNo:
+        return DialogAnswer::No;
     case MessageButtons::OkCancel:
     case MessageButtons::YesNoCancel:
-    case MessageButtons::RetryCancel: break;
+    case MessageButtons::RetryCancel:
+        break;
     }
     return DialogAnswer::Cancel;
 }

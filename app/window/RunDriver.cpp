@@ -1,8 +1,8 @@
 #include "app/window/RunDriver.h"
 
 #include "app/compose/ComposerFactory.h"
-#include "app/run/BatchRun.h"
 #include "app/library/SourceTable.h"
+#include "app/run/BatchRun.h"
 #include "app/run/OutputPath.h"
 #include "app/run/RunPrecheck.h"
 #include "app/run/RunValidator.h"
@@ -57,9 +57,9 @@ RunDriver::RunDriver(MainControls &controls, WindowState &state, const WindowSer
 
 void RunDriver::StopClick()
 {
-    const DialogAnswer answer = m_services.dialogs->showMessage(
-        {QStringLiteral("终止当前操作？"), MessageIcon::Warning, MessageButtons::OkCancel,
-         DialogAnswer::Cancel});
+    const DialogAnswer answer =
+        m_services.dialogs->showMessage({QStringLiteral("终止当前操作？"), MessageIcon::Warning,
+                                         MessageButtons::OkCancel, DialogAnswer::Cancel});
     if (answer == DialogAnswer::Ok)
         m_state.stopRequested = true;
 }
@@ -81,8 +81,7 @@ void RunDriver::stopQuietly()
 bool RunDriver::confirmClose()
 {
     const DialogAnswer answer = m_services.dialogs->showMessage(
-        {QStringLiteral("关闭程序"), MessageIcon::Information, MessageButtons::OkCancel,
-         DialogAnswer::Ok});
+        {QStringLiteral("关闭程序"), MessageIcon::Information, MessageButtons::OkCancel, DialogAnswer::Ok});
     if (answer != DialogAnswer::Ok)
         return false;
     stopQuietly();
@@ -124,7 +123,9 @@ QString RunDriver::outputsExistQuestion(const QStringList &existingNames, int ne
     QString shown = existingNames.mid(0, 3).join(QStringLiteral("、"));
     if (existingNames.size() > 3)
         shown += QStringLiteral("等");
-    return QStringLiteral("输出目录中已有%1个同名视频（%2），是以前生成的！").arg(existingNames.size()).arg(shown)
+    return QStringLiteral("输出目录中已有%1个同名视频（%2），是以前生成的！")
+               .arg(existingNames.size())
+               .arg(shown)
            + lineBreak + QStringLiteral("是——覆盖同名视频") + lineBreak
            + QStringLiteral("否——从%1起接着编号，保留原有视频").arg(nextNumber, 4, 10, QLatin1Char('0'))
            + lineBreak + QStringLiteral("取消——取消本次制作");
@@ -149,21 +150,24 @@ bool RunDriver::chooseOutputNumbering()
         return true;
     const int nextNumber = HighestOutputNumber(settings.outputFolderText) + 1;
     // Numbering on is the default: nothing is lost by a stray Enter.
-    const DialogAnswer answer = m_services.dialogs->showMessage(
-        {outputsExistQuestion(existing, nextNumber), MessageIcon::Warning, MessageButtons::YesNoCancel,
-         DialogAnswer::No});
+    const DialogAnswer answer =
+        m_services.dialogs->showMessage({outputsExistQuestion(existing, nextNumber), MessageIcon::Warning,
+                                         MessageButtons::YesNoCancel, DialogAnswer::No});
     switch (answer) {
-    case DialogAnswer::Yes: return true;
+    case DialogAnswer::Yes:
+        return true;
     case DialogAnswer::No:
         if (slice) {
             // Every slice must name its outputs as the whole batch does.
-            m_services.dialogs->inform(QStringLiteral("只制作部分输出时不能接着编号！请覆盖同名视频或另选输出目录。"),
-                                       MessageIcon::Error);
+            m_services.dialogs->inform(
+                QStringLiteral("只制作部分输出时不能接着编号！请覆盖同名视频或另选输出目录。"),
+                MessageIcon::Error);
             return false;
         }
         m_firstOutputNumber = nextNumber;
         return true;
-    default: break;
+    default:
+        break;
     }
     return false;
 }
@@ -172,8 +176,7 @@ bool RunDriver::validateRequest()
 {
     MainControls &c = m_controls;
     const SourceCounts counts{c.MSFV->entryCount(), c.MSFA->entryCount(), c.MSFP->entryCount()};
-    const RunValidation validation =
-        ValidateRun(m_options.readSettings(), counts, *m_services.dialogs);
+    const RunValidation validation = ValidateRun(m_options.readSettings(), counts, *m_services.dialogs);
     // The corrections stand even when the run is refused.
     if (validation.newMaxText)
         c.TMax->setText(*validation.newMaxText);
@@ -222,9 +225,8 @@ void RunDriver::restoreWindow()
 QString RunDriver::completionText() const
 {
     constexpr int NamedFailures = 5;
-    QString text = m_summary.stopped
-                       ? QStringLiteral("处理已停止！\r\n已生成%1个视频。").arg(m_summary.done)
-                       : QStringLiteral("处理完毕！");
+    QString text = m_summary.stopped ? QStringLiteral("处理已停止！\r\n已生成%1个视频。").arg(m_summary.done)
+                                     : QStringLiteral("处理完毕！");
     if (m_summary.failed > 0) {
         text += QStringLiteral("\r\n其中%1个视频生成失败！").arg(m_summary.failed);
         int named = 0;
@@ -317,8 +319,9 @@ void RunDriver::RunClick()
     request.toolName = m_toolName;
     request.random = m_services.random;
     request.outputProber = m_services.prober;
-    request.logFolder = m_services.dataFolder.isEmpty() ? QString()
-                                                        : QDir(m_services.dataFolder).filePath(QStringLiteral("Logs"));
+    request.logFolder = m_services.dataFolder.isEmpty()
+                            ? QString()
+                            : QDir(m_services.dataFolder).filePath(QStringLiteral("Logs"));
 
     lockWindow();
     state.runStartTime = QDateTime::currentDateTime();

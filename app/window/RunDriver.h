@@ -71,11 +71,11 @@ public:
 
     struct Summary {
         int done = 0;
-        int failed = 0;   // outputs not made: failed or skipped
+        int failed = 0;  // outputs not made: failed or skipped
         bool stopped = false;
-        bool started = false;  // passed the refusals and the validation
-        bool planned = true;   // a plan could tell every output's draws
-        RunSettings settings;  // as the run read them
+        bool started = false;         // passed the refusals and the validation
+        bool planned = true;          // a plan could tell every output's draws
+        RunSettings settings;         // as the run read them
         QList<OutputReport> outputs;  // one record per output of the run
         QString logPath;              // the run's log, when one was written
     };

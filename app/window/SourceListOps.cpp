@@ -1,8 +1,8 @@
 #include "app/window/SourceListOps.h"
 
+#include "app/base/NumberText.h"
 #include "app/library/MediaPatterns.h"
 #include "app/library/MediaProber.h"
-#include "app/base/NumberText.h"
 #include "app/window/ClickableLabel.h"
 #include "app/window/MainControls.h"
 #include "app/window/SourceGrid.h"
@@ -14,7 +14,11 @@
 
 SourceListOps::SourceListOps(MainControls &controls, WindowState &state, DialogService &dialogs,
                              MediaProber &prober, QObject *parent)
-    : QObject(parent), m_controls(controls), m_state(state), m_dialogs(dialogs), m_prober(prober)
+    : QObject(parent),
+      m_controls(controls),
+      m_state(state),
+      m_dialogs(dialogs),
+      m_prober(prober)
 {
     for (SourceKind kind : {SourceKind::Video, SourceKind::Audio, SourceKind::Picture}) {
         SourceGrid *g = grid(kind);
@@ -28,9 +32,12 @@ SourceListOps::SourceListOps(MainControls &controls, WindowState &state, DialogS
 QString SourceListOps::countTag(SourceKind kind)
 {
     switch (kind) {
-    case SourceKind::Video: return QStringLiteral("视频文件列表：");
-    case SourceKind::Audio: return QStringLiteral("音频文件列表：");
-    case SourceKind::Picture: return QStringLiteral("图片文件列表：");
+    case SourceKind::Video:
+        return QStringLiteral("视频文件列表：");
+    case SourceKind::Audio:
+        return QStringLiteral("音频文件列表：");
+    case SourceKind::Picture:
+        return QStringLiteral("图片文件列表：");
     }
     return {};
 }
@@ -43,9 +50,12 @@ QString SourceListOps::fixedAudioHint()
 SourceGrid *SourceListOps::grid(SourceKind kind) const
 {
     switch (kind) {
-    case SourceKind::Video: return m_controls.MSFV;
-    case SourceKind::Audio: return m_controls.MSFA;
-    case SourceKind::Picture: return m_controls.MSFP;
+    case SourceKind::Video:
+        return m_controls.MSFV;
+    case SourceKind::Audio:
+        return m_controls.MSFA;
+    case SourceKind::Picture:
+        return m_controls.MSFP;
     }
     return nullptr;
 }
@@ -53,9 +63,12 @@ SourceGrid *SourceListOps::grid(SourceKind kind) const
 QLabel *SourceListOps::countLabel(SourceKind kind) const
 {
     switch (kind) {
-    case SourceKind::Video: return m_controls.LVideoNum;
-    case SourceKind::Audio: return m_controls.LAudioNum;
-    case SourceKind::Picture: return m_controls.LSubNum;
+    case SourceKind::Video:
+        return m_controls.LVideoNum;
+    case SourceKind::Audio:
+        return m_controls.LAudioNum;
+    case SourceKind::Picture:
+        return m_controls.LSubNum;
     }
     return nullptr;
 }
@@ -63,9 +76,12 @@ QLabel *SourceListOps::countLabel(SourceKind kind) const
 int &SourceListOps::selectedRow(SourceKind kind)
 {
     switch (kind) {
-    case SourceKind::Audio: return m_state.selectedAudioRow;
-    case SourceKind::Picture: return m_state.selectedPictureRow;
-    case SourceKind::Video: break;
+    case SourceKind::Audio:
+        return m_state.selectedAudioRow;
+    case SourceKind::Picture:
+        return m_state.selectedPictureRow;
+    case SourceKind::Video:
+        break;
     }
     return m_state.selectedVideoRow;
 }
@@ -115,9 +131,8 @@ void SourceListOps::ClearList(SourceKind kind)
 void SourceListOps::ChooseFixedAudio()
 {
     const QStringList chosen = m_dialogs.openFiles(
-        {QStringLiteral("添加音频文件"),
-         QStringLiteral("常用音频|") + MediaPatterns::audioPatternText(), FileSelection::Single,
-         QDir::homePath()});
+        {QStringLiteral("添加音频文件"), QStringLiteral("常用音频|") + MediaPatterns::audioPatternText(),
+         FileSelection::Single, QDir::homePath()});
     if (chosen.isEmpty() || chosen.first().isEmpty())
         return;
     const QString path = chosen.first();
@@ -179,7 +194,7 @@ void SourceListOps::refreshCountLabel(SourceKind kind)
 
 void SourceListOps::refreshMaxListCount()
 {
-    m_state.maxListCount = std::max({m_controls.MSFV->entryCount(), m_controls.MSFA->entryCount(),
-                                     m_controls.MSFP->entryCount()});
+    m_state.maxListCount = std::max(
+        {m_controls.MSFV->entryCount(), m_controls.MSFA->entryCount(), m_controls.MSFP->entryCount()});
     m_controls.StbPanel[2]->setText(QStringLiteral("最大文件数：") + QString::number(m_state.maxListCount));
 }

@@ -7,7 +7,10 @@
 #include <QVBoxLayout>
 
 UpDown::UpDown(QLineEdit *buddy, int minimum, int maximum, QWidget *parent)
-    : QWidget(parent), m_buddy(buddy), m_minimum(minimum), m_maximum(maximum)
+    : QWidget(parent),
+      m_buddy(buddy),
+      m_minimum(minimum),
+      m_maximum(maximum)
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

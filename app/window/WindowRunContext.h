@@ -17,7 +17,10 @@ public:
 
     WindowRunContext(MainControls &controls, WindowState &state, SourceListOps &lists, StatusSink showStatus,
                      ProgressSink showProgress = {})
-        : m_controls(controls), m_state(state), m_lists(lists), m_showStatus(std::move(showStatus)),
+        : m_controls(controls),
+          m_state(state),
+          m_lists(lists),
+          m_showStatus(std::move(showStatus)),
           m_showProgress(std::move(showProgress))
     {
     }

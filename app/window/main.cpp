@@ -1,19 +1,19 @@
 #include "app/library/MediaInfoProber.h"
 #include "app/library/MediaProber.h"
+#include "app/run/RunReport.h"
+#include "app/run/SystemRandom.h"
+#include "app/update/UpdateServer.h"
 #include "app/window/BatchDialogs.h"
 #include "app/window/BatchJob.h"
 #include "app/window/FFmain.h"
 #include "app/window/MainControls.h"
 #include "app/window/ParallelBatch.h"
-#include "app/window/RunDriver.h"
 #include "app/window/QtChineseTranslation.h"
 #include "app/window/QtDialogService.h"
+#include "app/window/RunDriver.h"
 #include "app/window/TerminalProgress.h"
-#include "platform/ErrorTerminal.h"
-#include "app/run/RunReport.h"
-#include "app/run/SystemRandom.h"
-#include "app/update/UpdateServer.h"
 #include "platform/AppFolders.h"
+#include "platform/ErrorTerminal.h"
 #include "platform/StopSignals.h"
 #include "platform/Utf8Locale.h"
 
@@ -22,7 +22,6 @@
 #include <QIcon>
 #include <QLineEdit>
 #include <QTextStream>
-#include <QFileInfo>
 #include <QTimer>
 
 #include <cmath>
@@ -148,8 +147,13 @@ int runBatch(const QString &jobPath, const BatchArguments &arguments, const AppF
     BatchDialogs dialogs;
     MediaInfoProber prober;
     SystemRandom random;
-    WindowServices services{&dialogs, &prober, &random, folders.programFolder, folders.workRoot,
-                            folders.dataFolder, updateUrlFor(folders)};
+    WindowServices services{&dialogs,
+                            &prober,
+                            &random,
+                            folders.programFolder,
+                            folders.workRoot,
+                            folders.dataFolder,
+                            updateUrlFor(folders)};
     FFmain window(services);
     // The job and a run see the version check's answer, as a user would.
     window.awaitVersionCheck();
@@ -158,30 +162,34 @@ int runBatch(const QString &jobPath, const BatchArguments &arguments, const AppF
     std::optional<TerminalProgress> progress;
     if (const std::optional<int> columns = ErrorTerminalColumns())
         progress.emplace(dialogs, *columns);
-    QObject::connect(&window, &FFmain::statusTextChanged, &window, [&dialogs, &progress](const QString &text) {
-        if (progress)
-            progress->showStatus(text, QDateTime::currentDateTime());
-        else
-            dialogs.printLine(text);
-    });
-    // Each failed output's reason gets a line of its own.
-    QObject::connect(&window.runDriver(), &RunDriver::outputEnded, &window, [&dialogs](const OutputReport &report) {
-        if (!report.reason.isEmpty()
-            && (report.result == OutputResult::Failed || report.result == OutputResult::Skipped))
-            dialogs.printLine(QFileInfo(report.file).fileName() + QStringLiteral(" 生成失败：") + report.reason);
-    });
-    QObject::connect(&window.runDriver(), &RunDriver::progressChanged, &window,
-                     [&window, &progress, &arguments](double percent) {
-                         if (!progress)
-                             return;
-                         const int count = window.controls().TMax->text().toInt();
-                         // A slice's progress counts its own outputs; the line names the batch's.
-                         if (const std::optional<OutputRange> &slice = arguments.outputs; slice && count > 0) {
-                             const int number = slice->first - 1 + int(std::lround(percent * slice->count() / 100.0));
-                             percent = number * 100.0 / count;
-                         }
-                         progress->startOutput(percent, count, QDateTime::currentDateTime());
+    QObject::connect(&window, &FFmain::statusTextChanged, &window,
+                     [&dialogs, &progress](const QString &text) {
+                         if (progress)
+                             progress->showStatus(text, QDateTime::currentDateTime());
+                         else
+                             dialogs.printLine(text);
                      });
+    // Each failed output's reason gets a line of its own.
+    QObject::connect(
+        &window.runDriver(), &RunDriver::outputEnded, &window, [&dialogs](const OutputReport &report) {
+            if (!report.reason.isEmpty()
+                && (report.result == OutputResult::Failed || report.result == OutputResult::Skipped))
+                dialogs.printLine(QFileInfo(report.file).fileName() + QStringLiteral(" 生成失败：")
+                                  + report.reason);
+        });
+    QObject::connect(
+        &window.runDriver(), &RunDriver::progressChanged, &window,
+        [&window, &progress, &arguments](double percent) {
+            if (!progress)
+                return;
+            const int count = window.controls().TMax->text().toInt();
+            // A slice's progress counts its own outputs; the line names the batch's.
+            if (const std::optional<OutputRange> &slice = arguments.outputs; slice && count > 0) {
+                const int number = slice->first - 1 + int(std::lround(percent * slice->count() / 100.0));
+                percent = number * 100.0 / count;
+            }
+            progress->startOutput(percent, count, QDateTime::currentDateTime());
+        });
 
     // An interrupt acts as a confirmed stop: a load of the job ends, or the
     // run ends its tools and deletes its workspace, and the program exits.
@@ -285,7 +293,8 @@ int main(int argc, char **argv)
     const bool batch = arguments.value(0) == QLatin1String("--batch");
     BatchArguments batchArguments;
     QString argumentError;
-    if (batch && (arguments.size() < 2 || !readBatchArguments(arguments.mid(2), &batchArguments, &argumentError))) {
+    if (batch
+        && (arguments.size() < 2 || !readBatchArguments(arguments.mid(2), &batchArguments, &argumentError))) {
         if (!argumentError.isEmpty())
             std::fprintf(stderr, "%s\n", argumentError.toUtf8().constData());
         std::fputs("usage: ZarvMulVideoEditor --batch JOB [--check] [--seed N] [--one-pass] [--outputs A-B]\n"
@@ -310,8 +319,13 @@ int main(int argc, char **argv)
     QtDialogService dialogs;
     MediaInfoProber prober;
     SystemRandom random;
-    WindowServices services{&dialogs, &prober, &random, folders.programFolder, folders.workRoot,
-                            folders.dataFolder, updateUrlFor(folders)};
+    WindowServices services{&dialogs,
+                            &prober,
+                            &random,
+                            folders.programFolder,
+                            folders.workRoot,
+                            folders.dataFolder,
+                            updateUrlFor(folders)};
     FFmain window(services);
     dialogs.setOwner(&window);
     QObject::connect(&window, &FFmain::programEndRequested, &app, [] { QCoreApplication::exit(0); });

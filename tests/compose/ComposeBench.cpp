@@ -35,8 +35,9 @@ ComposeBench::ComposeBench(RecordingToolRunner::Execution execution)
       outputFolder(makeFolder(folder.path() + QStringLiteral("/Out"))),
       sourceFolder(makeFolder(folder.path() + QStringLiteral("/src"))),
       runner(workspace, context, execution),
-      environment{settings, videos, audios, pictures, runner, context, random, workspace,
-                  QDateTime::currentDateTime()}
+      environment{settings, videos,    audios,
+                  pictures, runner,    context,
+                  random,   workspace, QDateTime::currentDateTime()}
 {
     settings.outputFolderText = outputFolder;
     settings.maxText = QStringLiteral("10");
@@ -50,12 +51,10 @@ ComposeBench::ComposeBench(RecordingToolRunner::Execution execution)
     }
 }
 
-QString ComposeBench::addVideo(const QString &name, int width, int height,
-                               const QString &durationText)
+QString ComposeBench::addVideo(const QString &name, int width, int height, const QString &durationText)
 {
     touch(source(name));
-    videos.append({name, sourceFolder, QString::number(width), QString::number(height),
-                   durationText});
+    videos.append({name, sourceFolder, QString::number(width), QString::number(height), durationText});
     return source(name);
 }
 
@@ -83,8 +82,7 @@ QString ComposeBench::writing(int number) const
 
 QString ComposeBench::output(int number) const
 {
-    return outputFolder + QStringLiteral("/%1.").arg(number, 4, 10, QLatin1Char('0'))
-           + settings.outputType;
+    return outputFolder + QStringLiteral("/%1.").arg(number, 4, 10, QLatin1Char('0')) + settings.outputType;
 }
 
 OutputResult ComposeBench::compose(int outputNumber)

@@ -15,8 +15,8 @@
 // numbers from their texts and asks the composer the run would choose.
 class ComposeBench {
 public:
-    explicit ComposeBench(RecordingToolRunner::Execution execution =
-                              RecordingToolRunner::Execution::RecordOnly);
+    explicit ComposeBench(
+        RecordingToolRunner::Execution execution = RecordingToolRunner::Execution::RecordOnly);
 
     // Adds a video row; the file is created empty when it does not exist yet,
     // so the composer finds it (its content matters only for real runs).

@@ -108,13 +108,14 @@ TEST(ComposeSteps, OnlySideBySideEvenLayoutsAreStacked)
     using Placement = FourUpLayout::Placement;
     // The end of the stacked filter; empty where the overlays must stay.
     const std::tuple<FourSources, Placement, QString> cases[] = {
-        {sized({100, 200, 50, 300}, {40, 20, 30, 44}), Placement::Corners, "layout=0_0|200_0|0_54|100_40:fill=black"},
+        {sized({100, 200, 50, 300}, {40, 20, 30, 44}), Placement::Corners,
+         "layout=0_0|200_0|0_54|100_40:fill=black"},
         {sized({100, 100, 100, 100}, {60, 40, 40, 60}), Placement::EdgeToEdge,
-         "layout=0_0|100_0|0_60|100_40:fill=black,pad=200:120"},  // a gap below
-        {sized({100, 200, 50, 300}, {40, 20, 30, 44}), Placement::EdgeToEdge, {}},        // overlapping
-        {sized({1000, 900, 100, 100}, {100, 100, 100, 100}), Placement::Corners, {}},     // overlapping
-        {sized({200, 200, 100, 100}, {50, 50, 50, 50}), Placement::EdgeToEdge, {}},       // beyond the canvas
-        {sized({161, 161, 161, 161}, {120, 120, 120, 120}), Placement::Corners, {}},      // odd sizes
+         "layout=0_0|100_0|0_60|100_40:fill=black,pad=200:120"},                       // a gap below
+        {sized({100, 200, 50, 300}, {40, 20, 30, 44}), Placement::EdgeToEdge, {}},     // overlapping
+        {sized({1000, 900, 100, 100}, {100, 100, 100, 100}), Placement::Corners, {}},  // overlapping
+        {sized({200, 200, 100, 100}, {50, 50, 50, 50}), Placement::EdgeToEdge, {}},    // beyond the canvas
+        {sized({161, 161, 161, 161}, {120, 120, 120, 120}), Placement::Corners, {}},   // odd sizes
     };
     int row = 0;
     for (const auto &[sources, placement, ending] : cases) {
@@ -129,10 +130,11 @@ TEST(ComposeSteps, OnlySideBySideEvenLayoutsAreStacked)
     const FourSources alike = sized({640, 640, 640, 640}, {360, 360, 360, 360});
     const FourUpLayout::Positions at = FourUpLayout::positions(alike, {1280, 720}, Placement::Corners);
     const QString timing = QStringLiteral("fps=30000/1001:start_time=0,format=yuv420p");
-    EXPECT_EQ(FourUpLayout::stackFilter(1, alike, {1280, 720}, at, {30000, 1001}),
-              QStringLiteral("[1:v]%1[s0];[2:v]%1[s1];[3:v]%1[s2];[4:v]%1[s3];[s0][s1][s2][s3]xstack=inputs=4:"
-                             "layout=0_0|640_0|0_360|640_360:fill=black")
-                  .arg(timing));
+    EXPECT_EQ(
+        FourUpLayout::stackFilter(1, alike, {1280, 720}, at, {30000, 1001}),
+        QStringLiteral("[1:v]%1[s0];[2:v]%1[s1];[3:v]%1[s2];[4:v]%1[s3];[s0][s1][s2][s3]xstack=inputs=4:"
+                       "layout=0_0|640_0|0_360|640_360:fill=black")
+            .arg(timing));
     EXPECT_FALSE(FourUpLayout::stackFilter(1, alike, {1280, 720}, at, {0, 1}));
 }
 
@@ -196,7 +198,8 @@ TEST(ComposeSteps, SizeTextIsMegabytesToThreeDecimals)
 {
     QTemporaryDir folder;
     const QString path = folder.path() + QStringLiteral("/out.mp4");
-    EXPECT_EQ(OutputStatus::sizeText(path, QStringLiteral("1.5mb")), QStringLiteral("1.5mb"));  // unreadable: kept
+    EXPECT_EQ(OutputStatus::sizeText(path, QStringLiteral("1.5mb")),
+              QStringLiteral("1.5mb"));                                         // unreadable: kept
     EXPECT_EQ(OutputStatus::sizeText(path, QString()), QStringLiteral("0mb"));  // not there yet
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -214,8 +217,8 @@ TEST(ComposeSteps, TheConcatListIsUtf8WithCrLfAndWrittenAnew)
 {
     QTemporaryDir folder;
     const QString list = folder.path() + QStringLiteral("/List.txt");
-    ASSERT_TRUE(WriteConcatList(list, {QStringLiteral("/w/一.mp3"), QStringLiteral("/w/b c.mp3"),
-                                                 QStringLiteral("/w/3.mp3")}));
+    ASSERT_TRUE(WriteConcatList(
+        list, {QStringLiteral("/w/一.mp3"), QStringLiteral("/w/b c.mp3"), QStringLiteral("/w/3.mp3")}));
     ASSERT_TRUE(WriteConcatList(list, {QStringLiteral("/w/0.mp3"), QStringLiteral("/w/音频.mp3")}));
     QFile file(list);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -267,7 +270,8 @@ TEST(ComposeSteps, CutExtensions)
     EXPECT_EQ(MediaExtensions::extensionOf(QStringLiteral("/a.b/noext")), QString());
     EXPECT_EQ(MediaExtensions::videoCutExtension(QStringLiteral("/v/c.MP4")), QStringLiteral(".MP4"));
     for (const char *kept : {".avi", ".flv", ".wmv", ".mkv", ".mov", ".mpg", ".ts", ".webm", ".vob"})
-        EXPECT_EQ(MediaExtensions::videoCutExtension(QStringLiteral("/v/x") + QLatin1String(kept)), QLatin1String(kept));
+        EXPECT_EQ(MediaExtensions::videoCutExtension(QStringLiteral("/v/x") + QLatin1String(kept)),
+                  QLatin1String(kept));
     for (const char *moved : {".rmvb", ".rm", ".divx", ".dat", ".ogm", ".mpv", ".ifo", ".3gp", ""})
         EXPECT_EQ(MediaExtensions::videoCutExtension(QStringLiteral("/v.d/x") + QLatin1String(moved)),
                   QStringLiteral(".mkv"))

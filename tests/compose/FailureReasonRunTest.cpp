@@ -3,10 +3,10 @@
 // decoded.
 #include "FixedRandom.h"
 #include "MediaFactory.h"
+#include "RecordingRunContext.h"
 #include "app/compose/ComposerFactory.h"
 #include "app/run/BatchRun.h"
 #include "app/run/FailureReason.h"
-#include "RecordingRunContext.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -38,7 +38,8 @@ protected:
     {
         const QString path = sources + QLatin1Char('/') + name;
         EXPECT_TRUE(MediaFactory::makeVideo(path, 160, 120, 1.0));
-        request.videos.append({name, sources, QStringLiteral("160"), QStringLiteral("120"), QStringLiteral("1")});
+        request.videos.append(
+            {name, sources, QStringLiteral("160"), QStringLiteral("120"), QStringLiteral("1")});
         return path;
     }
 
@@ -96,7 +97,8 @@ TEST(FailureReason, TheToolsComplaintIsItsLastErrorLine)
         {"", ""},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(LastToolComplaint(QString::fromUtf8(c.messages)), QString::fromUtf8(c.complaint)) << c.messages;
+        EXPECT_EQ(LastToolComplaint(QString::fromUtf8(c.messages)), QString::fromUtf8(c.complaint))
+            << c.messages;
 }
 
 }  // namespace

@@ -29,7 +29,8 @@ QList<QStringList> setsOfARun(ComposeBench &bench, int count)
         std::set<QString> names;
         for (const QStringList &arguments : bench.runner.argumentLists.mid(before))
             for (qsizetype i = 1; i < arguments.size(); ++i)
-                if (arguments.at(i - 1) == QLatin1String("-i") && arguments.at(i).startsWith(bench.sourceFolder))
+                if (arguments.at(i - 1) == QLatin1String("-i")
+                    && arguments.at(i).startsWith(bench.sourceFolder))
                     names.insert(arguments.at(i).mid(bench.sourceFolder.size() + 1));
         sets.append(QStringList(names.begin(), names.end()));
     }
@@ -43,8 +44,10 @@ TEST(FourSourcePipelines, NoSetOfFourRepeatsWhileAnUnusedSetRemains)
         int videos, outputs, distinct;
     };
     // Six videos give fifteen sets: the sixteenth output repeats one.
-    const Case cases[] = {{Pipeline::CutsThenComposition, 5, 5, 5}, {Pipeline::OnePass, 5, 5, 5},
-                          {Pipeline::CutsThenComposition, 7, 20, 20}, {Pipeline::OnePass, 6, 16, 15}};
+    const Case cases[] = {{Pipeline::CutsThenComposition, 5, 5, 5},
+                          {Pipeline::OnePass, 5, 5, 5},
+                          {Pipeline::CutsThenComposition, 7, 20, 20},
+                          {Pipeline::OnePass, 6, 16, 15}};
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << c.videos << " videos, " << c.outputs << " outputs");
         ComposeBench bench;
@@ -54,7 +57,8 @@ TEST(FourSourcePipelines, NoSetOfFourRepeatsWhileAnUnusedSetRemains)
         bench.settings.lengthRule = LengthRule::FirstVideo;
         bench.setDraws({0.0});  // the plain draw would give one set every time
         const QList<QStringList> sets = setsOfARun(bench, c.outputs);
-        EXPECT_TRUE(std::all_of(sets.begin(), sets.end(), [](const QStringList &s) { return s.size() == 4; }));
+        EXPECT_TRUE(
+            std::all_of(sets.begin(), sets.end(), [](const QStringList &s) { return s.size() == 4; }));
         EXPECT_EQ(std::set<QStringList>(sets.begin(), sets.begin() + c.distinct).size(), size_t(c.distinct));
     }
     // A long list: the next unused set is found without a walk over all sets.
@@ -78,8 +82,8 @@ QList<QStringList> seededRun(Pipeline pipeline, quint64 seed, const QString &roo
     s.readNumbers();
     for (int i = 0; i < 6; ++i) {
         QFile(root + QStringLiteral("/v%1.mp4").arg(i)).open(QIODevice::WriteOnly);
-        request.videos.append({QStringLiteral("v%1.mp4").arg(i), root, QStringLiteral("160"), QStringLiteral("120"),
-                               QString::number(3 + i)});
+        request.videos.append({QStringLiteral("v%1.mp4").arg(i), root, QStringLiteral("160"),
+                               QStringLiteral("120"), QString::number(3 + i)});
         request.audios.append({QStringLiteral("a%1.mp3").arg(i), root, QStringLiteral("30")});
     }
     request.workRoot = root + QStringLiteral("/work/");
@@ -121,17 +125,20 @@ TEST(FourSourcePipelines, OnePassReadsEverySourceAndTheSoundInOneRun)
     bench.settings.fixedAudioText = track;
     bench.settings.fixedAudioLengthText = QStringLiteral("10秒");
     // b starts at 1 × 0.125, d at 2 × 0.5; canvas 400 x 301, grown to even.
-    const QString inputs = QStringLiteral("-ss 0 -t 3 -i %1 -ss 0 -t 3 -i %2 -ss 0.125 -t 3 -i %3 -ss 1 -t 3 -i %4 "
-                                          "-filter_complex [%5:v]pad=400:302[a];[a][%6:v]overlay=200[b];"
-                                          "[b][%7:v]overlay=0:180[c];[c][%8:v]overlay=160:120");
+    const QString inputs =
+        QStringLiteral("-ss 0 -t 3 -i %1 -ss 0 -t 3 -i %2 -ss 0.125 -t 3 -i %3 -ss 1 -t 3 -i %4 "
+                       "-filter_complex [%5:v]pad=400:302[a];[a][%6:v]overlay=200[b];"
+                       "[b][%7:v]overlay=0:180[c];[c][%8:v]overlay=160:120");
     const QString tail = QStringLiteral("-y -q:v 0 -q:a 0 -t 3 -pix_fmt yuv420p ") + bench.writing(1);
     const std::pair<AudioRule, QString> cases[] = {
         {AudioRule::FirstVideo, inputs.arg(a, c, b, d).arg(0).arg(1).arg(2).arg(3) + ' ' + tail},
         // b is the first source longer than the length: its sound, read as its picture is.
-        {AudioRule::LongestVideo, inputs.arg(a, c, b, d).arg(0).arg(1).arg(2).arg(3) + "[v] -map [v] -map 2:a? " + tail},
+        {AudioRule::LongestVideo,
+         inputs.arg(a, c, b, d).arg(0).arg(1).arg(2).arg(3) + "[v] -map [v] -map 2:a? " + tail},
         // The 10 s track is cut to 3 s by the same run.
-        {AudioRule::ChosenAudio,
-         "-ss 0 -t 3 -i " + track + ' ' + inputs.arg(a, c, b, d).arg(1).arg(2).arg(3).arg(4) + " -map 0:a " + tail},
+        {AudioRule::ChosenAudio, "-ss 0 -t 3 -i " + track + ' '
+                                     + inputs.arg(a, c, b, d).arg(1).arg(2).arg(3).arg(4) + " -map 0:a "
+                                     + tail},
     };
     for (const auto &[rule, expected] : cases) {
         SCOPED_TRACE(int(rule));

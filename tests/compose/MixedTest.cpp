@@ -131,7 +131,8 @@ TEST(MixedSteps, NoSoundToExtractAndAStopDuringAPictureClip)
                                 bench.random,   bench.workspace, QDateTime::currentDateTime()};
     bench.setDraws({0.0});
     OutputReport report;
-    EXPECT_EQ(MixedComposer(stopping).compose(1, QDateTime::currentDateTime(), report), OutputResult::Stopped);
+    EXPECT_EQ(MixedComposer(stopping).compose(1, QDateTime::currentDateTime(), report),
+              OutputResult::Stopped);
     // Only the cut of quadrant 1 ran: a 1920x1080 video scaled to 640x360.
     ASSERT_EQ(runner.arguments.size(), 1);
     EXPECT_TRUE(runner.arguments.first().contains(QStringLiteral(" -s 640:360 ")))

@@ -85,7 +85,8 @@ TEST(PicturePictureArguments, OneOutputForEachWayOfPreparingTheSound)
     const QString audio = bench.addAudio(QStringLiteral("配乐 a.mp3"), QStringLiteral("5"));
     const QString w = bench.workspace;
     const QString quotedAudio = QLatin1Char('"') + audio + QLatin1Char('"');  // one argument with a blank
-    const QString cut = QStringLiteral("-ss 0 -t 3 -i %1 -y -q:a 0 -acodec copy %2/Audio.mp3").arg(quotedAudio, w);
+    const QString cut =
+        QStringLiteral("-ss 0 -t 3 -i %1 -y -q:a 0 -acodec copy %2/Audio.mp3").arg(quotedAudio, w);
     const QString join = QStringLiteral("-f concat -safe 0 -i %1/List.txt -y -q:a 0 -c copy %1/M.mp3").arg(w);
     const QString cutJoined = QStringLiteral("-ss 0 -t 3 -i %1/M.mp3 -y -q:a 0 -c copy %1/Audio.mp3").arg(w);
     const QString encode = QStringLiteral("-f image2 -framerate 20 -i %1/Images/%06d.jpg -y -q:v 0 -r 20 "
@@ -177,7 +178,7 @@ TEST(PicturePictureEndToEnd, PhonePhotosLogosAndCutFilesAreDrawnAsViewersShowThe
     bench.settings.lengthText = QStringLiteral("2");
     bench.settings.outputWidth = 1280;
     bench.settings.outputHeight = 720;
-    bench.settings.noSpace = false;  // centred in the quadrants
+    bench.settings.noSpace = false;    // centred in the quadrants
     bench.setDraws({0.99, 0.5, 0.2});  // the cut file first: skipped, and each other one fills a quadrant
     ASSERT_EQ(bench.compose(1), OutputResult::Done) << bench.context.statuses.last().toStdString();
     const QString frame = bench.work(QStringLiteral("frame.png"));

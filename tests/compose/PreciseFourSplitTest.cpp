@@ -197,7 +197,8 @@ TEST_F(PreciseFourSplitRun, EqualSourcesFillTheFourQuartersAndAShortOneHoldsItsL
                             QStringLiteral("a.mp4")};
     for (int k = 1; k <= 4; ++k) {
         const QString source = sources + '/' + order[k - 1];
-        expected << QStringLiteral("> -i %1 -f image2 -y -q:v 0 -vf fps=25:start_time=0 %2/Tmp/Images%3/%06d.jpg")
+        expected << QStringLiteral(
+                        "> -i %1 -f image2 -y -q:v 0 -vf fps=25:start_time=0 %2/Tmp/Images%3/%06d.jpg")
                         .arg(source, work)
                         .arg(k)
                  << QStringLiteral("> -i %1 -y -q:a 0 -f wav -ar 44100 -b:a 192k -ac 2 %2/Tmp/%3.wav")
@@ -209,7 +210,8 @@ TEST_F(PreciseFourSplitRun, EqualSourcesFillTheFourQuartersAndAShortOneHoldsItsL
     expected << soundCut << soundCut
              << QStringLiteral("> -i %1/Audio.wav -f image2 -i %1/Tmp/Images/%06d.jpg -r 25 -y -q:v 0 -q:a 0 "
                                "-t 2 -pix_fmt yuv420p %2")
-                    .arg(work, request.settings.outputFolderText + QStringLiteral("/0001.zarv-unfinished.mp4"));
+                    .arg(work,
+                         request.settings.outputFolderText + QStringLiteral("/0001.zarv-unfinished.mp4"));
     QFile logFile(log);
     ASSERT_TRUE(logFile.open(QIODevice::ReadOnly));
     const QStringList started =

@@ -59,16 +59,32 @@ TEST(RecordedSteps, PreciseFourSplit)
     const QStringList order{d, b, c, a};
     for (int k = 1; k <= 4; ++k) {
         const QString source = order[k - 1];
-        expected << QStringList{"-i", source, "-f", "image2", "-y", "-q:v", "0", "-vf", "fps=25:start_time=0",
+        expected << QStringList{"-i",
+                                source,
+                                "-f",
+                                "image2",
+                                "-y",
+                                "-q:v",
+                                "0",
+                                "-vf",
+                                "fps=25:start_time=0",
                                 t + QStringLiteral("/Images%1/%06d.jpg").arg(k)}
-                 << QStringList{"-i", source, "-y", "-q:a", "0", "-f", "wav", "-ar", "44100", "-b:a", "192k",
-                                "-ac", "2", t + QStringLiteral("/%1.wav").arg(k)};
+                 << QStringList{
+                        "-i",  source,  "-y",   "-q:a", "0",   "-f", "wav",
+                        "-ar", "44100", "-b:a", "192k", "-ac", "2",  t + QStringLiteral("/%1.wav").arg(k)};
     }
     // d, 5 s long, gives the sound from (5 - 0.2) x 0.5.
-    expected << QStringList{"-ss", "2.4", "-t", "0.2", "-i", t + "/1.wav", "-y", "-q:a", "0", "-acodec", "copy",
-                            bench.work("Audio.wav")}
-             << QStringList{"-i", bench.work("Audio.wav"), "-f", "image2", "-i", t + "/Images/%06d.jpg", "-r", "25",
-                            "-y", "-q:v", "0", "-q:a", "0", "-t", "0.2", "-pix_fmt", "yuv420p", bench.writing(1)};
+    expected << QStringList{"-ss", "2.4",  "-t", "0.2",     "-i",   t + "/1.wav",
+                            "-y",  "-q:a", "0",  "-acodec", "copy", bench.work("Audio.wav")}
+             << QStringList{"-i",      bench.work("Audio.wav"),
+                            "-f",      "image2",
+                            "-i",      t + "/Images/%06d.jpg",
+                            "-r",      "25",
+                            "-y",      "-q:v",
+                            "0",       "-q:a",
+                            "0",       "-t",
+                            "0.2",     "-pix_fmt",
+                            "yuv420p", bench.writing(1)};
     EXPECT_ARGS(bench.runner.argumentLists, expected);
 }
 
@@ -96,8 +112,8 @@ TEST(RecordedSteps, SlideShowWithSharedAndPerVideoFrames)
         // another 2 x 2 s.
         const QString grabs = bench.work(QStringLiteral("Tmp/SrcImg/"));
         const auto grab = [&](const QString &offset, const QString &video, const QString &frame) {
-            return QStringList{"-ss", offset, "-i", video, "-y", "-frames:v", "1", "-q:v", "0", "-f", "image2",
-                               "-update", "1", grabs + frame};
+            return QStringList{"-ss",  offset, "-i", video,    "-y",      "-frames:v", "1",
+                               "-q:v", "0",    "-f", "image2", "-update", "1",         grabs + frame};
         };
         const QString audio = bench.work(QStringLiteral("Audio.mp3"));
         const QList<QStringList> expected{
@@ -106,8 +122,8 @@ TEST(RecordedSteps, SlideShowWithSharedAndPerVideoFrames)
             grab("1.188", b, reuse ? "2/000001.jpg" : "000003.jpg"),
             grab("2.772", b, reuse ? "2/000002.jpg" : "000004.jpg"),
             {"-ss", "0", "-t", reuse ? "4" : "1", "-i", a, "-y", "-q:a", "0", audio},
-            {"-i", audio, "-f", "image2", "-i", bench.work("Tmp/Images/%06d.jpg"), "-r", "25", "-y", "-q:v", "0",
-             "-q:a", "0", "-t", reuse ? "4" : "1", "-pix_fmt", "yuv420p", bench.writing(1)}};
+            {"-i", audio, "-f", "image2", "-i", bench.work("Tmp/Images/%06d.jpg"), "-r", "25", "-y", "-q:v",
+             "0", "-q:a", "0", "-t", reuse ? "4" : "1", "-pix_fmt", "yuv420p", bench.writing(1)}};
         EXPECT_ARGS(bench.runner.argumentLists, expected);
     }
 }
@@ -130,22 +146,43 @@ TEST(RecordedSteps, MixedWithTheSoundOfTheFirstVideo)
 
     // Quadrants: w fitted into 640 x 360, two picture clips, v scaled.
     const auto pictureClip = [&](int k) {
-        return QStringList{"-f", "image2", "-framerate", "20", "-i", bench.work("Images/%06d.jpg"), "-y", "-q:v",
-                           "0", "-r", "20", "-vcodec", "libx264", "-pix_fmt", "yuv420p", "-t", "2",
-                           bench.work(QStringLiteral("%1.mp4").arg(k))};
+        return QStringList{
+            "-f",      "image2",   "-framerate", "20", "-i", bench.work("Images/%06d.jpg"),
+            "-y",      "-q:v",     "0",          "-r", "20", "-vcodec",
+            "libx264", "-pix_fmt", "yuv420p",    "-t", "2",  bench.work(QStringLiteral("%1.mp4").arg(k))};
     };
     const QList<QStringList> expected{
-        {"-ss", "0.07", "-t", "2", "-i", w, "-y", "-q:a", "0", "-q:v", "0", "-s", "480:360", "-pix_fmt", "yuv420p",
-         bench.work("1.mp4")},
+        {"-ss", "0.07", "-t", "2", "-i", w, "-y", "-q:a", "0", "-q:v", "0", "-s", "480:360", "-pix_fmt",
+         "yuv420p", bench.work("1.mp4")},
         pictureClip(2),
         pictureClip(3),
-        {"-ss", "4.06", "-t", "2", "-i", v, "-y", "-q:a", "0", "-q:v", "0", "-s", "640:360", "-pix_fmt", "yuv420p",
-         bench.work("4.mp4")},
+        {"-ss", "4.06", "-t", "2", "-i", v, "-y", "-q:a", "0", "-q:v", "0", "-s", "640:360", "-pix_fmt",
+         "yuv420p", bench.work("4.mp4")},
         {"-i", bench.work("1.mp4"), "-y", "-q:a", "0", "-ar", "44100", "-b:a", "192k", "-ac", "2",
          bench.work("Audio.mp3")},
-        {"-i", bench.work("Audio.mp3"), "-i", bench.work("1.mp4"), "-i", bench.work("2.mp4"), "-i",
-         bench.work("3.mp4"), "-i", bench.work("4.mp4"), "-filter_complex",
-         "[1:v]pad=1280:720[a];[a][2:v]overlay=480[b];[b][3:v]overlay=0:360[c];[c][4:v]overlay=640:360", "-map",
-         "0:a", "-y", "-q:v", "0", "-q:a", "0", "-t", "2", "-pix_fmt", "yuv420p", bench.writing(1)}};
+        {"-i",
+         bench.work("Audio.mp3"),
+         "-i",
+         bench.work("1.mp4"),
+         "-i",
+         bench.work("2.mp4"),
+         "-i",
+         bench.work("3.mp4"),
+         "-i",
+         bench.work("4.mp4"),
+         "-filter_complex",
+         "[1:v]pad=1280:720[a];[a][2:v]overlay=480[b];[b][3:v]overlay=0:360[c];[c][4:v]overlay=640:360",
+         "-map",
+         "0:a",
+         "-y",
+         "-q:v",
+         "0",
+         "-q:a",
+         "0",
+         "-t",
+         "2",
+         "-pix_fmt",
+         "yuv420p",
+         bench.writing(1)}};
     EXPECT_ARGS(bench.runner.argumentLists, expected);
 }

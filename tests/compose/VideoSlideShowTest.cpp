@@ -7,9 +7,9 @@
 #include "RecordingRunContext.h"
 #include "app/compose/ComposerFactory.h"
 #include "app/compose/QuadrantFit.h"
-#include "app/run/SystemRandom.h"
 #include "app/compose/VideoSlideShowComposer.h"
 #include "app/run/BatchRun.h"
+#include "app/run/SystemRandom.h"
 
 #include <QDir>
 #include <QImage>
@@ -67,9 +67,9 @@ TEST(VideoSlideShowRulesTest, EveryGrabOfASlowVideoWritesItsFrame)
 TEST(VideoSlideShowRulesTest, EveryFrameHasTheSameOdds)
 {
     // Each index owns an equal share of [0, 1): the first and the last too.
-    const QList<std::tuple<int, double, int>> cases{
-        {4, 0.0, 0}, {4, 0.2499, 0}, {4, 0.25, 1}, {4, 0.74, 2}, {4, 0.75, 3}, {4, 0.9999, 3},
-        {1, 0.9999, 0}, {3, 0.5, 1}};
+    const QList<std::tuple<int, double, int>> cases{{4, 0.0, 0},    {4, 0.2499, 0}, {4, 0.25, 1},
+                                                    {4, 0.74, 2},   {4, 0.75, 3},   {4, 0.9999, 3},
+                                                    {1, 0.9999, 0}, {3, 0.5, 1}};
     for (const auto &[count, draw, index] : cases) {
         FixedRandom random({draw});
         EXPECT_EQ(Composer::pickIndex(count, random), index) << count << " entries, draw " << draw;
@@ -84,9 +84,9 @@ TEST(VideoSlideShowRulesTest, FittingAndPlacing)
         QSize frame;
         QSize box;
         QSize fitted;
-        QPoint topLeft;      // in the quarters
+        QPoint topLeft;  // in the quarters
         QPoint bottomRight;
-        QPoint centred;      // in the whole canvas
+        QPoint centred;  // in the whole canvas
     };
     const QList<Case> cases{
         {{640, 360}, quarter, {640, 360}, {0, 0}, {640, 360}, {320, 180}},
@@ -178,8 +178,8 @@ TEST_F(VideoSlideShowEndToEndTest, BothLayoutsEverySoundRule)
         {true, false, AudioRule::FixedAudio, {320, 240}, "flv"},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(testing::Message() << "reuse " << c.reuse << ", four-split " << c.fourSplit
-                                        << ", sound " << int(c.audioRule) << ", " << c.type.toStdString());
+        SCOPED_TRACE(testing::Message() << "reuse " << c.reuse << ", four-split " << c.fourSplit << ", sound "
+                                        << int(c.audioRule) << ", " << c.type.toStdString());
         RunSettings &s = request.settings;
         s.reuse = c.reuse;
         s.slideFourSplit = c.fourSplit;

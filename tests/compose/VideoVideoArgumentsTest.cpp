@@ -50,7 +50,10 @@ protected:
             text += QStringLiteral(" -i ") + bench.work(QString::number(k) + QStringLiteral(".mp4"));
         text += QStringLiteral(" -filter_complex [%1:v]pad=320:240[a];[a][%2:v]overlay=160[b];"
                                "[b][%3:v]overlay=0:120[c];[c][%4:v]overlay=160:120")
-                    .arg(f).arg(f + 1).arg(f + 2).arg(f + 3);
+                    .arg(f)
+                    .arg(f + 1)
+                    .arg(f + 2)
+                    .arg(f + 3);
         if (!audioInput.isEmpty())
             text += QStringLiteral(" -map 0:a");
         text += QStringLiteral(" -y -q:v 0 -q:a 0 -t ") + length;
@@ -83,7 +86,8 @@ TEST_F(VideoVideoFourSourceTest, CopyCutsAndTheSoundOfTheFirstVideo)
     EXPECT_EQ(bench.runner.waits[0].startsBefore, 4);
     EXPECT_EQ(bench.runner.waits[0].status, QStringLiteral("状态：视频时长归一化中..."));
     EXPECT_EQ(bench.runner.waits[1].startsBefore, 5);
-    EXPECT_TRUE(matches(bench.runner.waits[1].status, QStringLiteral("状态：视频生成中...0mb；1/10；") + Times))
+    EXPECT_TRUE(
+        matches(bench.runner.waits[1].status, QStringLiteral("状态：视频生成中...0mb；1/10；") + Times))
         << bench.runner.waits[1].status.toStdString();
     // A re-seed when the output starts and before each of the four draws.
     EXPECT_EQ(bench.random.reseeds, 5);
@@ -105,7 +109,8 @@ TEST_F(VideoVideoFourSourceTest, StatusTextsFollowTheSteps)
     ASSERT_GE(s.size(), expectedStart.size() + 2);
     EXPECT_EQ(s.mid(0, expectedStart.size()), expectedStart);
     // Nothing was written, so the last word is a failure and never an "Ok".
-    EXPECT_TRUE(matches(s.last(), QStringLiteral("状态：视频生成失败！0mb；1/10；") + Times)) << s.last().toStdString();
+    EXPECT_TRUE(matches(s.last(), QStringLiteral("状态：视频生成失败！0mb；1/10；") + Times))
+        << s.last().toStdString();
     for (const QString &status : s)
         EXPECT_FALSE(status.contains(QStringLiteral("Ok"))) << status.toStdString();
     EXPECT_GE(bench.context.pumps, 4);
@@ -122,14 +127,14 @@ TEST_F(VideoVideoFourSourceTest, PreciseCutReEncodesAndAddsThePixelFormatToH264C
     d = bench.addVideo(QStringLiteral("d.rmvb"), 160, 120, QStringLiteral("5"));
     bench.settings.preciseCut = true;
     bench.settings.lengthRule = LengthRule::ShortestVideo;  // shortest: 2
-    bench.settings.audioRule = AudioRule::LongestVideo;   // sound of the longest video
+    bench.settings.audioRule = AudioRule::LongestVideo;     // sound of the longest video
     bench.setDraws({0, 0, 0, 0, 0.5, 0.25, 0.1});
     bench.compose(1);
 
     const QString audio = bench.work(QStringLiteral("Audio.mp3"));
     QString final = QStringLiteral("-i ") + audio + QLatin1Char(' ');
-    for (const QString &name : {QStringLiteral("0.mp4"), QStringLiteral("1.avi"), QStringLiteral("2.mkv"),
-                               QStringLiteral("3.mkv")})
+    for (const QString &name :
+         {QStringLiteral("0.mp4"), QStringLiteral("1.avi"), QStringLiteral("2.mkv"), QStringLiteral("3.mkv")})
         final += QStringLiteral(" -i ") + bench.work(name);
     final += QStringLiteral(" -filter_complex [1:v]pad=320:240[a];[a][2:v]overlay=160[b];"
                             "[b][3:v]overlay=0:120[c];[c][4:v]overlay=160:120 -map 0:a"
@@ -166,8 +171,9 @@ TEST_F(VideoVideoFourSourceTest, TheCopyModeSoundExtractionIsReEncodedToo)
     ASSERT_EQ(bench.runner.arguments.size(), 6);
     EXPECT_ARGS(bench.runner.argumentLists.mid(0, 4), ArgumentsOf(copyCutsOfTheUsualDraws()));
     // b is the first source longer than 3 s.
-    EXPECT_ARGS(bench.runner.argumentLists[4], ArgumentsOf(QStringLiteral("-i ") + bench.work(QStringLiteral("1.mp4"))
-                                                           + QStringLiteral(" -y -q:a 0 ") + audio));
+    EXPECT_ARGS(bench.runner.argumentLists[4],
+                ArgumentsOf(QStringLiteral("-i ") + bench.work(QStringLiteral("1.mp4"))
+                            + QStringLiteral(" -y -q:a 0 ") + audio));
     EXPECT_ARGS(bench.runner.argumentLists[5],
                 ArgumentsOf(equalFinal(QStringLiteral("-i ") + audio + QLatin1Char(' '))));
 }
@@ -184,13 +190,14 @@ TEST_F(VideoVideoFourSourceTest, WithoutALongerSourceTheLongestGivesTheSoundFirs
     bench.setDraws({0, 0, 0, 0});
     bench.compose(1);
     const QString audio = bench.work(QStringLiteral("Audio.mp3"));
-    const QStringList expected{
-        copyCut(QStringLiteral("0"), QStringLiteral("5"), d, 0),
-        copyCut(QStringLiteral("0"), QStringLiteral("5"), b, 1),
-        copyCut(QStringLiteral("0"), QStringLiteral("5"), c, 2),
-        copyCut(QStringLiteral("0"), QStringLiteral("5"), a, 3),
-        QStringLiteral("-i ") + bench.work(QStringLiteral("0.mp4")) + QStringLiteral(" -y -q:a 0 ") + audio,
-        equalFinal(QStringLiteral("-i ") + audio + QLatin1Char(' '), QStringLiteral("mp4"), QStringLiteral("5"))};
+    const QStringList expected{copyCut(QStringLiteral("0"), QStringLiteral("5"), d, 0),
+                               copyCut(QStringLiteral("0"), QStringLiteral("5"), b, 1),
+                               copyCut(QStringLiteral("0"), QStringLiteral("5"), c, 2),
+                               copyCut(QStringLiteral("0"), QStringLiteral("5"), a, 3),
+                               QStringLiteral("-i ") + bench.work(QStringLiteral("0.mp4"))
+                                   + QStringLiteral(" -y -q:a 0 ") + audio,
+                               equalFinal(QStringLiteral("-i ") + audio + QLatin1Char(' '),
+                                          QStringLiteral("mp4"), QStringLiteral("5"))};
     EXPECT_ARGS(bench.runner.argumentLists, ArgumentsOf(expected));
     EXPECT_EQ(bench.random.draws(), 4);  // no start offsets to draw
 }
@@ -205,10 +212,10 @@ TEST_F(VideoVideoFourSourceTest, ALongChosenAudioIsCutAtARandomStart)
     bench.setDraws({0, 0, 0, 0, 0.125, 0.5, 0.1});
     bench.compose(1);
     const QString track = bench.work(QStringLiteral("Tmp.mp3"));
-    const QStringList expected = copyCutsOfTheUsualDraws()
-                                 + QStringList{QStringLiteral("-ss 0.95 -t 3 -i ") + song
-                                                   + QStringLiteral(" -y -q:a 0 ") + track,
-                                               equalFinal(QStringLiteral("-i ") + track + QLatin1Char(' '))};
+    const QStringList expected =
+        copyCutsOfTheUsualDraws()
+        + QStringList{QStringLiteral("-ss 0.95 -t 3 -i ") + song + QStringLiteral(" -y -q:a 0 ") + track,
+                      equalFinal(QStringLiteral("-i ") + track + QLatin1Char(' '))};
     EXPECT_ARGS(bench.runner.argumentLists, ArgumentsOf(expected));
     ASSERT_EQ(bench.runner.waits.size(), 3);
     EXPECT_EQ(bench.runner.waits[1].status, QStringLiteral("状态：音频预处理中..."));
@@ -238,7 +245,7 @@ TEST_F(VideoVideoFourSourceTest, AShortChosenAudioIsUsedAsItIs)
     bench.settings.audioRule = AudioRule::ChosenAudio;
     bench.settings.fixedAudioText = song;
     bench.settings.fixedAudioLengthText = QStringLiteral("3秒");  // as long as the output
-    bench.settings.addAudio = true;  // no fill-up in this variant
+    bench.settings.addAudio = true;                               // no fill-up in this variant
     bench.setDraws({0, 0, 0, 0, 0.125, 0.5});
     bench.compose(1);
     EXPECT_ARGS(bench.runner.argumentLists,
@@ -433,7 +440,8 @@ TEST_F(VideoVideoFourSourceTest, AnOutputWrittenDuringTheOutputIsDoneWithItsSize
     EXPECT_TRUE(matches(bench.runner.waits.last().status,
                         QStringLiteral("状态：视频生成中...0\\.002mb；1/10；") + Times))
         << bench.runner.waits.last().status.toStdString();
-    EXPECT_TRUE(matches(bench.context.statuses.last(), QStringLiteral("状态：视频生成Ok！0\\.002mb；1/10；") + Times))
+    EXPECT_TRUE(
+        matches(bench.context.statuses.last(), QStringLiteral("状态：视频生成Ok！0\\.002mb；1/10；") + Times))
         << bench.context.statuses.last().toStdString();
 }
 
@@ -447,7 +455,8 @@ TEST_F(VideoVideoFourSourceTest, AnEarlierOutputIsNoOutputOfThisRunAndStaysWhenN
     }
     bench.setDraws({0, 0, 0, 0, 0.125, 0.5});
     EXPECT_EQ(bench.compose(1), OutputResult::Failed);
-    EXPECT_TRUE(matches(bench.context.statuses.last(), QStringLiteral("状态：视频生成失败！0mb；1/10；") + Times))
+    EXPECT_TRUE(
+        matches(bench.context.statuses.last(), QStringLiteral("状态：视频生成失败！0mb；1/10；") + Times))
         << bench.context.statuses.last().toStdString();
     EXPECT_EQ(QFileInfo(out).size(), 4096);
 
@@ -547,7 +556,10 @@ protected:
             text += QStringLiteral(" -i ") + v2;
         text += QStringLiteral(" -filter_complex [%1:v]pad=iw*2:ih*2[a];[a][%2:v]overlay=w[b];"
                                "[b][%3:v]overlay=0:h[c];[c][%4:v]overlay=w:h")
-                    .arg(f).arg(f + 1).arg(f + 2).arg(f + 3);
+                    .arg(f)
+                    .arg(f + 1)
+                    .arg(f + 2)
+                    .arg(f + 3);
         if (!audioInput.isEmpty())
             text += QStringLiteral(" -map 0:a");
         text += QStringLiteral(" -y -q:v 0 -q:a 0");
@@ -570,7 +582,8 @@ TEST_F(VideoVideoSameVideoTest, TheVideosOwnSoundGivesFourInputs)
         EXPECT_EQ(bench.compose(2), OutputResult::Failed);
         EXPECT_ARGS(bench.runner.argumentLists, ArgumentsOf(QStringList{final({})}));
         ASSERT_EQ(bench.runner.waits.size(), 1);
-        EXPECT_TRUE(matches(bench.runner.waits[0].status, QStringLiteral("状态：视频生成中...0mb；2/10；") + Times));
+        EXPECT_TRUE(
+            matches(bench.runner.waits[0].status, QStringLiteral("状态：视频生成中...0mb；2/10；") + Times));
     }
     EXPECT_EQ(bench.context.shownEntries, (QList<int>{2, 2}));
     EXPECT_EQ(bench.random.draws(), 0);
@@ -592,9 +605,9 @@ TEST_F(VideoVideoSameVideoTest, ALongAudioIsCutToTheVideoAtARandomStart)
     bench.setDraws({0.125});  // (10 − 4) × 0.125 = 0.75
     bench.compose(2);
     const QString track = bench.work(QStringLiteral("Tmp.mp3"));
-    const QStringList expected{
-        QStringLiteral("-ss 0.75 -t 4 -i ") + song + QStringLiteral(" -y -q:a 0 -acodec copy ") + track,
-        final(input(track))};
+    const QStringList expected{QStringLiteral("-ss 0.75 -t 4 -i ") + song
+                                   + QStringLiteral(" -y -q:a 0 -acodec copy ") + track,
+                               final(input(track))};
     EXPECT_ARGS(bench.runner.argumentLists, ArgumentsOf(expected));
     ASSERT_EQ(bench.runner.waits.size(), 2);
     EXPECT_EQ(bench.runner.waits[0].status, QStringLiteral("状态：音频预处理中..."));
@@ -644,7 +657,8 @@ TEST_F(VideoVideoSameVideoTest, FillUpJoinsTheAudioAndTheRestOfTheVideosSound)
     QFile file(list);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), (QStringLiteral("file '") + head + QStringLiteral("'\r\nfile '") + rest
-                               + QStringLiteral("'\r\n")).toUtf8());
+                               + QStringLiteral("'\r\n"))
+                                  .toUtf8());
 }
 
 TEST_F(VideoVideoSameVideoTest, AnAudioAsLongAsTheVideoIsFilledUpFromTheVideosEnd)
@@ -666,9 +680,9 @@ TEST_F(VideoVideoSameVideoTest, ARandomAudioRowIsPickedAndCut)
     bench.setDraws({0.9});  // one entry: 0.9 × 1 rounds to entry 1
     bench.compose(2);
     const QString track = bench.work(QStringLiteral("Tmp.mp3"));
-    const QStringList expected{
-        QStringLiteral("-ss 0 -t 4 -i ") + x + QStringLiteral(" -y -q:a 0 -acodec copy ") + track,
-        final(input(track))};
+    const QStringList expected{QStringLiteral("-ss 0 -t 4 -i ") + x
+                                   + QStringLiteral(" -y -q:a 0 -acodec copy ") + track,
+                               final(input(track))};
     EXPECT_ARGS(bench.runner.argumentLists, ArgumentsOf(expected));
     ASSERT_EQ(bench.context.fixedAudio.size(), 1);
     EXPECT_EQ(bench.context.fixedAudio[0], qMakePair(x, QStringLiteral("10秒")));

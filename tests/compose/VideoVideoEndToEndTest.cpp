@@ -1,11 +1,12 @@
 // Whole outputs of the Video+Video mode made by the real tool: the recording
 // runner runs every argument string with the system ffmpeg in the workspace.
 #include "ComposeBench.h"
+#include "QtPrinters.h"
 #include "app/compose/MediaExtensions.h"
 #include "app/library/MediaInfoProber.h"
-#include "QtPrinters.h"
 #include "tests/support/MediaFactory.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -14,7 +15,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
-#include <QDir>
 
 #include <gtest/gtest.h>
 
@@ -48,7 +48,9 @@ StreamDetails probeDetails(const QString &path)
     if (!process.waitForFinished(60000))
         return details;
     const QJsonArray streams = QJsonDocument::fromJson(process.readAllStandardOutput())
-                                   .object().value(QStringLiteral("streams")).toArray();
+                                   .object()
+                                   .value(QStringLiteral("streams"))
+                                   .toArray();
     for (const QJsonValue &value : streams) {
         const QJsonObject stream = value.toObject();
         const QString type = stream.value(QStringLiteral("codec_type")).toString();
@@ -70,16 +72,24 @@ bool makeClip(const QString &path, int width, int height, double seconds, int so
               const QString &pixelFormat = QStringLiteral("yuv420p"))
 {
     const QString duration = QString::number(seconds, 'f', 3);
-    QStringList args{"-f", "lavfi", "-i",
-                     QStringLiteral("testsrc=size=%1x%2:rate=25:duration=%3").arg(width).arg(height).arg(duration),
-                     "-f", "lavfi", "-i",
-                     QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(duration),
-                     "-ac", QString::number(soundChannels), "-g", "1"};
+    QStringList args{
+        "-f",  "lavfi",
+        "-i",  QStringLiteral("testsrc=size=%1x%2:rate=25:duration=%3").arg(width).arg(height).arg(duration),
+        "-f",  "lavfi",
+        "-i",  QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(duration),
+        "-ac", QString::number(soundChannels),
+        "-g",  "1"};
     const QString suffix = QFileInfo(path).suffix();
     if (suffix == QLatin1String("mp4") || suffix == QLatin1String("mkv"))
-        args << "-c:v" << "libx264" << "-preset" << "ultrafast" << "-pix_fmt" << pixelFormat << "-c:a" << "aac";
+        args << "-c:v"
+             << "libx264"
+             << "-preset"
+             << "ultrafast"
+             << "-pix_fmt" << pixelFormat << "-c:a"
+             << "aac";
     else
-        args << "-f" << "avi";  // also for names the tool does not know
+        args << "-f"
+             << "avi";  // also for names the tool does not know
     args << "-t" << duration << path;
     return MediaFactory::runFfmpeg(args);
 }
@@ -108,13 +118,15 @@ protected:
     // 22050 Hz in an output shows that the track was mapped.
     void makeSources(ComposeBench &bench)
     {
-        ASSERT_TRUE(makeClip(bench.source(QStringLiteral("d444.mkv")), 160, 120, 4, 2, QStringLiteral("yuv444p")));
+        ASSERT_TRUE(
+            makeClip(bench.source(QStringLiteral("d444.mkv")), 160, 120, 4, 2, QStringLiteral("yuv444p")));
         ASSERT_TRUE(makeClip(bench.source(QStringLiteral("a.mp4")), 160, 120, 2.0, 1));
         ASSERT_TRUE(makeClip(bench.source(QStringLiteral("b.mp4")), 160, 120, 3.0, 2));
         ASSERT_TRUE(makeClip(bench.source(QStringLiteral("c.avi")), 160, 120, 2.5, 2));
         ASSERT_TRUE(makeClip(bench.source(QStringLiteral("e.divx")), 160, 120, 3.0, 2));
-        for (const QString &name : {QStringLiteral("d444.mkv"), QStringLiteral("a.mp4"), QStringLiteral("b.mp4"),
-                                   QStringLiteral("c.avi"), QStringLiteral("e.divx")}) {
+        for (const QString &name :
+             {QStringLiteral("d444.mkv"), QStringLiteral("a.mp4"), QStringLiteral("b.mp4"),
+              QStringLiteral("c.avi"), QStringLiteral("e.divx")}) {
             const MediaFactory::StreamFacts facts = MediaFactory::probe(bench.source(name));
             ASSERT_TRUE(facts.hasVideo && facts.hasAudio) << name.toStdString();
             bench.addVideo(name, facts.width, facts.height, QString::number(facts.durationSeconds, 'f', 3));
@@ -166,9 +178,12 @@ TEST_F(VideoVideoEndToEndTest, ABatchOfFourSourceOutputs)
         QString outputType;
     };
     const QList<Plan> plans{
-        {LengthRule::Fixed, QStringLiteral("1.5"), AudioRule::FirstVideo, false, QStringLiteral("mp4")},  // fixed length, a video's own sound
-        {LengthRule::ShortestVideo, QString(), AudioRule::LongestVideo, true, QStringLiteral("mp4")},               // shortest, longest video's sound
-        {LengthRule::Fixed, QStringLiteral("1.8"), AudioRule::RandomAudio, false, QStringLiteral("avi")},  // random audio row, cut at random
+        {LengthRule::Fixed, QStringLiteral("1.5"), AudioRule::FirstVideo, false,
+         QStringLiteral("mp4")},  // fixed length, a video's own sound
+        {LengthRule::ShortestVideo, QString(), AudioRule::LongestVideo, true,
+         QStringLiteral("mp4")},  // shortest, longest video's sound
+        {LengthRule::Fixed, QStringLiteral("1.8"), AudioRule::RandomAudio, false,
+         QStringLiteral("avi")},  // random audio row, cut at random
     };
     for (int n = 1; n <= plans.size(); ++n) {
         SCOPED_TRACE(n);
@@ -181,8 +196,8 @@ TEST_F(VideoVideoEndToEndTest, ABatchOfFourSourceOutputs)
         bench.settings.outputType = plan.outputType;
         const qsizetype before = bench.runner.arguments.size();
         EXPECT_EQ(bench.compose(n), OutputResult::Done);
-        EXPECT_TRUE(bench.runner.failedRuns.isEmpty())
-            << bench.runner.failedRuns.join('\n').toStdString() << bench.runner.toolOutput.join('\n').toStdString();
+        EXPECT_TRUE(bench.runner.failedRuns.isEmpty()) << bench.runner.failedRuns.join('\n').toStdString()
+                                                       << bench.runner.toolOutput.join('\n').toStdString();
 
         // The length the rule asks for, from the drawn sources' list durations.
         const QStringList cuts = bench.runner.arguments.mid(before, 4);
@@ -192,8 +207,9 @@ TEST_F(VideoVideoEndToEndTest, ABatchOfFourSourceOutputs)
         QList<double> durations;
         for (const QString &name : drawn)
             durations.append(durationOf(bench, name));
-        const double length = plan.lengthRule == LengthRule::ShortestVideo ? *std::min_element(durations.begin(), durations.end())
-                                                   : plan.lengthText.toDouble();
+        const double length = plan.lengthRule == LengthRule::ShortestVideo
+                                  ? *std::min_element(durations.begin(), durations.end())
+                                  : plan.lengthText.toDouble();
         for (const QString &cut : cuts)
             EXPECT_DOUBLE_EQ(lengthIn(cut), length) << cut.toStdString();
 
@@ -208,8 +224,8 @@ TEST_F(VideoVideoEndToEndTest, ABatchOfFourSourceOutputs)
         EXPECT_TRUE(facts.hasAudio);
         const StreamDetails details = probeDetails(out);
         const std::string runs = bench.runner.arguments.mid(before).join('\n').toStdString();
-        const double videoSlack = plan.outputType == QLatin1String("avi") ? AviVideoSlackSeconds
-                                                                          : FrameSeconds + 0.001;
+        const double videoSlack =
+            plan.outputType == QLatin1String("avi") ? AviVideoSlackSeconds : FrameSeconds + 0.001;
         EXPECT_NEAR(details.videoSeconds, length, videoSlack) << runs;
         EXPECT_NEAR(details.soundSeconds, length, SoundSlackSeconds) << runs;
         EXPECT_NEAR(facts.durationSeconds, length, std::max(videoSlack, SoundSlackSeconds)) << runs;
@@ -280,8 +296,8 @@ TEST_F(VideoVideoEndToEndTest, SameVideoOutputs)
     EXPECT_EQ(details.sampleRate, 22050);  // the chosen audio's sound, not the stereo video sound
     EXPECT_EQ(details.channels, 1);
 
-    EXPECT_TRUE(bench.runner.failedRuns.isEmpty())
-        << bench.runner.failedRuns.join('\n').toStdString() << bench.runner.toolOutput.join('\n').toStdString();
+    EXPECT_TRUE(bench.runner.failedRuns.isEmpty()) << bench.runner.failedRuns.join('\n').toStdString()
+                                                   << bench.runner.toolOutput.join('\n').toStdString();
 }
 
 TEST_F(VideoVideoEndToEndTest, AnOddCanvasStillMakesAnH264Output)
@@ -318,8 +334,8 @@ TEST_F(VideoVideoEndToEndTest, OddSizedSourcesCutPreciselyIntoH264Clips)
         const QString path = bench.source(name);
         ASSERT_TRUE(MediaFactory::runFfmpeg(
             {"-f", "lavfi", "-i",
-             QStringLiteral("testsrc=size=%1x%2:rate=25:duration=3").arg(size.width()).arg(size.height()), "-f",
-             "lavfi", "-i", "sine=duration=3", "-c:v", "mpeg4", "-c:a", "aac", path}));
+             QStringLiteral("testsrc=size=%1x%2:rate=25:duration=3").arg(size.width()).arg(size.height()),
+             "-f", "lavfi", "-i", "sine=duration=3", "-c:v", "mpeg4", "-c:a", "aac", path}));
         ASSERT_EQ(MediaFactory::probe(path).width, size.width());
         bench.addVideo(name, size.width(), size.height(), durationCell(path));
     }
@@ -353,8 +369,8 @@ TEST_F(VideoVideoEndToEndTest, WithoutAToolTheOutputFails)
 {
     // The sources exist; the tool that would read them does not run.
     ComposeBench bench(Execution::RecordOnly);
-    for (const QString &name : {QStringLiteral("a.mp4"), QStringLiteral("b.mp4"), QStringLiteral("c.avi"),
-                                QStringLiteral("d.mkv")})
+    for (const QString &name :
+         {QStringLiteral("a.mp4"), QStringLiteral("b.mp4"), QStringLiteral("c.avi"), QStringLiteral("d.mkv")})
         bench.addVideo(name, 160, 120, QStringLiteral("3"));
     bench.settings.audioRule = AudioRule::LongestVideo;
     EXPECT_EQ(bench.compose(1), OutputResult::Failed);
@@ -428,7 +444,8 @@ TEST_F(VideoVideoEndToEndTest, FlvSourcesCutFromTheStartKeepTheirPicture)
     EXPECT_EQ(bench.compose(1), OutputResult::Done);
     EXPECT_TRUE(bench.runner.failedRuns.isEmpty()) << bench.runner.toolOutput.join('\n').toStdString();
     for (int k = 0; k < 4; ++k)
-        EXPECT_TRUE(bench.runner.arguments[k].startsWith(QStringLiteral("-t "))) << bench.runner.arguments[k].toStdString();
+        EXPECT_TRUE(bench.runner.arguments[k].startsWith(QStringLiteral("-t ")))
+            << bench.runner.arguments[k].toStdString();
     const StreamDetails details = probeDetails(bench.output(1));
     EXPECT_NEAR(details.videoSeconds, 2.0, 3 * FrameSeconds);
     EXPECT_EQ(MediaFactory::probe(bench.output(1)).width, 320);
@@ -451,8 +468,8 @@ namespace {
 TEST_F(VideoVideoEndToEndTest, AHalfWrittenOutputIsAFailureAndIsRemoved)
 {
     ComposeBench bench(Execution::RecordOnly);
-    for (const QString &name : {QStringLiteral("a.mp4"), QStringLiteral("b.mp4"), QStringLiteral("c.mp4"),
-                                QStringLiteral("d.mp4")})
+    for (const QString &name :
+         {QStringLiteral("a.mp4"), QStringLiteral("b.mp4"), QStringLiteral("c.mp4"), QStringLiteral("d.mp4")})
         bench.addVideo(name, 160, 120, QStringLiteral("3"));
     MediaInfoProber prober;
     bench.environment.outputProber = &prober;

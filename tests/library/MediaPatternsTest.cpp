@@ -5,12 +5,13 @@
 TEST(MediaPatterns, VideoTextIsTheFourPiecesWithTheOtherFilesEntry)
 {
     const QString text = MediaPatterns::videoPatternText();
-    EXPECT_TRUE(text.startsWith(QStringLiteral("*.mpeg;*.wmv;*.divx;*.dat;*.mpx;*.asf;*.avi;*.mov;*.mpg;*.rm;")));
+    EXPECT_TRUE(
+        text.startsWith(QStringLiteral("*.mpeg;*.wmv;*.divx;*.dat;*.mpx;*.asf;*.avi;*.mov;*.mpg;*.rm;")));
     EXPECT_TRUE(text.contains(QStringLiteral(";*.m1v;*.m2v;*.qt;")));
     EXPECT_TRUE(text.contains(QStringLiteral(";*.sv16;*.paf;*.sd2;")));
     // Today's video types follow the classic list, before the other-files entry.
-    EXPECT_TRUE(text.endsWith(
-        QStringLiteral("*.avr;*.flv;*.webm;*.m4v;*.ts;*.mts;*.m2ts;*.3gp|其他文件(慎用，可能出错或无结果)|*.*")));
+    EXPECT_TRUE(text.endsWith(QStringLiteral(
+        "*.avr;*.flv;*.webm;*.m4v;*.ts;*.mts;*.m2ts;*.3gp|其他文件(慎用，可能出错或无结果)|*.*")));
 }
 
 TEST(MediaPatterns, ReadsExtensionsAndLeavesOutCaptionsAndTheCatchAll)
@@ -60,10 +61,12 @@ TEST(MediaPatterns, AudioAndPictureLists)
     EXPECT_FALSE(picture.matches(QStringLiteral("photo.heic")));
     EXPECT_EQ(audio.extensions().size(), 10);  // "*.wav" is listed twice
     EXPECT_EQ(picture.extensions().size(), 8);
-    EXPECT_TRUE(MediaPatterns::audioPatternText().endsWith(QStringLiteral("*.wav;*.aac;*.flac;*.ogg;*.opus")));
+    EXPECT_TRUE(
+        MediaPatterns::audioPatternText().endsWith(QStringLiteral("*.wav;*.aac;*.flac;*.ogg;*.opus")));
     EXPECT_TRUE(MediaPatterns::picturePatternText().endsWith(QStringLiteral("*.bmp;*.webp")));
     for (const char *name : {"a.webm", "a.M4V", "a.ts", "a.mts", "a.m2ts", "a.3gp"})
-        EXPECT_TRUE(MediaPatterns(MediaPatterns::videoPatternText()).matches(QString::fromLatin1(name))) << name;
+        EXPECT_TRUE(MediaPatterns(MediaPatterns::videoPatternText()).matches(QString::fromLatin1(name)))
+            << name;
     for (const char *name : {"a.aac", "a.FLAC", "a.ogg", "a.opus"})
         EXPECT_TRUE(audio.matches(QString::fromLatin1(name))) << name;
     EXPECT_TRUE(picture.matches(QStringLiteral("photo.WebP")));

@@ -35,10 +35,10 @@ protected:
         ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
         empty.close();
         // A container that lists its 8 s sound before its 2 s picture.
-        ASSERT_TRUE(MediaFactory::runFfmpeg(
-            {"-f", "lavfi", "-i", "sine=duration=8", "-f", "lavfi", "-i", "testsrc=size=96x54:rate=25:duration=2",
-             "-map", "0:a", "-map", "1:v", "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p",
-             path("audio first.mkv")}));
+        ASSERT_TRUE(MediaFactory::runFfmpeg({"-f", "lavfi", "-i", "sine=duration=8", "-f", "lavfi", "-i",
+                                             "testsrc=size=96x54:rate=25:duration=2", "-map", "0:a", "-map",
+                                             "1:v", "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt",
+                                             "yuv420p", path("audio first.mkv")}));
         // A phone's portrait video: stored 64x48, shown turned a quarter.
         ASSERT_TRUE(MediaFactory::makeVideo(path("stored.mp4"), 64, 48, 1.0));
         for (const char *degrees : {"90", "180", "270"}) {
@@ -46,7 +46,8 @@ protected:
                                                  QStringLiteral("rotate=") + degrees,
                                                  path(QStringLiteral("turned %1.mp4").arg(degrees))}));
         }
-        for (const char *name : {"today.webm", "today.m4v", "today.ts", "today.mts", "today.m2ts", "today.3gp"})
+        for (const char *name :
+             {"today.webm", "today.m4v", "today.ts", "today.mts", "today.m2ts", "today.3gp"})
             ASSERT_TRUE(MediaFactory::makeVideo(path(name), 96, 54, 1.5)) << name;
         for (const char *name : {"today.aac", "today.flac", "today.ogg", "today.opus"})
             ASSERT_TRUE(MediaFactory::makeAudio(path(name), 2.5)) << name;
@@ -73,9 +74,9 @@ QTemporaryDir *MediaProbeTest::folder = nullptr;
 double ffprobeFirstStreamDuration(const QString &file)
 {
     QProcess p;
-    p.start(QFileInfo(MediaFactory::ffmpegPath()).absolutePath() + "/ffprobe",
-            {"-v", "error", "-select_streams", "0", "-show_entries", "stream=duration", "-of",
-             "csv=p=0", file});
+    p.start(
+        QFileInfo(MediaFactory::ffmpegPath()).absolutePath() + "/ffprobe",
+        {"-v", "error", "-select_streams", "0", "-show_entries", "stream=duration", "-of", "csv=p=0", file});
     p.waitForFinished(30000);
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed().toDouble();
 }
@@ -204,15 +205,15 @@ TEST_F(MediaProbeTest, OneQuickProbeGivesTheValuesOfTheDefaultParse)
         return QString::fromStdWString(info.Get(kind, 0, name)).toDouble();
     };
     for (const char *name : {"clip.mp4", "tone.mp3", "tone.wav", "still.jpg", "still.png", "audio first.mkv",
-                             "turned 90.mp4", "today.webm", "today.m4v", "today.ts", "today.m2ts", "today.3gp",
-                             "today.flac", "today.ogg", "today.opus"}) {
+                             "turned 90.mp4", "today.webm", "today.m4v", "today.ts", "today.m2ts",
+                             "today.3gp", "today.flac", "today.ogg", "today.opus"}) {
         SCOPED_TRACE(name);
         MediaInfo info;
         info.Open(path(name).toStdWString());
         const bool video = info.Count_Get(Stream_Video) > 0;
         const bool picture = info.Count_Get(Stream_Image) > 0;
-        const double durationMs = video ? field(info, Stream_Video, L"Duration")
-                                        : field(info, Stream_Audio, L"Duration");
+        const double durationMs =
+            video ? field(info, Stream_Video, L"Duration") : field(info, Stream_Audio, L"Duration");
         const stream_t sized = video ? Stream_Video : Stream_Image;
         QSize size(int(field(info, sized, L"Width")), int(field(info, sized, L"Height")));
         if (std::fmod(field(info, Stream_Video, L"Rotation"), 180.0) == 90.0)

@@ -1,5 +1,5 @@
-#include "ScopedEnvironment.h"
 #include "platform/AppFolders.h"
+#include "ScopedEnvironment.h"
 
 #include <QDir>
 #include <QFile>

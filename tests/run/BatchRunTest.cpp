@@ -1,10 +1,10 @@
 // The batch run without a window: a scripted composer stands in for the
 // composition modes, a recording runner for the tool.
+#include "app/run/BatchRun.h"
 #include "FixedRandom.h"
 #include "RecordingRunContext.h"
 #include "RecordingToolRunner.h"
 #include "app/run/ComposeEnvironment.h"
-#include "app/run/BatchRun.h"
 #include "app/run/Workspace.h"
 
 #include <QDir>
@@ -46,7 +46,8 @@ private:
 };
 
 ScriptedComposer::ScriptedComposer(ComposeEnvironment &environment, ScriptedRun &script)
-    : m_env(environment), m_script(script)
+    : m_env(environment),
+      m_script(script)
 {
 }
 
@@ -71,7 +72,8 @@ OutputResult ScriptedComposer::compose(int outputNumber, const QDateTime &, Outp
 {
     m_script.composed.append(outputNumber);
     m_script.firstDraws.insert(outputNumber, m_env.random.next());
-    m_script.progressAtCompose.append(m_script.context->progress.value(m_script.context->progress.size() - 1, -1));
+    m_script.progressAtCompose.append(
+        m_script.context->progress.value(m_script.context->progress.size() - 1, -1));
     if (QFileInfo(m_env.workspacePath(QStringLiteral("CutTest.exe"))).isFile())
         m_script.toolsFound.append(m_env.workspaceFolder);
     if (outputNumber == m_script.stopDuringOutput) {
@@ -101,8 +103,8 @@ protected:
                 return std::make_unique<ScriptedComposer>(environment, script);
             },
             [this](const QString &workspaceFolder, const QString &) {
-                auto runner = std::make_unique<RecordingToolRunner>(workspaceFolder, context,
-                                                                    RecordingToolRunner::Execution::RecordOnly);
+                auto runner = std::make_unique<RecordingToolRunner>(
+                    workspaceFolder, context, RecordingToolRunner::Execution::RecordOnly);
                 runners.append(runner.get());
                 return runner;
             });

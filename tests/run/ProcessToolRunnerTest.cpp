@@ -1,7 +1,7 @@
-#include "ProcessWaits.h"
 #include "app/run/ProcessToolRunner.h"
-#include "platform/ProcessTable.h"
+#include "ProcessWaits.h"
 #include "TestRunContext.h"
+#include "platform/ProcessTable.h"
 
 #include <QCoreApplication>
 #include <QDir>

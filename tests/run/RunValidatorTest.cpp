@@ -282,14 +282,8 @@ TEST_F(RunValidatorTest, VideoVideoAudioRules)
         QString message;  // empty: no message
     };
     const QList<Case> cases = {
-        {0, 0, false, {}},
-        {1, 0, false, {}},
-        {2, 5, false, NoAudioSource},
-        {2, 5, true, {}},
-        {3, 0, true, NoAudios},
-        {3, 1, false, {}},
-        {4, 5, false, NoAudioSource},
-        {4, 0, true, {}},
+        {0, 0, false, {}},      {1, 0, false, {}}, {2, 5, false, NoAudioSource}, {2, 5, true, {}},
+        {3, 0, true, NoAudios}, {3, 1, false, {}}, {4, 5, false, NoAudioSource}, {4, 0, true, {}},
     };
     for (const Case &c : cases) {
         dialogs.clear();
@@ -557,7 +551,8 @@ TEST_F(MixedTest, ValidRequestPassesSilently)
 TEST_F(MixedTest, EmptyPictureListShowsItsFourMessagesInOrder)
 {
     const RunValidation r = validate(10, 0, 0);  // C(10,4) = 210: no count dialog
-    EXPECT_EQ(dialogs.messageTexts(), (QStringList{MixedFewPictures, RangeTooLarge, NoPictures, MixedNoPictures}));
+    EXPECT_EQ(dialogs.messageTexts(),
+              (QStringList{MixedFewPictures, RangeTooLarge, NoPictures, MixedNoPictures}));
     expectAllPlainErrors();
     EXPECT_FALSE(r.mayStart);
     EXPECT_EQ(r.newPictureRangeText, QStringLiteral("4-600"));
@@ -634,14 +629,8 @@ TEST_F(MixedTest, AudioChecks)
         QString message;
     };
     const QList<Case> cases = {
-        {0, 0, false, {}},
-        {1, 0, false, {}},
-        {2, 0, false, NoAudios},
-        {3, 0, false, NoAudios},
-        {3, 0, true, {}},
-        {2, 2, false, {}},
-        {4, 3, false, NoAudioFile},
-        {4, 0, true, {}},
+        {0, 0, false, {}}, {1, 0, false, {}}, {2, 0, false, NoAudios},    {3, 0, false, NoAudios},
+        {3, 0, true, {}},  {2, 2, false, {}}, {4, 3, false, NoAudioFile}, {4, 0, true, {}},
     };
     for (const Case &c : cases) {
         dialogs.clear();

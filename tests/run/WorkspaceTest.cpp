@@ -56,7 +56,8 @@ TEST(WorkspaceTest, RunsAtTheSameTimeEachOwnTheirs)
 
     EXPECT_NE(first.folder(), second.folder());
     EXPECT_TRUE(QFileInfo(second.folder() + "/Tmp").isDir());
-    EXPECT_TRUE(QFileInfo::exists(first.folder() + "/Tmp/0.mp4")) << "the second run kept off the first's files";
+    EXPECT_TRUE(QFileInfo::exists(first.folder() + "/Tmp/0.mp4"))
+        << "the second run kept off the first's files";
 
     // Rebuilt for its next run, each keeps its own folder.
     const QString firstFolder = first.folder();
@@ -67,7 +68,8 @@ TEST(WorkspaceTest, RunsAtTheSameTimeEachOwnTheirs)
     EXPECT_TRUE(first.remove());
     EXPECT_TRUE(second.remove());
     // Nothing is left, the claims included.
-    EXPECT_TRUE(QDir(root.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+    EXPECT_TRUE(
+        QDir(root.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
 }
 
 TEST(WorkspaceTest, TheNextRunRemovesWhatAnInstanceNoLongerRunningLeft)

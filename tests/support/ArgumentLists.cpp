@@ -90,10 +90,10 @@ bool isOption(const QString &item)
 QString ToolCommandProblem(const QStringList &arguments)
 {
     // The options the tool takes without a value; every other one takes one.
-    static const QSet<QString> flags{QStringLiteral("-y"),        QStringLiteral("-n"),
-                                     QStringLiteral("-an"),       QStringLiteral("-vn"),
-                                     QStringLiteral("-sn"),       QStringLiteral("-shortest"),
-                                     QStringLiteral("-nostdin"),  QStringLiteral("-hide_banner")};
+    static const QSet<QString> flags{QStringLiteral("-y"),       QStringLiteral("-n"),
+                                     QStringLiteral("-an"),      QStringLiteral("-vn"),
+                                     QStringLiteral("-sn"),      QStringLiteral("-shortest"),
+                                     QStringLiteral("-nostdin"), QStringLiteral("-hide_banner")};
     if (arguments.isEmpty())
         return QStringLiteral("an empty argument list");
     const qsizetype output = arguments.size() - 1;

@@ -38,10 +38,14 @@ bool makeVideo(const QString &path, int width, int height, double seconds, Sound
     const QString duration = QString::number(seconds, 'f', 3);
     QStringList args{"-f", "lavfi", "-i",
                      QStringLiteral("testsrc=size=%1x%2:rate=%3:duration=%4")
-                         .arg(width).arg(height).arg(fps).arg(duration)};
+                         .arg(width)
+                         .arg(height)
+                         .arg(fps)
+                         .arg(duration)};
     if (sound == Sound::With)
-        args << "-f" << "lavfi" << "-i"
-             << QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(duration);
+        args << "-f"
+             << "lavfi"
+             << "-i" << QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(duration);
     const QString suffix = QFileInfo(path).suffix().toLower();
     auto is = [&suffix](std::initializer_list<const char *> suffixes) {
         for (const char *s : suffixes) {
@@ -53,17 +57,31 @@ bool makeVideo(const QString &path, int width, int height, double seconds, Sound
     // Phones name MP4 files .m4v and .3gp; camcorders write MPEG-TS as .mts
     // and .m2ts.
     if (is({"m4v"}))
-        args << "-f" << "mp4";
+        args << "-f"
+             << "mp4";
     else if (is({"3gp"}))
-        args << "-f" << "3gp";
+        args << "-f"
+             << "3gp";
     else if (is({"ts", "mts", "m2ts"}))
-        args << "-f" << "mpegts";
+        args << "-f"
+             << "mpegts";
     if (is({"mp4", "mkv", "mov", "m4v", "3gp", "ts", "mts", "m2ts"}))
-        args << "-c:v" << "libx264" << "-preset" << "ultrafast" << "-pix_fmt" << "yuv420p";
+        args << "-c:v"
+             << "libx264"
+             << "-preset"
+             << "ultrafast"
+             << "-pix_fmt"
+             << "yuv420p";
     else if (is({"webm"}))
-        args << "-c:v" << "libvpx" << "-deadline" << "realtime" << "-cpu-used" << "8";
+        args << "-c:v"
+             << "libvpx"
+             << "-deadline"
+             << "realtime"
+             << "-cpu-used"
+             << "8";
     if (sound == Sound::With && is({"mp4", "mov", "m4v", "3gp", "ts", "mts", "m2ts"}))
-        args << "-c:a" << "aac";
+        args << "-c:a"
+             << "aac";
     args << "-t" << duration << path;
     return runFfmpeg(args);
 }
@@ -72,14 +90,13 @@ bool makeAudio(const QString &path, double seconds)
 {
     const QString duration = QString::number(seconds, 'f', 3);
     return runFfmpeg({"-f", "lavfi", "-i",
-                      QStringLiteral("sine=frequency=660:sample_rate=44100:duration=%1").arg(duration),
-                      "-t", duration, path});
+                      QStringLiteral("sine=frequency=660:sample_rate=44100:duration=%1").arg(duration), "-t",
+                      duration, path});
 }
 
 bool makePicture(const QString &path, int width, int height)
 {
-    return runFfmpeg({"-f", "lavfi", "-i",
-                      QStringLiteral("testsrc=size=%1x%2:rate=1").arg(width).arg(height),
+    return runFfmpeg({"-f", "lavfi", "-i", QStringLiteral("testsrc=size=%1x%2:rate=1").arg(width).arg(height),
                       "-frames:v", "1", path});
 }
 
@@ -121,8 +138,8 @@ StreamFacts probe(const QString &path)
 {
     StreamFacts facts;
     QProcess process;
-    process.start(ffprobePath(), {"-v", "error", "-print_format", "json", "-show_format",
-                                  "-show_streams", path});
+    process.start(ffprobePath(),
+                  {"-v", "error", "-print_format", "json", "-show_format", "-show_streams", path});
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
         return facts;
     const QJsonObject root = QJsonDocument::fromJson(process.readAllStandardOutput()).object();

@@ -13,8 +13,8 @@ bool runFfmpeg(const QStringList &arguments);
 
 // A video with a test pattern and, when withSound, a sine tone.
 enum class Sound { With, Without };
-bool makeVideo(const QString &path, int width, int height, double seconds,
-               Sound sound = Sound::With, int fps = 25);
+bool makeVideo(const QString &path, int width, int height, double seconds, Sound sound = Sound::With,
+               int fps = 25);
 bool makeAudio(const QString &path, double seconds);
 bool makePicture(const QString &path, int width, int height);
 

@@ -6,9 +6,10 @@
 
 #include <QProcess>
 
-RecordingToolRunner::RecordingToolRunner(QString workspaceFolder, RunContext &context,
-                                         Execution execution)
-    : m_workspaceFolder(std::move(workspaceFolder)), m_context(context), m_execution(execution)
+RecordingToolRunner::RecordingToolRunner(QString workspaceFolder, RunContext &context, Execution execution)
+    : m_workspaceFolder(std::move(workspaceFolder)),
+      m_context(context),
+      m_execution(execution)
 {
 }
 
@@ -17,7 +18,7 @@ ToolRun RecordingToolRunner::startTool(const QStringList &argumentList)
     argumentLists.append(argumentList);
     // Every recorded list must read as one tool command, in every test.
     const QString problem = ToolCommandProblem(argumentList);
-    EXPECT_TRUE(problem.isEmpty()) << problem.toStdString() << " in \"" 
+    EXPECT_TRUE(problem.isEmpty()) << problem.toStdString() << " in \""
                                    << argumentList.join(QStringLiteral("\" \"")).toStdString() << '"';
     arguments.append(argumentList.join(QLatin1Char(' ')));
     if (m_execution == Execution::RunForReal)
@@ -34,8 +35,7 @@ void RecordingToolRunner::runForReal(const QStringList &argumentList)
     process.setProcessChannelMode(QProcess::MergedChannels);
     // -nostdin keeps the tool from waiting on the test's terminal.
     process.start(MediaFactory::ffmpegPath(),
-                  QStringList{QStringLiteral("-nostdin"), QStringLiteral("-hide_banner")}
-                      + argumentList);
+                  QStringList{QStringLiteral("-nostdin"), QStringLiteral("-hide_banner")} + argumentList);
     process.closeWriteChannel();
     const bool finished = process.waitForFinished(120000);
     if (!finished || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {

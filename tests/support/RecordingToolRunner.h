@@ -4,9 +4,9 @@
 
 #include <QList>
 
-#include <functional>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class RunContext;
 
@@ -20,7 +20,7 @@ public:
     enum class Execution { RecordOnly, RunForReal };
 
     struct Wait {
-        QString status;      // the status text as shown during the wait
+        QString status;        // the status text as shown during the wait
         int startsBefore = 0;  // tool starts recorded before this wait
     };
 
@@ -44,11 +44,11 @@ public:
     }
 
     QList<QStringList> argumentLists;  // every started argument list, in order
-    QStringList arguments;     // the same, each joined by blanks as the tool log shows it
+    QStringList arguments;             // the same, each joined by blanks as the tool log shows it
     QList<Wait> waits;
-    QStringList failedRuns;    // joined argument lists whose real run did not exit with 0
-    QStringList toolOutput;    // the tool's messages of the failed runs
-    int terminations = 0;      // calls of terminateStartedTools
+    QStringList failedRuns;  // joined argument lists whose real run did not exit with 0
+    QStringList toolOutput;  // the tool's messages of the failed runs
+    int terminations = 0;    // calls of terminateStartedTools
     // Called after each start (after the real run, if any): lets a test play
     // a tool that writes a file.
     std::function<void(const QStringList &arguments)> onStart;

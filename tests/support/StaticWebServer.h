@@ -87,7 +87,8 @@ server.serve_forever()
 )";
         QDir().mkpath(m_folder + QStringLiteral("/downs"));
         m_process.setWorkingDirectory(m_folder);
-        QString python = QStandardPaths::findExecutable(QStringLiteral("python3"), {QStringLiteral("/usr/bin")});
+        QString python =
+            QStandardPaths::findExecutable(QStringLiteral("python3"), {QStringLiteral("/usr/bin")});
         if (python.isEmpty())
             python = QStandardPaths::findExecutable(QStringLiteral("python3"));
         m_process.start(python, {QStringLiteral("-c"), script});

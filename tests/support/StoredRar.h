@@ -43,7 +43,8 @@ inline QByteArray block(const QByteArray &header)
 // MS-DOS files.
 inline QByteArray archive(const QList<QPair<QString, QByteArray>> &files, quint32 unixMode = 0)
 {
-    QByteArray out = QByteArray("Rar!\x1a\x07\x00", 7) + block(fields({{1, 0x73}, {2, 0}, {2, 13}, {2, 0}, {4, 0}}));
+    QByteArray out =
+        QByteArray("Rar!\x1a\x07\x00", 7) + block(fields({{1, 0x73}, {2, 0}, {2, 13}, {2, 0}, {4, 0}}));
     for (const auto &[name, data] : files) {
         const QByteArray stored = QString(name).replace(QLatin1Char('/'), QLatin1Char('\\')).toLatin1();
         const quint32 size = quint32(data.size());

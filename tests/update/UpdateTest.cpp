@@ -101,8 +101,14 @@ TEST(ProgramUpdate, EntriesMustStayInsideTheProgramFolder)
 {
     const std::pair<QStringList, bool> cases[] = {
         {{"ZarvMulVideoEditor", "lib/x.so", "文档 说明/读我.txt", "a/..b", "./c"}, true},
-        {{}, false},          {{"ok", ""}, false},      {{"../x"}, false},          {{"lib/../../x"}, false},
-        {{"..\\x"}, false},   {{"/etc/x"}, false},      {{"\\x"}, false},           {{"C:/Windows/x"}, false},
+        {{}, false},
+        {{"ok", ""}, false},
+        {{"../x"}, false},
+        {{"lib/../../x"}, false},
+        {{"..\\x"}, false},
+        {{"/etc/x"}, false},
+        {{"\\x"}, false},
+        {{"C:/Windows/x"}, false},
         {{"ok", "a/.."}, false},
     };
     for (const auto &[entries, inside] : cases)
@@ -118,7 +124,8 @@ TEST(ProgramUpdate, ABadOrUnsafeArchiveIsRefusedAsAFailedDownload)
     QDir().mkpath(programFolder);
     ASSERT_TRUE(StandInRestarter::install(programFolder, root.filePath("record")));
     const QString served = server.file(UpdateServer::archiveFileName());
-    const QByteArray good = StoredRar::archive({{"ZarvMulVideoEditor", QByteArray(3000, 'p')}, {"lib/a.txt", "a"}});
+    const QByteArray good =
+        StoredRar::archive({{"ZarvMulVideoEditor", QByteArray(3000, 'p')}, {"lib/a.txt", "a"}});
     QByteArray flipped = good;
     flipped[flipped.size() / 2] = 'q';  // inside the first entry's data: the length stays right
     const QByteArray firstEntryOnly =
@@ -139,7 +146,8 @@ TEST(ProgramUpdate, ABadOrUnsafeArchiveIsRefusedAsAFailedDownload)
             QFile::remove(served + suffix);
         ASSERT_TRUE(put(path, data));
         ScriptedDialogs dialogs;
-        ProgramUpdate update({QUrl(server.baseUrl()), programFolder, root.filePath("data/"), "标题"}, dialogs);
+        ProgramUpdate update({QUrl(server.baseUrl()), programFolder, root.filePath("data/"), "标题"},
+                             dialogs);
         EXPECT_EQ(update.run(), ProgramUpdate::Outcome::Returned);
         ASSERT_EQ(dialogs.messages.size(), 1);
         EXPECT_EQ(dialogs.messages[0].text, ProgramUpdate::downloadFailedText());

@@ -1,13 +1,13 @@
 // The headless batch mode, run as the real program in a child process with
 // its own cache and data folders.
-#include "StaticWebServer.h"
 #include "MediaFactory.h"
+#include "StaticWebServer.h"
 
 #include <QDir>
 #include <QDirIterator>
-#include <QMap>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -118,8 +118,10 @@ TEST_F(BatchModeTest, NoOutputFolderIsRefused)
 TEST_F(BatchModeTest, CheckPrintsControlsAndRowsWithoutMakingOutputs)
 {
     const Result r = run({"--batch",
-                          writeJob("# a comment\n\nvideos=" + videos() + "\nOptMix=1\nTLen=45\nCmbSize=1281x719\n"
-                                   "TMax=1\noutput=" + outputFolder() + "\n"),
+                          writeJob("# a comment\n\nvideos=" + videos()
+                                   + "\nOptMix=1\nTLen=45\nCmbSize=1281x719\n"
+                                     "TMax=1\noutput="
+                                   + outputFolder() + "\n"),
                           "--check"});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
@@ -168,9 +170,9 @@ TEST_F(BatchModeTest, JobTypesWithTheFocusInTheFieldAndPicksTheShownEntry)
 
 TEST_F(BatchModeTest, MakesSameVideoOutputsWithAFixedTrack)
 {
-    const Result r = run({"--batch", writeJob("videos=" + videos() + "\nChSame=1\nLNewAu=" +
-                                              media->filePath("配乐.mp3") + "\nCmbAudio=4\nTMax=2\noutput=" +
-                                              outputFolder() + "\n")});
+    const Result r =
+        run({"--batch", writeJob("videos=" + videos() + "\nChSame=1\nLNewAu=" + media->filePath("配乐.mp3")
+                                 + "\nCmbAudio=4\nTMax=2\noutput=" + outputFolder() + "\n")});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("状态：视频生成Ok！"));
     EXPECT_TRUE(r.err.contains("处理完毕！"));
@@ -205,8 +207,7 @@ TEST_F(BatchModeTest, ARunIntoAFolderWithOutputsAsksAndNumbersOnByDefault)
     r = run({"--batch", writeJob(job)});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("否——从0008起接着编号，保留原有视频")) << r.err.toStdString();
-    EXPECT_EQ(out.entryList(QDir::Files),
-              (QStringList{"0001.mp4", "0007.avi", "0008.mp4", "0009.mp4"}));
+    EXPECT_EQ(out.entryList(QDir::Files), (QStringList{"0001.mp4", "0007.avi", "0008.mp4", "0009.mp4"}));
     QFile kept(out.filePath("0001.mp4"));
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), "earlier run");
@@ -235,8 +236,9 @@ TEST_F(BatchModeTest, CheckShowsTheFieldAndSoundRules)
         {"ChPPT=1\nTPlay=15\n", {"TPlay\t10\tenabled\tvisible", "ChAddAudio\t0\tdisabled\tvisible"}},
         {"ChPPT=1\nTPlay=0\n", {"TPlay\t1\tenabled\tvisible"}},
         {"CmbAudio=4\n", {"ChAddAudio\t0\tdisabled\tvisible"}},
-        {"OptMix=1\nOptPP=1\n", {"CmbAudio\t4:基于指定的音频\tenabled\tvisible", "ChAddAudio\t1\tenabled\tvisible",
-                                   "LNewAu\t固定音频文件未指定(双击此指定，或者从音频文件列表中选定)\tenabled\tvisible"}},
+        {"OptMix=1\nOptPP=1\n",
+         {"CmbAudio\t4:基于指定的音频\tenabled\tvisible", "ChAddAudio\t1\tenabled\tvisible",
+          "LNewAu\t固定音频文件未指定(双击此指定，或者从音频文件列表中选定)\tenabled\tvisible"}},
     };
     for (const auto &k : cases) {
         SCOPED_TRACE(k.job);
@@ -253,7 +255,8 @@ TEST_F(BatchModeTest, CheckShowsTheFieldAndSoundRules)
 TEST_F(BatchModeTest, InterruptEndsToolsAndDeletesTheWorkspace)
 {
     QProcess process;
-    start(process, {"--batch", writeJob("videos=" + videos() + "\nTMax=5\nTLen=3\noutput=" + outputFolder() + "\n")});
+    start(process,
+          {"--batch", writeJob("videos=" + videos() + "\nTMax=5\nTLen=3\noutput=" + outputFolder() + "\n")});
     // Wait until an output file is being written, then interrupt the run.
     QString err;
     for (int i = 0; i < 600 && !err.contains("状态：视频生成中"); ++i) {
@@ -347,8 +350,8 @@ TEST_F(BatchModeTest, QuotesAndBlanksInEveryPathMakeCorrectOutputsAndTouchNothin
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("not an output");
     }
-    const QString job = writeJob("videos=" + sources + "\nLNewAu=" + audio + "\nCmbAudio=4\nChCut=1\nTLen=3\nTMax=2\noutput="
-                                 + output + "\n");
+    const QString job = writeJob("videos=" + sources + "\nLNewAu=" + audio
+                                 + "\nCmbAudio=4\nChCut=1\nTLen=3\nTMax=2\noutput=" + output + "\n");
     const auto before = filesUnder(home.path());
 
     const Result r = run({"--batch", job});
@@ -402,7 +405,9 @@ QStringList toolArguments(const QString &logPath)
     QFile log(logPath);
     log.open(QIODevice::ReadOnly);
     const QStringList lines = QString::fromUtf8(log.readAll()).split('\n').filter(QRegularExpression("^> "));
-    return lines.join('\n').replace(QRegularExpression("/cache/ZarvMulVideoEditor/[^/ ]+"), "/WS").split('\n');
+    return lines.join('\n')
+        .replace(QRegularExpression("/cache/ZarvMulVideoEditor/[^/ ]+"), "/WS")
+        .split('\n');
 }
 
 TEST_F(BatchModeTest, ASeedOnTheCommandLineOrInTheJobRepeatsTheBatch)
@@ -438,11 +443,13 @@ TEST_F(BatchModeTest, ASeedOnTheCommandLineOrInTheJobRepeatsTheBatch)
 TEST_F(BatchModeTest, OnATerminalEachOutputHasOneUpdatingLine)
 {
     // The program's standard error is a terminal that script(1) makes.
-    const QString job = writeJob("videos=" + videos() + "\nCmbLen=2\nTMax=2\noutput=" + outputFolder() + "\n");
+    const QString job =
+        writeJob("videos=" + videos() + "\nCmbLen=2\nTMax=2\noutput=" + outputFolder() + "\n");
     QProcess terminal;
     terminal.setProcessEnvironment(environment());
-    terminal.start("script", {"-qfec", "'" ZARV_PROGRAM_DIR "/ZarvMulVideoEditor' --batch '" + job + "' --one-pass",
-                              "/dev/null"});
+    terminal.start(
+        "script",
+        {"-qfec", "'" ZARV_PROGRAM_DIR "/ZarvMulVideoEditor' --batch '" + job + "' --one-pass", "/dev/null"});
     ASSERT_TRUE(terminal.waitForStarted()) << "script(1) is needed for this test";
     terminal.closeWriteChannel();
     ASSERT_TRUE(terminal.waitForFinished(300000));
@@ -450,8 +457,10 @@ TEST_F(BatchModeTest, OnATerminalEachOutputHasOneUpdatingLine)
     const QString screen = QString::fromUtf8(terminal.readAll());
     EXPECT_TRUE(screen.contains("\r输出 1/2｜视频源随机抽取中...0/4｜已用 ")) << screen.toStdString();
     // Output 1's line stays: a new line starts before output 2's.
-    EXPECT_TRUE(screen.contains(QRegularExpression("输出 1/2｜视频生成Ok！[^\r\n]*\\x1b\\[K\r?\n\r输出 2/2")));
-    EXPECT_TRUE(screen.contains(QRegularExpression("\r输出 2/2｜视频生成Ok！[^\r\n]*｜已用 \\d:\\d\\d:\\d\\d｜剩余约 ")));
+    EXPECT_TRUE(
+        screen.contains(QRegularExpression("输出 1/2｜视频生成Ok！[^\r\n]*\\x1b\\[K\r?\n\r输出 2/2")));
+    EXPECT_TRUE(screen.contains(
+        QRegularExpression("\r输出 2/2｜视频生成Ok！[^\r\n]*｜已用 \\d:\\d\\d:\\d\\d｜剩余约 ")));
     EXPECT_FALSE(screen.contains("\n状态：视频生成Ok！"));  // no status line of its own
     EXPECT_TRUE(screen.contains("消息：处理完毕！"));
 }

@@ -22,8 +22,8 @@ protected:
         media = new QTemporaryDir;
         QDir().mkpath(media->filePath("videos"));
         for (int i = 0; i < 5; ++i)
-            ASSERT_TRUE(MediaFactory::makeVideo(media->filePath(QStringLiteral("videos/clip %1.mp4").arg(i)), 160,
-                                                120, 2.0));
+            ASSERT_TRUE(MediaFactory::makeVideo(media->filePath(QStringLiteral("videos/clip %1.mp4").arg(i)),
+                                                160, 120, 2.0));
     }
     static void TearDownTestSuite()
     {
@@ -135,12 +135,14 @@ TEST_F(FailureReasonsTest, AFullOutputDiskIsNamedAtEachOutputAndInTheLog)
     const QString logs = home.filePath("data/ZarvMulVideoEditor/Logs");
     const QStringList logNames = QDir(logs).entryList({QStringLiteral("run-*.log")}, QDir::Files);
     ASSERT_EQ(logNames.size(), 1) << logs.toStdString();
-    EXPECT_TRUE(r.err.contains(QStringLiteral("详细记录见：") + logs + "/" + logNames[0])) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("详细记录见：") + logs + "/" + logNames[0]))
+        << r.err.toStdString();
     QFile log(logs + "/" + logNames[0]);
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(log.readAll());
     // Every step's arguments and the tool's own complaint.
-    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("== 输出 1 \\S+/0001\\.mp4：失败（输出目录所在磁盘空间不足"))))
+    EXPECT_TRUE(text.contains(
+        QRegularExpression(QStringLiteral("== 输出 1 \\S+/0001\\.mp4：失败（输出目录所在磁盘空间不足"))))
         << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("> ")));
     EXPECT_TRUE(text.contains(QStringLiteral("No space left on device"))) << text.toStdString();

@@ -45,8 +45,7 @@ protected:
     {
         h = std::make_unique<WindowHarness>();
         h->window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(h->window.get()))
-            << "focus changes need an active window";
+        ASSERT_TRUE(QTest::qWaitForWindowActive(h->window.get())) << "focus changes need an active window";
     }
 
     MainControls &c() { return h->c(); }
@@ -272,32 +271,53 @@ TEST_F(OptionRulesTest, CaptionsItemsAndToolTipsAreExact)
     EXPECT_EQ(k.ChSingle->text(), QStringLiteral("四分屏"));
     EXPECT_EQ(k.ChKeepSize->text(), QStringLiteral("图片等比缩放"));
 
-    EXPECT_EQ(itemsOf(k.CmbLen),
-              QStringList({QStringLiteral("所有视频固定时长(过长会截取，过短不补齐)"),
-                           QStringLiteral("以第一个视频时长为准(过长会截取，过短不补齐)"),
-                           QStringLiteral("以最短视频时长为准(过长会截取，过短不补齐)"),
-                           QStringLiteral("以最长视频时长为准(过短不补齐)")}));
+    EXPECT_EQ(itemsOf(k.CmbLen), QStringList({QStringLiteral("所有视频固定时长(过长会截取，过短不补齐)"),
+                                              QStringLiteral("以第一个视频时长为准(过长会截取，过短不补齐)"),
+                                              QStringLiteral("以最短视频时长为准(过长会截取，过短不补齐)"),
+                                              QStringLiteral("以最长视频时长为准(过短不补齐)")}));
     EXPECT_EQ(itemsOf(k.CmbOutType), QStringList({"mp4", "avi", "flv", "wmv"}));
     EXPECT_EQ(itemsOf(k.CmbAudio),
               QStringList({QStringLiteral("基于第一个视频的音频"), QStringLiteral("基于最长时长的视频的音频"),
-                           QStringLiteral("基于音频列表的指定音频"), QStringLiteral("基于音频列表中的随机音频"),
-                           QStringLiteral("基于指定的音频")}));
+                           QStringLiteral("基于音频列表的指定音频"),
+                           QStringLiteral("基于音频列表中的随机音频"), QStringLiteral("基于指定的音频")}));
     EXPECT_EQ(itemsOf(k.CmbEffect), QStringList({QStringLiteral("图片无特效"), QStringLiteral("淡入淡出"),
                                                  QStringLiteral("镜头拉近")}));
-    EXPECT_EQ(itemsOf(k.CmbObject),
-              QStringList({QStringLiteral("指定视频目录、添加/加载视频操作"),
-                           QStringLiteral("指定音频目录、添加/加载音频操作"),
-                           QStringLiteral("指定图片目录、添加/加载图片操作"), QStringLiteral("指定输出目录")}));
+    EXPECT_EQ(itemsOf(k.CmbObject), QStringList({QStringLiteral("指定视频目录、添加/加载视频操作"),
+                                                 QStringLiteral("指定音频目录、添加/加载音频操作"),
+                                                 QStringLiteral("指定图片目录、添加/加载图片操作"),
+                                                 QStringLiteral("指定输出目录")}));
     QStringList sizes{QStringLiteral("自动确定")};
-    sizes << "1280x720" << "640x480" << "1920x1080" << "540x960" << "480x480" << "144x204" << "176x112"
-          << "176x144" << "216x360" << "252x360" << "288x432" << "320x240" << "352x240" << "352x288"
-          << "352x480" << "352x576" << "360x504" << "72x104" << "720x480" << "720x576" << "792x1008"
-          << "800x600" << "1024x768" << "1280x760" << "1280x768" << "1360x768" << "1366x768"
-          << QStringLiteral("自定义");
+    sizes << "1280x720"
+          << "640x480"
+          << "1920x1080"
+          << "540x960"
+          << "480x480"
+          << "144x204"
+          << "176x112"
+          << "176x144"
+          << "216x360"
+          << "252x360"
+          << "288x432"
+          << "320x240"
+          << "352x240"
+          << "352x288"
+          << "352x480"
+          << "352x576"
+          << "360x504"
+          << "72x104"
+          << "720x480"
+          << "720x576"
+          << "792x1008"
+          << "800x600"
+          << "1024x768"
+          << "1280x760"
+          << "1280x768"
+          << "1360x768"
+          << "1366x768" << QStringLiteral("自定义");
     EXPECT_EQ(itemsOf(k.CmbSize), sizes);
 
-    const QString randomTip =
-        QStringLiteral("3-600秒；每次随机确定待生成的视频时长，然后从源视频中截取指定时长的片段用于组合，过短忽略截取。");
+    const QString randomTip = QStringLiteral(
+        "3-600秒；每次随机确定待生成的视频时长，然后从源视频中截取指定时长的片段用于组合，过短忽略截取。");
     EXPECT_EQ(k.TMax->toolTip(), QStringLiteral("1-2000个"));
     EXPECT_EQ(k.TLen->toolTip(), QStringLiteral("3-600秒"));
     EXPECT_EQ(k.TRndLen->toolTip(), randomTip);
@@ -306,25 +326,30 @@ TEST_F(OptionRulesTest, CaptionsItemsAndToolTipsAreExact)
     EXPECT_EQ(k.TPlay->toolTip(), QStringLiteral("1-10秒"));
     EXPECT_EQ(k.TPics->toolTip(),
               QStringLiteral("从图片列表中随机抽取指定区间的图片张数，然后将抽取的图片系列转换成视频"));
-    EXPECT_EQ(k.CmbSize->toolTip(),
-              QStringLiteral("输出影片尺寸最小128x128，最大1920x1920；某些参数组合时，输出视频尺寸强行自动确定，人工指定自动失效。"));
-    EXPECT_EQ(k.ChSame->toolTip(), QStringLiteral("四分屏的每一个视频都是相同的；或者仅由同一张图片转换成视频"));
+    EXPECT_EQ(k.CmbSize->toolTip(), QStringLiteral("输出影片尺寸最小128x128，最大1920x1920；某些参数组合时，"
+                                                   "输出视频尺寸强行自动确定，人工指定自动失效。"));
+    EXPECT_EQ(k.ChSame->toolTip(),
+              QStringLiteral("四分屏的每一个视频都是相同的；或者仅由同一张图片转换成视频"));
     EXPECT_EQ(k.ChAcc->toolTip(),
               QStringLiteral("即对视频进行精确裁剪组合成四分屏，开启会耗时，视频时长限制300秒之内"));
-    EXPECT_EQ(k.ChCut->toolTip(),
-              QStringLiteral("当视频时长大于指定的时长而需要截取时，进行精确到毫秒级截取，但会耗时，否则快速截取但有秒级误差"));
+    EXPECT_EQ(k.ChCut->toolTip(), QStringLiteral("当视频时长大于指定的时长而需要截取时，进行精确到毫秒级截取"
+                                                 "，但会耗时，否则快速截取但有秒级误差"));
     EXPECT_EQ(k.ChAddAudio->toolTip(), QStringLiteral("指定的音频过短时，用源视频后面部分的音频补齐"));
     EXPECT_EQ(k.ChNoSpace->toolTip(), QStringLiteral("每个视频之间尽可能不留空隙"));
     EXPECT_EQ(k.ChAuRnd->toolTip(), QStringLiteral("否则从头截取最长时长的音频"));
     EXPECT_EQ(k.ChKeepSize->toolTip(), QStringLiteral("不等比缩放，图片会变形"));
-    EXPECT_EQ(k.ChPPT->toolTip(),
-              QStringLiteral("从视频源列表中随机n个视频，再从每个抽取的视频中随机截取1帧图组合成幻灯片，每帧播放指定的秒数"));
+    EXPECT_EQ(
+        k.ChPPT->toolTip(),
+        QStringLiteral(
+            "从视频源列表中随机n个视频，再从每个抽取的视频中随机截取1帧图组合成幻灯片，每帧播放指定的秒数"));
     EXPECT_EQ(k.ChSingle->toolTip(), QStringLiteral("默认是单屏幻灯片"));
     EXPECT_EQ(k.OptVV->toolTip(), QStringLiteral("所有组合成四分屏的素材源皆视频"));
     EXPECT_EQ(k.OptPP->toolTip(),
-              QStringLiteral("所有组合成四分屏的素材源皆图片，图片会自动以幻灯片形式先转换成视频，然后再组合成四分屏"));
+              QStringLiteral(
+                  "所有组合成四分屏的素材源皆图片，图片会自动以幻灯片形式先转换成视频，然后再组合成四分屏"));
     EXPECT_EQ(k.OptMix->toolTip(),
-              QStringLiteral("所有组合成四分屏的素材源随机来自视频或图片列表；来自图片的，会将图片(系列)先转换成视频再组合成四分屏；至少有1个素材来自视频源,1个来自图片源。"));
+              QStringLiteral("所有组合成四分屏的素材源随机来自视频或图片列表；来自图片的，会将图片(系列)"
+                             "先转换成视频再组合成四分屏；至少有1个素材来自视频源,1个来自图片源。"));
     EXPECT_EQ(k.CmbObject->toolTip(), QStringLiteral("指定不同的操作对象，将作用于指定的对象"));
 }
 
@@ -380,7 +405,8 @@ TEST_F(OptionRulesTest, SlideSecondsTakeDigitsAndAreBroughtIntoOneToTen)
         const char *typed;
         const char *shown;
         int beeps;
-    } cases[] = {{"0", "1", 0}, {"11", "10", 0}, {"7", "7", 0}, {"a", "7", 1}, {"-2", "2", 1}, {"2.5", "10", 1}};
+    } cases[] = {{"0", "1", 0}, {"11", "10", 0}, {"7", "7", 0},
+                 {"a", "7", 1}, {"-2", "2", 1},  {"2.5", "10", 1}};
     for (const auto &k : cases) {
         SCOPED_TRACE(k.typed);
         const int before = beeps();
@@ -993,8 +1019,11 @@ TEST_F(OptionRulesTest, AudioRuleEnablesItsCompanions)
         bool pad;
     };
     // Four different videos: there is nothing to pad with (see below).
-    const Case cases[] = {{1, false, false, false}, {2, true, false, false}, {3, true, false, false},
-                          {4, true, true, false},   {0, false, false, false}};
+    const Case cases[] = {{1, false, false, false},
+                          {2, true, false, false},
+                          {3, true, false, false},
+                          {4, true, true, false},
+                          {0, false, false, false}};
     for (const Case &k : cases) {
         SCOPED_TRACE(k.rule);
         c().CmbObject->setCurrentIndex(0);

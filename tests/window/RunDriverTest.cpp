@@ -1,9 +1,9 @@
+#include "app/window/RunDriver.h"
 #include "MediaFactory.h"
 #include "ScopedEnvironment.h"
 #include "WindowHarness.h"
 #include "app/run/Workspace.h"
 #include "app/window/ProgressPercent.h"
-#include "app/window/RunDriver.h"
 #include "app/window/SourceListOps.h"
 #include "platform/ProcessTable.h"
 
@@ -28,8 +28,8 @@ protected:
     {
         media = new QTemporaryDir;
         for (int i = 0; i < 5; ++i)
-            ASSERT_TRUE(MediaFactory::makeVideo(media->filePath(QStringLiteral("clip %1.mp4").arg(i)), 160, 120,
-                                                2.0 + i * 0.5));
+            ASSERT_TRUE(MediaFactory::makeVideo(media->filePath(QStringLiteral("clip %1.mp4").arg(i)), 160,
+                                                120, 2.0 + i * 0.5));
     }
     static void TearDownTestSuite()
     {
@@ -39,7 +39,8 @@ protected:
 
     void SetUp() override
     {
-        toolName = QStringLiteral("CutRunTest%1_%2.exe").arg(QCoreApplication::applicationPid()).arg(++counter);
+        toolName =
+            QStringLiteral("CutRunTest%1_%2.exe").arg(QCoreApplication::applicationPid()).arg(++counter);
         h.window->runDriver().setToolName(toolName);
         outputFolder = h.folder.path() + QStringLiteral("/输出 目录");
         QDir().mkpath(outputFolder);
@@ -221,7 +222,8 @@ TEST_F(RunDriverTest, AStopDuringTheFinalStepKeepsTheEarlierCompleteOutput)
     h.dialogs.answers.enqueue(DialogAnswer::Ok);   // the stop question
     QObject::connect(h.window.get(), &FFmain::statusTextChanged, h.window.get(), [&](const QString &text) {
         // Output 2's final step is writing.
-        if (text.startsWith("状态：视频生成中") && text.contains("；2/3；") && !h.window->state().stopRequested)
+        if (text.startsWith("状态：视频生成中") && text.contains("；2/3；")
+            && !h.window->state().stopRequested)
             h.window->runDriver().StopClick();
     });
     h.c().CmdDo->click();
@@ -230,7 +232,8 @@ TEST_F(RunDriverTest, AStopDuringTheFinalStepKeepsTheEarlierCompleteOutput)
     EXPECT_EQ(summary.done, 1);
 
     // Only complete outputs: the new 0001.mp4 and the earlier 0002.mp4, untouched.
-    EXPECT_EQ(QDir(outputFolder).entryList(QDir::Files | QDir::Hidden), (QStringList{"0001.mp4", "0002.mp4"}));
+    EXPECT_EQ(QDir(outputFolder).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"0001.mp4", "0002.mp4"}));
     EXPECT_TRUE(MediaFactory::probe(output(1)).hasVideo);
     ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
     EXPECT_EQ(earlier.readAll(), earlierContent);

@@ -96,17 +96,21 @@ public:
     }
     bool waitForBox(const QString &prefix, Milliseconds limit) const
     {
-        return waitFor([&] {
-            std::lock_guard lock(m_mutex);
-            return m_box.startsWith(prefix);
-        }, limit);
+        return waitFor(
+            [&] {
+                std::lock_guard lock(m_mutex);
+                return m_box.startsWith(prefix);
+            },
+            limit);
     }
     bool waitForMainWindow(Milliseconds limit) const
     {
-        return waitFor([&] {
-            std::lock_guard lock(m_mutex);
-            return m_mainActive;
-        }, limit);
+        return waitFor(
+            [&] {
+                std::lock_guard lock(m_mutex);
+                return m_mainActive;
+            },
+            limit);
     }
     // A failed test does not leave the window's thread in a box.
     void abandon() { m_abandon = true; }
@@ -175,8 +179,8 @@ protected:
     {
         media = new QTemporaryDir;
         for (int i = 0; i < 5; ++i)
-            ASSERT_TRUE(MediaFactory::makeVideo(media->filePath(QStringLiteral("clip %1.mp4").arg(i)), 160, 120,
-                                                6.0 + i * 0.5));
+            ASSERT_TRUE(MediaFactory::makeVideo(media->filePath(QStringLiteral("clip %1.mp4").arg(i)), 160,
+                                                120, 6.0 + i * 0.5));
     }
     static void TearDownTestSuite()
     {
@@ -220,9 +224,10 @@ protected:
             const QString name = QStringLiteral("clip %1.mp4").arg(i);
             const QString path = media->filePath(name);
             const QSize size = *prober.probeFrameSize(path);
-            window->lists().AppendRow(SourceKind::Video, {name, media->path(), QString::number(size.width()),
-                                                          QString::number(size.height()),
-                                                          MediaProber::durationText(*prober.probeDuration(path))});
+            window->lists().AppendRow(SourceKind::Video,
+                                      {name, media->path(), QString::number(size.width()),
+                                       QString::number(size.height()),
+                                       MediaProber::durationText(*prober.probeDuration(path))});
         }
     }
     void prepareRun(int outputs, int lengthSeconds)
@@ -236,7 +241,8 @@ protected:
         return outputFolder + QStringLiteral("/%1.mp4").arg(n, 4, 10, QLatin1Char('0'));
     }
     // Waits for a box and answers it with a key, or notes why it could not.
-    void answer(X11Client &x, const QString &boxPrefix, const char *key, Milliseconds limit = Milliseconds(300000))
+    void answer(X11Client &x, const QString &boxPrefix, const char *key,
+                Milliseconds limit = Milliseconds(300000))
     {
         if (!watch->waitForBox(boxPrefix, limit)) {
             hands.fail(QStringLiteral("no box “") + boxPrefix + QStringLiteral("” came up"));
@@ -426,8 +432,8 @@ TEST_F(WindowX11Test, TheWindowOnA1024x768ScreenShowsEveryControl)
             continue;
         SCOPED_TRACE(control->objectName().toStdString());
         const QRect rect = screenRect(control);
-        EXPECT_TRUE(screen.contains(rect)) << rect.x() << "," << rect.y() << " " << rect.width() << "x"
-                                           << rect.height();
+        EXPECT_TRUE(screen.contains(rect))
+            << rect.x() << "," << rect.y() << " " << rect.width() << "x" << rect.height();
         EXPECT_TRUE(window->geometry().contains(rect));
         EXPECT_FALSE(control->visibleRegion().isEmpty());
         EXPECT_GE(control->width(), qMin(control->minimumSizeHint().width(), 16));

@@ -65,8 +65,9 @@ bool X11Session::startServer(QString *error)
         const QString display = QStringLiteral(":%1").arg(number);
         m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_server.setStandardOutputFile(QProcess::nullDevice());
-        m_server.start(xvfb, {display, QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1024x768x24"),
-                              QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset")});
+        m_server.start(xvfb, {display, QStringLiteral("-screen"), QStringLiteral("0"),
+                              QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                              QStringLiteral("tcp"), QStringLiteral("-noreset")});
         if (!m_server.waitForStarted(5000)) {
             *error = QStringLiteral("Xvfb did not start: ") + m_server.errorString();
             return false;
@@ -146,7 +147,9 @@ void X11Session::stop()
     }
 }
 
-X11Client::X11Client() : m_display(XOpenDisplay(nullptr)) {}
+X11Client::X11Client() : m_display(XOpenDisplay(nullptr))
+{
+}
 
 X11Client::~X11Client()
 {
@@ -187,8 +190,9 @@ QImage X11Client::grab(const QRect &screenRect)
     if (!m_display || screenRect.isEmpty())
         return {};
     XSync(m_display, False);
-    XImage *image = XGetImage(m_display, DefaultRootWindow(m_display), screenRect.x(), screenRect.y(),
-                              unsigned(screenRect.width()), unsigned(screenRect.height()), AllPlanes, ZPixmap);
+    XImage *image =
+        XGetImage(m_display, DefaultRootWindow(m_display), screenRect.x(), screenRect.y(),
+                  unsigned(screenRect.width()), unsigned(screenRect.height()), AllPlanes, ZPixmap);
     if (!image)
         return {};
     QImage result(screenRect.size(), QImage::Format_RGB32);
